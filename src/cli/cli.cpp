@@ -1,0 +1,283 @@
+#include "cli.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/dictionary.h"
+#include "core/text.h"
+#include "core/word_checks.h"
+#include "ime/backend.h"
+#include "skeleton/qt_settings_store.h"
+
+namespace wk::cli {
+
+namespace {
+
+constexpr const char* kVersion = "wordkeeper-cli 0.5.0";
+
+constexpr const char* kUsage =
+    "使い方: wordkeeper-cli [--ime 入力方式] コマンド [引数...]\n"
+    "\n"
+    "コマンド:\n"
+    "  styles                         品詞の一覧 (コード<TAB>品詞名)\n"
+    "  list [--sort reading|word|pos] [--descending]\n"
+    "                                 単語の一覧 (読み<TAB>単語<TAB>品詞)\n"
+    "  add 読み 単語 品詞              単語を登録する\n"
+    "  remove 読み 単語 品詞           単語を削除する\n"
+    "  find 読み                      読みが一致する最初の単語 (位置<TAB>読み<TAB>単語<TAB>品詞)\n"
+    "\n"
+    "オプション:\n"
+    "  --ime 入力方式   embedded (既定) または embedded:ファイル名\n"
+    "                   指定がなければ環境変数 WORDKEEPER_IME を使います\n"
+    "  --help           この説明を表示する\n"
+    "  --version        版を表示する\n"
+    "\n"
+    "終了コード: 0 成功, 1 拒否または失敗, 2 使い方の誤り\n";
+
+// Output is gathered and written in large pieces: a list can hold a million lines.
+class Writer {
+  public:
+    explicit Writer(std::FILE* file) : file_(file) {}
+    ~Writer() { Flush(); }
+    void Text(std::u16string_view text) {
+        AppendUtf8(buffer_, text);
+        Spill();
+    }
+    void Raw(std::string_view text) {
+        buffer_.append(text);
+        Spill();
+    }
+    bool Flush() {
+        if (!buffer_.empty()) {
+            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+                ok_ = false;
+            buffer_.clear();
+        }
+        if (std::fflush(file_) != 0) ok_ = false;
+        return ok_;
+    }
+
+  private:
+    void Spill() {
+        if (buffer_.size() >= (1u << 16)) {
+            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+                ok_ = false;
+            buffer_.clear();
+        }
+    }
+    std::FILE* file_;
+    std::string buffer_;
+    bool ok_ = true;
+};
+
+struct Context {
+    std::FILE* out;
+    std::FILE* err;
+    std::string imeOption;
+    std::vector<std::string> operands;
+    std::optional<std::string> sort;
+    bool descending = false;
+};
+
+void Error(const Context& ctx, std::u16string_view message, const std::string& detail = {}) {
+    std::string line = Utf16ToUtf8(message);
+    if (!detail.empty()) line += ": " + detail;
+    line += '\n';
+    std::fputs(line.c_str(), ctx.err);
+}
+
+int Usage(const Context& ctx, std::u16string_view message) {
+    Error(ctx, message);
+    std::fputs("詳しくは wordkeeper-cli --help を見てください\n", ctx.err);
+    return kExitUsage;
+}
+
+std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(ime::ChooseImeSpec(ctx.imeOption));
+    if (!opened.ime) Error(ctx, opened.error);
+    return std::move(opened.ime);
+}
+
+void LeaveNote() {
+    QtSettingsStore store;
+    LeaveQuickAddNote(store);
+}
+
+// Loads the whole list as the manager does at start-up, then orders it as asked.
+bool LoadList(const Context& ctx, Dictionary& dictionary) {
+    dictionary.LoadPosTable();
+    NullListDisplay display;
+    if (!dictionary.RefreshWords(display)) {
+        Error(ctx, u"辞書を最後まで読み込めませんでした", dictionary.ime().LastErrorDetail());
+        return false;
+    }
+    int column = 0;
+    if (ctx.sort == "word") column = 1;
+    if (ctx.sort == "pos") column = 2;
+    if (column != 0 || ctx.descending) {
+        SortState& state = dictionary.sortState();
+        state.sortColumn = column;
+        state.sortAscending = ctx.descending ? 0 : 1;
+        dictionary.ApplySort(display);
+    }
+    return true;
+}
+
+int Styles(const Context& ctx) {
+    if (!ctx.operands.empty()) return Usage(ctx, u"styles に引数は要りません");
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Writer out(ctx.out);
+    for (const PosStyle& row : ime->GetRegisterWordStyles()) {
+        out.Raw(std::to_string(row.style));
+        out.Raw("\t");
+        out.Text(row.description);
+        out.Raw("\n");
+    }
+    return out.Flush() ? kExitOk : kExitFailed;
+}
+
+int List(const Context& ctx) {
+    if (!ctx.operands.empty()) return Usage(ctx, u"list に余分な引数があります");
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Dictionary dictionary(*ime);
+    if (!LoadList(ctx, dictionary)) return kExitFailed;
+    Writer out(ctx.out);
+    for (int i = 0; i < dictionary.wordCount; ++i) {
+        const WordEntry& entry = *dictionary.wordList.EntryAt(i);
+        out.Text(entry.reading);
+        out.Raw("\t");
+        out.Text(entry.word);
+        out.Raw("\t");
+        out.Text(entry.posName);
+        out.Raw("\n");
+    }
+    if (!out.Flush()) {
+        Error(ctx, u"出力に書き込めません");
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+// add and remove: READING WORD POS.
+int Change(const Context& ctx, bool add) {
+    if (ctx.operands.size() != 3) {
+        return Usage(ctx, add ? u"add には 読み 単語 品詞 を指定してください"
+                              : u"remove には 読み 単語 品詞 を指定してください");
+    }
+    std::u16string fields[3];
+    for (int i = 0; i < 3; ++i) {
+        auto decoded = Utf8ToUtf16(ctx.operands[static_cast<std::size_t>(i)]);
+        if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
+        fields[i] = std::move(*decoded);
+    }
+    const std::u16string& reading = fields[0];
+    const std::u16string& word = fields[1];
+    const std::u16string& posName = fields[2];
+    if (add) {
+        const FieldCheck check = CheckWordFields(reading, word);
+        if (check != FieldCheck::Ok) {
+            Error(ctx, MessageOf(check));
+            return kExitFailed;
+        }
+    }
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    PosTable table;
+    table.Load(*ime);
+    const int posIndex = table.PosIndexOfStyle(table.PosStyleOfName(posName));
+    if (posIndex < 0) {
+        Error(ctx, u"その品詞はありません: " + posName);
+        return kExitFailed;
+    }
+    const std::uint32_t style = table.Row(posIndex).style;
+    const bool accepted =
+        add ? ime->RegisterWord(reading, style, word) : ime->UnregisterWord(reading, style, word);
+    if (!accepted) {
+        Error(ctx, add ? msg::kCannotRegister : msg::kCannotDelete, ime->LastErrorDetail());
+        return kExitFailed;
+    }
+    LeaveNote();
+    return kExitOk;
+}
+
+int Find(const Context& ctx) {
+    if (ctx.operands.size() != 1) return Usage(ctx, u"find には 読み を指定してください");
+    auto reading = Utf8ToUtf16(ctx.operands[0]);
+    if (!reading) return Usage(ctx, u"引数が正しいUTF-8ではありません");
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Dictionary dictionary(*ime);
+    if (!LoadList(ctx, dictionary)) return kExitFailed;
+    const int position = dictionary.FindReading(*reading);
+    if (position < 0) {
+        Error(ctx, msg::kNotFound);
+        return kExitFailed;
+    }
+    const WordEntry& entry = *dictionary.wordList.EntryAt(position);
+    Writer out(ctx.out);
+    out.Raw(std::to_string(position));
+    out.Raw("\t");
+    out.Text(entry.reading);
+    out.Raw("\t");
+    out.Text(entry.word);
+    out.Raw("\t");
+    out.Text(entry.posName);
+    out.Raw("\n");
+    return out.Flush() ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Context ctx{out, err, {}, {}, {}, false};
+    std::string command;
+    bool optionsDone = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsDone && arg == "--") {
+            optionsDone = true;
+        } else if (!optionsDone && arg == "--help") {
+            std::fputs(kUsage, out);
+            return kExitOk;
+        } else if (!optionsDone && arg == "--version") {
+            std::fprintf(out, "%s\n", kVersion);
+            return kExitOk;
+        } else if (!optionsDone && (arg == "--ime" || arg == "--sort")) {
+            if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
+            (arg == "--ime" ? ctx.imeOption : ctx.sort.emplace()) = args[++i];
+        } else if (!optionsDone && arg.starts_with("--ime=")) {
+            ctx.imeOption = arg.substr(6);
+        } else if (!optionsDone && arg.starts_with("--sort=")) {
+            ctx.sort = arg.substr(7);
+        } else if (!optionsDone && arg == "--descending") {
+            ctx.descending = true;
+        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
+            return Usage(ctx, u"不明なオプションです: " + Utf8ToUtf16(arg).value_or(u"?"));
+        } else if (command.empty()) {
+            command = arg;
+        } else {
+            ctx.operands.push_back(arg);
+        }
+    }
+    if (command.empty()) return Usage(ctx, u"コマンドを指定してください");
+    const bool sortable = command == "list";
+    if ((ctx.sort || ctx.descending) && !sortable) {
+        return Usage(ctx, u"--sort と --descending は list でだけ使えます");
+    }
+    if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
+        return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
+    }
+    if (command == "styles") return Styles(ctx);
+    if (command == "list") return List(ctx);
+    if (command == "add") return Change(ctx, true);
+    if (command == "remove") return Change(ctx, false);
+    if (command == "find") return Find(ctx);
+    return Usage(ctx, u"不明なコマンドです: " + Utf8ToUtf16(command).value_or(u"?"));
+}
+
+}  // namespace wk::cli

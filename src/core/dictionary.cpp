@@ -1,0 +1,111 @@
+#include "dictionary.h"
+
+#include <new>
+
+namespace wk {
+
+int PosTable::Load(InputMethod& ime) {
+    rows_.clear();
+    try {
+        rows_ = ime.GetRegisterWordStyles();
+    } catch (const std::bad_alloc&) {
+        rows_.clear();
+        return 0;
+    }
+    return 1;
+}
+
+int PosTable::PosIndexOfStyle(std::uint32_t style) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].style == style) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::uint32_t PosTable::PosStyleOfName(std::u16string_view name) const {
+    for (const PosStyle& row : rows_) {
+        if (row.description == name) return row.style;
+    }
+    return kNoStyle;
+}
+
+void Dictionary::ClearWords() {
+    wordList.FreeNodes();
+    wordCount = 0;
+}
+
+WordEntry* Dictionary::AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
+                               std::uint32_t fallbackStyle) {
+    try {
+        auto entry = std::make_unique<WordEntry>();
+        entry->serial = wordCount;
+        entry->reading.assign(reading);
+        entry->word.assign(word);
+        if (posIndex >= 0 && posIndex < posTable_.Count()) {
+            const PosStyle& row = posTable_.Row(posIndex);
+            entry->posName = row.description;
+            entry->style = row.style;
+        } else {
+            entry->style = fallbackStyle;
+        }
+        WordEntry* added = wordList.PushFront(std::move(entry));
+        if (added) ++wordCount;
+        return added;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+int Dictionary::OnEnumWord(const char16_t* reading, std::uint32_t style, const char16_t* word) {
+    if (reading == nullptr || word == nullptr) return 1;
+    AddWord(reading, word, posTable_.PosIndexOfStyle(style), style);
+    return 1;
+}
+
+bool Dictionary::RefreshWords(ListDisplay& display) {
+    display.ShowWaitCursor();
+    ClearWords();
+    display.DeleteAllItems();
+    // The style table is searched for every word; remember the last hit, since a
+    // dictionary mostly holds runs of one style.
+    std::uint32_t lastStyle = 0;
+    int lastIndex = -2;
+    const bool complete = ime_.EnumRegisterWord(
+        [&](const char16_t* reading, std::uint32_t style, const char16_t* word) {
+            if (reading == nullptr || word == nullptr) return 1;
+            if (lastIndex == -2 || style != lastStyle) {
+                lastStyle = style;
+                lastIndex = posTable_.PosIndexOfStyle(style);
+            }
+            AddWord(reading, word, lastIndex, style);
+            return 1;
+        });
+    display.SetItemCount(wordCount);
+    wordList.Sort(SortField::Reading, sortState_.sortAscending != 0);
+    display.RestoreCursor();
+    return complete;
+}
+
+void Dictionary::ApplySort(ListDisplay& display) {
+    for (int column = 0; column < kColumnCount; ++column) {
+        display.SetColumnText(column, HeaderText(column, sortState_));
+    }
+    display.ShowWaitCursor();
+    wordList.Sort(SortFieldOfColumn(sortState_.sortColumn), sortState_.sortAscending != 0);
+    display.RestoreCursor();
+    display.RedrawAll();
+}
+
+void Dictionary::OnColumnClick(int column, ListDisplay& display) {
+    if (column < 0 || column >= kColumnCount) return;
+    if (column == sortState_.sortColumn)
+        sortState_.sortAscending = sortState_.sortAscending ? 0 : 1;
+    sortState_.sortColumn = column;
+    ApplySort(display);
+}
+
+int Dictionary::FindReading(const std::u16string& reading) const {
+    return wordList.FindFrom(0, ReadingDiffers, &reading);
+}
+
+}  // namespace wk

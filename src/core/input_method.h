@@ -1,0 +1,61 @@
+// The four word-registration operations of an input method, as the programs use them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace wk {
+
+// One part-of-speech style the input method offers.
+struct PosStyle {
+    std::uint32_t style = 0;
+    std::u16string description;  // at most 31 code units
+};
+
+// Called once per registered word. `reading` or `word` may be null for an entry the input
+// method cannot report. Returning 0 stops the enumeration.
+using EnumWordCallback =
+    std::function<int(const char16_t* reading, std::uint32_t style, const char16_t* word)>;
+
+// Several registrations answered one by one but written together. Finish() writes what
+// is pending and returns how many words that were answered as registered could not be
+// kept after all (0 when everything was written). The destructor finishes an open batch.
+class RegistrationBatch {
+  public:
+    virtual ~RegistrationBatch() = default;
+    virtual std::size_t Finish() = 0;
+};
+
+class InputMethod {
+  public:
+    virtual ~InputMethod() = default;
+
+    // The styles in the input method's order.
+    virtual std::vector<PosStyle> GetRegisterWordStyles() = 0;
+
+    // Reports every registered word to the callback. Returns false when the dictionary
+    // could not be read to the end (the callback stopping early is not a failure).
+    virtual bool EnumRegisterWord(const EnumWordCallback& callback) = 0;
+
+    // True when the word was registered, false when refused.
+    virtual bool RegisterWord(const std::u16string& reading, std::uint32_t style,
+                              const std::u16string& word) = 0;
+
+    // True when exactly this reading, style and word was registered and is now removed.
+    virtual bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
+                                const std::u16string& word) = 0;
+
+    // Opens a batch for bulk registration; nullptr when the input method has none, in
+    // which case every registration is written on its own.
+    virtual std::unique_ptr<RegistrationBatch> BeginBatch() { return nullptr; }
+
+    // A short description (UTF-8) of why the last operation failed, for diagnostics;
+    // empty when there is nothing more to say than the refusal itself.
+    virtual std::string LastErrorDetail() const { return {}; }
+};
+
+}  // namespace wk

@@ -1,0 +1,63 @@
+#include "backend.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "core/text.h"
+#include "embedded_store.h"
+
+namespace wk::ime {
+
+namespace {
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        return pw->pw_dir;
+    }
+    return "/";
+}
+
+}  // namespace
+
+std::string DefaultEmbeddedPath() {
+    std::string base;
+    // Relative values are invalid for XDG variables and are ignored.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        base = HomeFolder() + "/.local/share";
+    }
+    return base + "/Quillwren/Wordkeeper/dictionary.sqlite";
+}
+
+std::string ChooseImeSpec(std::string_view option) {
+    if (!option.empty()) return std::string(option);
+    if (const char* env = std::getenv("WORDKEEPER_IME"); env != nullptr && env[0] != '\0') {
+        return env;
+    }
+    return "embedded";
+}
+
+OpenedInputMethod OpenInputMethod(std::string_view spec) {
+    OpenedInputMethod result;
+    constexpr std::string_view kEmbedded = "embedded";
+    if (spec == kEmbedded || spec.starts_with("embedded:")) {
+        std::string path = spec.size() > kEmbedded.size()
+                               ? std::string(spec.substr(kEmbedded.size() + 1))
+                               : DefaultEmbeddedPath();
+        if (path.empty()) {
+            result.error = u"辞書ファイルの名前が指定されていません";
+            return result;
+        }
+        result.ime = EmbeddedStore::Open(path, result.error);
+        return result;
+    }
+    result.error = u"不明な入力方式です: " + Utf8ToUtf16(spec).value_or(u"?") +
+                   u" (embedded または embedded:ファイル名 を指定してください)";
+    return result;
+}
+
+}  // namespace wk::ime

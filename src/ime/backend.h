@@ -1,0 +1,28 @@
+// Choosing and opening the input method the programs work on.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/input_method.h"
+
+namespace wk::ime {
+
+// The embedded store's file: $XDG_DATA_HOME/Quillwren/Wordkeeper/dictionary.sqlite, with
+// XDG_DATA_HOME defaulting to ~/.local/share.
+std::string DefaultEmbeddedPath();
+
+// The input method named by a command-line option when given, otherwise by the
+// environment variable WORDKEEPER_IME, otherwise "embedded".
+std::string ChooseImeSpec(std::string_view option);
+
+struct OpenedInputMethod {
+    std::unique_ptr<InputMethod> ime;
+    std::u16string error;  // why it could not be opened, for the user
+};
+
+// Opens "embedded" or "embedded:PATH".
+OpenedInputMethod OpenInputMethod(std::string_view spec);
+
+}  // namespace wk::ime

@@ -1,0 +1,395 @@
+#include "embedded_store.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "core/text.h"
+
+namespace wk::ime {
+
+namespace {
+
+constexpr std::int32_t kApplicationId = 0x574B4450;  // "WKDP"
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyTimeoutMs = 15000;
+
+const char* const kSchema = R"sql(
+CREATE TABLE words(
+    id INTEGER PRIMARY KEY,
+    reading TEXT NOT NULL,
+    word TEXT NOT NULL,
+    style INTEGER NOT NULL
+);
+CREATE UNIQUE INDEX words_key ON words(reading, word, style);
+CREATE TABLE word_count(n INTEGER NOT NULL);
+INSERT INTO word_count VALUES(0);
+CREATE TRIGGER words_added AFTER INSERT ON words BEGIN UPDATE word_count SET n = n + 1; END;
+CREATE TRIGGER words_removed AFTER DELETE ON words BEGIN UPDATE word_count SET n = n - 1; END;
+)sql";
+
+std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
+
+std::u16string PathText(const std::string& path) {
+    // A path is bytes; show what decodes and mark the rest.
+    auto decoded = Utf8ToUtf16(path);
+    if (decoded) return *decoded;
+    std::u16string out;
+    for (unsigned char c : path) out.push_back(c < 0x80 ? c : u'?');
+    return out;
+}
+
+// Creates the missing folders of `dir` with mode 0700.
+bool MakeFolders(const std::filesystem::path& dir, std::string& why) {
+    if (dir.empty()) return true;
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec)) return true;
+    if (!MakeFolders(dir.parent_path(), why)) return false;
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        why = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+int64_t QueryInt(sqlite3* db, const char* sql, int& rc) {
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    std::int64_t value = 0;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            value = sqlite3_column_int64(stmt, 0);
+            rc = SQLITE_OK;
+        } else if (rc == SQLITE_DONE) {
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+void BindText(sqlite3_stmt* stmt, int index, const std::u16string& text) {
+    sqlite3_bind_text16(stmt, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
+                        SQLITE_STATIC);
+}
+
+}  // namespace
+
+const std::vector<PosStyle>& EmbeddedStyles() {
+    static const std::vector<PosStyle> styles = [] {
+        static const char16_t* const kNames[] = {
+            u"名詞",         u"短縮よみ",       u"固有名詞",     u"人名",         u"姓",
+            u"名",           u"組織",           u"地名",         u"名詞サ変",     u"名詞形動",
+            u"数",           u"アルファベット", u"記号",         u"顔文字",       u"副詞",
+            u"連体詞",       u"接続詞",         u"感動詞",       u"接頭語",       u"助数詞",
+            u"接尾一般",     u"接尾人名",       u"接尾地名",     u"動詞ワ行五段", u"動詞カ行五段",
+            u"動詞サ行五段", u"動詞タ行五段",   u"動詞ナ行五段", u"動詞マ行五段", u"動詞ラ行五段",
+            u"動詞ガ行五段", u"動詞バ行五段",   u"動詞ハ行四段", u"動詞一段",     u"動詞カ変",
+            u"動詞サ変",     u"動詞ザ変",       u"動詞ラ変",     u"形容詞",       u"終助詞",
+            u"句読点",       u"独立語",         u"抑制単語",     u"品詞なし",     u"サジェストのみ",
+        };
+        std::vector<PosStyle> rows;
+        std::uint32_t code = 1;
+        for (const char16_t* name : kNames) rows.push_back({code++, name});
+        return rows;
+    }();
+    return styles;
+}
+
+std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std::u16string& error) {
+    const std::u16string shown = PathText(path);
+    std::string why;
+    const std::filesystem::path file(path);
+    if (!MakeFolders(file.parent_path(), why)) {
+        error = u"辞書のフォルダーを作成できません: " + shown + u" (" + U16(why) + u")";
+        return nullptr;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            error = u"辞書ファイルが通常のファイルではありません: " + shown;
+            return nullptr;
+        }
+    } else {
+        const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(std::strerror(errno)) +
+                    u")";
+            return nullptr;
+        }
+        if (fd >= 0) ::close(fd);
+    }
+
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        error = u"辞書ファイルを開くことができません: " + shown + u" (" +
+                U16(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + u")";
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    std::unique_ptr<EmbeddedStore> store(new EmbeddedStore(db, path));
+    store->readOnly_ = sqlite3_db_readonly(db, "main") == 1;
+
+    const auto damaged = [&](const char* detail) {
+        error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown + u" (" +
+                U16(detail) + u")";
+        return nullptr;
+    };
+    const std::int64_t appId = QueryInt(db, "PRAGMA application_id", rc);
+    if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
+    if (appId == 0) {
+        const std::int64_t objects = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
+        if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
+        if (objects != 0) {
+            error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+            return nullptr;
+        }
+        if (store->readOnly_) {
+            error = u"辞書ファイルに書き込めません: " + shown;
+            return nullptr;
+        }
+        // A fresh file: lay out the store. Another process may be doing the same, so
+        // look again inside the write transaction.
+        sqlite3_exec(db, "PRAGMA encoding = 'UTF-16le'", nullptr, nullptr, nullptr);
+        if (!store->Begin()) return damaged(store->lastError_.c_str());
+        const std::int64_t again = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
+        if (rc == SQLITE_OK && again == 0) {
+            const std::string pragmas =
+                "PRAGMA application_id = " + std::to_string(kApplicationId) +
+                "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
+            if (!store->Exec(kSchema) || !store->Exec(pragmas.c_str())) {
+                store->Rollback();
+                error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) +
+                        u")";
+                return nullptr;
+            }
+        }
+        if (!store->Commit()) {
+            error =
+                u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
+            return nullptr;
+        }
+    } else if (appId != kApplicationId) {
+        error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+        return nullptr;
+    }
+    const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
+    if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
+    if (version != kSchemaVersion) {
+        error = u"この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
+        return nullptr;
+    }
+    if (!store->readOnly_) {
+        sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+    if (!store->Prepare()) return damaged(store->lastError_.c_str());
+    return store;
+}
+
+EmbeddedStore::EmbeddedStore(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+
+EmbeddedStore::~EmbeddedStore() {
+    if (inBatch_) Commit();
+    sqlite3_finalize(insert_);
+    sqlite3_finalize(remove_);
+    sqlite3_finalize(count_);
+    sqlite3_finalize(select_);
+    sqlite3_close(db_);
+}
+
+bool EmbeddedStore::Prepare() {
+    const auto prepare = [&](const char* sql, sqlite3_stmt** stmt) {
+        if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, stmt, nullptr) ==
+            SQLITE_OK) {
+            return true;
+        }
+        Fail(sqlite3_errmsg(db_));
+        return false;
+    };
+    return prepare("INSERT OR IGNORE INTO words(reading, word, style) VALUES(?1, ?2, ?3)",
+                   &insert_) &&
+           prepare("DELETE FROM words WHERE reading = ?1 AND word = ?2 AND style = ?3", &remove_) &&
+           prepare("SELECT n FROM word_count", &count_) &&
+           prepare("SELECT reading, style, word FROM words ORDER BY id", &select_);
+}
+
+void EmbeddedStore::Fail(const std::string& what) { lastError_ = what; }
+
+bool EmbeddedStore::Exec(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    Fail(message ? message : sqlite3_errmsg(db_));
+    sqlite3_free(message);
+    return false;
+}
+
+bool EmbeddedStore::Begin() { return Exec("BEGIN IMMEDIATE"); }
+
+bool EmbeddedStore::Commit() {
+    if (Exec("COMMIT")) return true;
+    const std::string why = lastError_;
+    Rollback();
+    lastError_ = why;
+    return false;
+}
+
+void EmbeddedStore::Rollback() {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+std::vector<PosStyle> EmbeddedStore::GetRegisterWordStyles() { return EmbeddedStyles(); }
+
+bool EmbeddedStore::EnumRegisterWord(const EnumWordCallback& callback) {
+    lastError_.clear();
+    sqlite3_reset(select_);
+    int rc;
+    while ((rc = sqlite3_step(select_)) == SQLITE_ROW) {
+        const auto* reading = static_cast<const char16_t*>(sqlite3_column_text16(select_, 0));
+        const auto style = static_cast<std::uint32_t>(sqlite3_column_int64(select_, 1));
+        const auto* word = static_cast<const char16_t*>(sqlite3_column_text16(select_, 2));
+        if (callback(reading, style, word) == 0) {
+            sqlite3_reset(select_);
+            return true;
+        }
+    }
+    const bool done = rc == SQLITE_DONE;
+    if (!done) Fail(sqlite3_errmsg(db_));
+    sqlite3_reset(select_);
+    return done;
+}
+
+bool EmbeddedStore::CheckFields(const std::u16string& reading, std::uint32_t style,
+                                const std::u16string& word) {
+    const auto field = [&](const std::u16string& text, const char* name) {
+        if (text.empty()) {
+            Fail(std::string(name) + "が空です");
+        } else if (text.size() > kMaxEmbeddedFieldLength) {
+            Fail(std::string(name) + "が255文字を超えています");
+        } else if (HasControlCharacter(text)) {
+            Fail(std::string(name) + "に制御文字が含まれています");
+        } else if (HasUnpairedSurrogate(text)) {
+            Fail(std::string(name) + "に不正な文字が含まれています");
+        } else {
+            return true;
+        }
+        return false;
+    };
+    if (!field(reading, "読み") || !field(word, "単語")) return false;
+    if (style < 1 || style > EmbeddedStyles().size()) {
+        Fail("品詞が正しくありません");
+        return false;
+    }
+    return true;
+}
+
+bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t style,
+                                 const std::u16string& word) {
+    lastError_.clear();
+    if (!CheckFields(reading, style, word)) return false;
+    if (readOnly_) {
+        Fail("辞書ファイルに書き込めません");
+        return false;
+    }
+    if (!inBatch_ && !Begin()) return false;
+    const auto refuse = [&](const std::string& why) {
+        if (!inBatch_) {
+            Rollback();
+        } else if (sqlite3_get_autocommit(db_)) {
+            // SQLite rolled the batch's transaction back on its own (full disk, I/O
+            // error): the words accepted since the last commit are gone.
+            lost_ += pending_;
+            pending_ = 0;
+            if (!Begin()) inBatch_ = false;
+        }
+        Fail(why);
+        return false;
+    };
+    sqlite3_reset(count_);
+    if (sqlite3_step(count_) != SQLITE_ROW) return refuse(sqlite3_errmsg(db_));
+    const std::int64_t count = sqlite3_column_int64(count_, 0);
+    sqlite3_reset(count_);
+    if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
+
+    BindText(insert_, 1, reading);
+    BindText(insert_, 2, word);
+    sqlite3_bind_int64(insert_, 3, style);
+    const int rc = sqlite3_step(insert_);
+    sqlite3_reset(insert_);
+    sqlite3_clear_bindings(insert_);
+    if (rc != SQLITE_DONE) return refuse(sqlite3_errmsg(db_));
+    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (inBatch_) {
+        if (++pending_ >= kBatchChunk) {
+            if (!Commit()) lost_ += pending_;
+            pending_ = 0;
+            if (!Begin()) inBatch_ = false;
+        }
+        return true;
+    }
+    return Commit();
+}
+
+bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t style,
+                                   const std::u16string& word) {
+    lastError_.clear();
+    if (readOnly_) {
+        Fail("辞書ファイルに書き込めません");
+        return false;
+    }
+    if (!inBatch_ && !Begin()) return false;
+    BindText(remove_, 1, reading);
+    BindText(remove_, 2, word);
+    sqlite3_bind_int64(remove_, 3, style);
+    const int rc = sqlite3_step(remove_);
+    sqlite3_reset(remove_);
+    sqlite3_clear_bindings(remove_);
+    const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    if (!removed) {
+        if (!inBatch_) Rollback();
+        Fail(rc == SQLITE_DONE ? "その単語は登録されていません" : sqlite3_errmsg(db_));
+        return false;
+    }
+    return inBatch_ ? true : Commit();
+}
+
+class EmbeddedStore::Batch final : public RegistrationBatch {
+  public:
+    explicit Batch(EmbeddedStore& store) : store_(store) {}
+    ~Batch() override { Finish(); }
+    std::size_t Finish() override {
+        if (finished_) return 0;
+        finished_ = true;
+        if (store_.inBatch_) {
+            if (!store_.Commit()) store_.lost_ += store_.pending_;
+            store_.inBatch_ = false;
+        }
+        store_.pending_ = 0;
+        const std::size_t lost = store_.lost_;
+        store_.lost_ = 0;
+        return lost;
+    }
+
+  private:
+    EmbeddedStore& store_;
+    bool finished_ = false;
+};
+
+std::unique_ptr<RegistrationBatch> EmbeddedStore::BeginBatch() {
+    if (inBatch_ || readOnly_) return nullptr;
+    if (!Begin()) return nullptr;
+    inBatch_ = true;
+    pending_ = 0;
+    lost_ = 0;
+    return std::make_unique<Batch>(*this);
+}
+
+}  // namespace wk::ime

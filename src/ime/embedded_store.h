@@ -1,0 +1,76 @@
+// The embedded input method: a user dictionary of our own in an SQLite database.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/input_method.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace wk::ime {
+
+inline constexpr std::size_t kMaxEmbeddedFieldLength = 255;   // code units
+inline constexpr std::int64_t kMaxEmbeddedWords = 1'000'000;  // words in one store
+
+// The part-of-speech names that common Japanese input methods share, codes 1 to 45.
+const std::vector<PosStyle>& EmbeddedStyles();
+
+class EmbeddedStore final : public InputMethod {
+  public:
+    // Opens the store at `path`, creating the file (mode 0600) and its folders (0700)
+    // when missing. A file that is not such a store, or that is damaged, is left as it is
+    // and reported in `error` (Japanese, for the user); nullptr then.
+    static std::unique_ptr<EmbeddedStore> Open(const std::string& path, std::u16string& error);
+
+    ~EmbeddedStore() override;
+
+    std::vector<PosStyle> GetRegisterWordStyles() override;
+    bool EnumRegisterWord(const EnumWordCallback& callback) override;
+    bool RegisterWord(const std::u16string& reading, std::uint32_t style,
+                      const std::u16string& word) override;
+    bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
+                        const std::u16string& word) override;
+    std::unique_ptr<RegistrationBatch> BeginBatch() override;
+    std::string LastErrorDetail() const override { return lastError_; }
+
+    bool readOnly() const { return readOnly_; }
+    const std::string& path() const { return path_; }
+
+    // Words a batch keeps pending before it writes them (and lets other writers in).
+    static constexpr std::size_t kBatchChunk = 8192;
+
+  private:
+    class Batch;
+    friend class Batch;
+
+    EmbeddedStore(sqlite3* db, std::string path);
+    bool Prepare();
+    bool Exec(const char* sql);
+    bool Begin();
+    bool Commit();
+    void Rollback();
+    bool CheckFields(const std::u16string& reading, std::uint32_t style,
+                     const std::u16string& word);
+    void Fail(const std::string& what);
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    bool readOnly_ = false;
+    std::string lastError_;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* remove_ = nullptr;
+    sqlite3_stmt* count_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+
+    // Batch state: while a batch is open, registrations join its transaction.
+    bool inBatch_ = false;
+    std::size_t pending_ = 0;  // accepted in the open transaction
+    std::size_t lost_ = 0;     // accepted, then lost to a failed commit
+};
+
+}  // namespace wk::ime
