@@ -1,0 +1,176 @@
+// Runs the built wordkeeper-cli as a user would, on a private data and settings folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("wk-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    Result Run(const std::vector<std::string>& args) {
+        const fs::path outFile = home / "out.txt", errFile = home / "err.txt";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("HOME", home.c_str(), 1);
+            ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+            ::unsetenv("WORDKEEPER_IME");
+            std::freopen(outFile.c_str(), "w", stdout);
+            std::freopen(errFile.c_str(), "w", stderr);
+            std::vector<char*> argv{const_cast<char*>(WORDKEEPER_CLI)};
+            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(WORDKEEPER_CLI, argv.data());
+            std::_Exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(outFile), Slurp(errFile)};
+    }
+
+    static std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    std::string Settings() { return Slurp(home / "config" / "Quillwren" / "Wordkeeper.conf"); }
+
+    fs::path home;
+};
+
+TEST_F(CliTest, AddListFindRemoveAsAUserWould) {
+    EXPECT_EQ(Run({"add", "やまだ", "山田", "姓"}).status, 0);
+    EXPECT_EQ(Run({"add", "Abc", "ABC", "アルファベット"}).status, 0);
+    EXPECT_EQ(Run({"add", "abd", "xyz", "記号"}).status, 0);
+    EXPECT_NE(Settings().find("TermChange=1"), std::string::npos);
+
+    EXPECT_EQ(Run({"list"}).out, "Abc\tABC\tアルファベット\nabd\txyz\t記号\nやまだ\t山田\t姓\n");
+    EXPECT_EQ(Run({"list", "--descending"}).out,
+              "やまだ\t山田\t姓\nabd\txyz\t記号\nAbc\tABC\tアルファベット\n");
+    EXPECT_EQ(Run({"list", "--sort", "word"}).out,
+              "Abc\tABC\tアルファベット\nabd\txyz\t記号\nやまだ\t山田\t姓\n");
+    EXPECT_EQ(Run({"--sort=pos", "list"}).out,
+              "Abc\tABC\tアルファベット\nやまだ\t山田\t姓\nabd\txyz\t記号\n");
+
+    Result found = Run({"find", "やまだ"});
+    EXPECT_EQ(found.status, 0);
+    EXPECT_EQ(found.out, "2\tやまだ\t山田\t姓\n");
+    EXPECT_EQ(Run({"find", "Abc"}).out, "0\tAbc\tABC\tアルファベット\n");  // row 0 is found too
+    Result missing = Run({"find", "abc"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("該当する単語が見つかりません"), std::string::npos);
+
+    EXPECT_EQ(Run({"remove", "やまだ", "山田", "姓"}).status, 0);
+    Result again = Run({"remove", "やまだ", "山田", "姓"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("単語削除できません"), std::string::npos);
+    EXPECT_EQ(Run({"list"}).out, "Abc\tABC\tアルファベット\nabd\txyz\t記号\n");
+}
+
+TEST_F(CliTest, AddChecksFieldsInTheDialogsOrder) {
+    const std::string a60 = [] {
+        std::string s;
+        for (int i = 0; i < 60; ++i) s += "あ";
+        return s;
+    }();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"add", "", "", "名詞"}, 1, "単語が入力されていません"},
+        {{"add", a60 + "あああああああああ", "", "名詞"}, 1, "単語が入力されていません"},
+        {{"add", "", "語", "名詞"}, 1, "読みが入力されていません"},
+        {{"add", a60 + "あ", "語", "名詞"}, 1, "60文字以上は入力できません"},
+        {{"add", "よ", a60 + "あ", "不明な品詞"}, 1, "60文字以上は入力できません"},
+        {{"add", "よ", "語", "不明な品詞"}, 1, "不明な品詞"},
+        {{"add", "よ", "語", "めいし"}, 1, "めいし"},
+        {{"add", "よ\tみ", "語", "名詞"}, 1, "単語登録できません"},
+        {{"add", a60, a60, "名詞"}, 0, ""},
+        {{"add", a60, a60, "名詞"}, 1, "単語登録できません"},  // duplicate
+        {{"add", "\xff", "語", "名詞"}, 2, "UTF-8"},
+        {{"add", "よ", "語"}, 2, "add"},
+    };
+    for (const Case& c : cases) {
+        Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Run({"list"}).out, a60 + "\t" + a60 + "\t名詞\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"list", "--sort", "size"},
+        {"list", "--sort"},
+        {"find", "--descending", "x"},
+        {"list", "--bogus"},
+        {"styles", "extra"},
+        {"find"},
+    };
+    for (const auto& args : bad) {
+        Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_FALSE(r.err.empty());
+    }
+    Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("list"), std::string::npos);
+    EXPECT_EQ(Run({"--version"}).out, "wordkeeper-cli 0.5.0\n");
+}
+
+TEST_F(CliTest, StylesAndChosenStores) {
+    Result styles = Run({"styles"});
+    EXPECT_EQ(styles.status, 0);
+    EXPECT_EQ(styles.out.substr(0, 24), "1\t名詞\n2\t短縮よみ\n");
+    EXPECT_NE(styles.out.find("\n45\tサジェストのみ\n"), std::string::npos);
+
+    const std::string other = "embedded:" + (home / "other.sqlite").string();
+    EXPECT_EQ(Run({"--ime", other, "add", "a", "b", "名詞"}).status, 0);
+    EXPECT_EQ(Run({"--ime", other, "list"}).out, "a\tb\t名詞\n");
+    EXPECT_EQ(Run({"list"}).out, "");
+
+    { std::ofstream(home / "junk.sqlite") << "not a dictionary"; }
+    Result junk = Run({"--ime", "embedded:" + (home / "junk.sqlite").string(), "list"});
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_NE(junk.err.find("Wordkeeper"), std::string::npos);
+    EXPECT_EQ(Slurp(home / "junk.sqlite"), "not a dictionary");
+    Result unknown = Run({"--ime", "nonesuch", "list"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("nonesuch"), std::string::npos);
+}
+
+TEST_F(CliTest, RefusedChangesLeaveNoNote) {
+    EXPECT_EQ(Run({"remove", "a", "b", "名詞"}).status, 1);
+    EXPECT_EQ(Settings().find("TermChange=1"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "core/text.h"
+
+namespace wk {
+namespace {
+
+// A store in memory that records the order of writes.
+class MemoryStore : public SettingsStore {
+  public:
+    std::map<std::string, std::int32_t> ints;
+    std::map<std::string, std::u16string> strings;
+    std::vector<std::string> writes;
+    int syncs = 0;
+    bool failWrites = false;
+
+    std::optional<std::int32_t> ReadInt(std::string_view name) override {
+        auto it = ints.find(std::string(name));
+        if (it == ints.end()) return std::nullopt;
+        return it->second;
+    }
+    bool WriteInt(std::string_view name, std::int32_t value) override {
+        if (failWrites) return false;
+        ints[std::string(name)] = value;
+        writes.push_back(std::string(name) + "=" + std::to_string(value));
+        return true;
+    }
+    bool WriteString(std::string_view name, std::u16string_view text) override {
+        if (failWrites) return false;
+        strings[std::string(name)] = std::u16string(text);
+        writes.push_back(std::string(name) + "='" + Utf16ToUtf8(text) + "'");
+        return true;
+    }
+    bool Sync() override {
+        ++syncs;
+        return !failWrites;
+    }
+};
+
+TEST(SharedSettings, FirstUpdateWritesInOrderAndUsesDefaults) {
+    MemoryStore store;
+    const auto widths = BeginManagerSession(store, 240);
+    EXPECT_EQ(widths, (std::array<std::int32_t, 3>{80, 79, 66}));
+    EXPECT_EQ(store.writes, (std::vector<std::string>{"TermReadAdd=''", "TermWordAdd=''",
+                                                      "TermPOSAdd=''", "TermChange=0"}));
+    EXPECT_GE(store.syncs, 1);
+}
+
+TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
+    struct Case {
+        std::optional<std::int32_t> stored;
+        std::int32_t client;
+        std::int32_t expected;  // for column 0, default 80
+    };
+    const Case cases[] = {
+        {std::nullopt, 240, 80}, {9, 240, 80},         {10, 240, 10}, {240, 240, 240},
+        {241, 240, 80},          {-1, 240, 80},        {0, 240, 80},  {100, 50, 80},
+        {INT32_MIN, 240, 80},    {INT32_MAX, 240, 80},
+    };
+    for (const Case& c : cases) {
+        MemoryStore store;
+        if (c.stored) store.ints["ColumnWidth0"] = *c.stored;
+        store.ints["ColumnWidth1"] = 9;
+        store.ints["ColumnWidth2"] = 120;
+        const auto widths = BeginManagerSession(store, c.client);
+        EXPECT_EQ(widths[0], c.expected) << (c.stored ? *c.stored : -999) << " in " << c.client;
+        EXPECT_EQ(widths[1], 79);
+        EXPECT_EQ(widths[2], c.client >= 120 ? 120 : 66);
+    }
+}
+
+TEST(SharedSettings, SavedWidthsAreWrittenInColumnOrder) {
+    MemoryStore store;
+    SaveColumnWidths(store, {5, 300, 66});
+    EXPECT_EQ(store.writes,
+              (std::vector<std::string>{"ColumnWidth0=5", "ColumnWidth1=300", "ColumnWidth2=66"}));
+}
+
+TEST(QuickAddNote, ReloadsOnceOnlyWhenSetAndClearsFirst) {
+    struct Case {
+        std::optional<std::int32_t> note;
+        bool reloads;
+    };
+    const Case cases[] = {{std::nullopt, false}, {0, false}, {1, true}, {5, true}, {-1, true}};
+    for (const Case& c : cases) {
+        MemoryStore store;
+        if (c.note) store.ints["TermChange"] = *c.note;
+        int reloads = 0;
+        std::optional<std::int32_t> noteDuringReload;
+        const bool reloaded = CheckQuickAddNote(store, [&] {
+            ++reloads;
+            noteDuringReload = store.ReadInt("TermChange");
+        });
+        EXPECT_EQ(reloaded, c.reloads);
+        EXPECT_EQ(reloads, c.reloads ? 1 : 0);
+        if (c.reloads) {
+            EXPECT_EQ(noteDuringReload, 0);
+            EXPECT_EQ(store.ints["TermChange"], 0);
+        }
+        // A second activation does nothing more.
+        EXPECT_FALSE(CheckQuickAddNote(store, [&] { ++reloads; }));
+        EXPECT_EQ(reloads, c.reloads ? 1 : 0);
+    }
+}
+
+TEST(QuickAddNote, ThreeRegistrationsCauseOneReload) {
+    MemoryStore store;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(LeaveQuickAddNote(store));
+    EXPECT_EQ(store.ints["TermChange"], 1);
+    int reloads = 0;
+    CheckQuickAddNote(store, [&] { ++reloads; });
+    CheckQuickAddNote(store, [&] { ++reloads; });
+    EXPECT_EQ(reloads, 1);
+}
+
+TEST(QuickAddNote, ANoteLeftDuringTheReloadSurvivesForTheNextActivation) {
+    MemoryStore store;
+    LeaveQuickAddNote(store);
+    CheckQuickAddNote(store, [&] { LeaveQuickAddNote(store); });
+    int reloads = 0;
+    EXPECT_TRUE(CheckQuickAddNote(store, [&] { ++reloads; }));
+    EXPECT_EQ(reloads, 1);
+}
+
+TEST(QuickAddNote, AFailedWriteIsReportedToTheCaller) {
+    MemoryStore store;
+    store.failWrites = true;
+    EXPECT_FALSE(LeaveQuickAddNote(store));
+}
+
+}  // namespace
+}  // namespace wk

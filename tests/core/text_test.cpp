@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+
+namespace wk {
+namespace {
+
+TEST(Utf8, RoundTripsEveryPlane) {
+    const std::u16string text = u"aé語ｶﾀｶﾅ\xD83D\xDE00\x7F";
+    const std::string utf8 = Utf16ToUtf8(text);
+    EXPECT_EQ(utf8,
+              "a\xC3\xA9\xE8\xAA\x9E\xEF\xBD\xB6\xEF\xBE\x80\xEF\xBD\xB6\xEF\xBE\x85"
+              "\xF0\x9F\x98\x80\x7F");
+    EXPECT_EQ(Utf8ToUtf16(utf8), text);
+}
+
+TEST(Utf8, RejectsMalformedInput) {
+    const char* bad[] = {"\x80",
+                         "\xC3",
+                         "\xC0\xAF",
+                         "\xE0\x80\xAF",
+                         "\xED\xA0\x80",
+                         "\xF4\x90\x80\x80",
+                         "\xF8\x88\x80\x80\x80",
+                         "ok\xFF"};
+    for (const char* b : bad) EXPECT_FALSE(Utf8ToUtf16(b).has_value()) << b;
+}
+
+TEST(Utf16, LoneSurrogatesAreFoundAndReplaced) {
+    EXPECT_TRUE(HasUnpairedSurrogate(u"a\xD800"));
+    EXPECT_TRUE(HasUnpairedSurrogate(u"\xDC00z"));
+    EXPECT_TRUE(HasUnpairedSurrogate(std::u16string(u"\xD800\xD800\xDC00")));
+    EXPECT_FALSE(HasUnpairedSurrogate(u"\xD800\xDC00"));
+    EXPECT_EQ(Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
+    EXPECT_TRUE(HasControlCharacter(u"a\tb"));
+    EXPECT_TRUE(HasControlCharacter(std::u16string(1, u'\0')));
+    EXPECT_TRUE(HasControlCharacter(u"\x7F"));
+    EXPECT_FALSE(HasControlCharacter(u"\x80 ok"));
+}
+
+}  // namespace
+}  // namespace wk

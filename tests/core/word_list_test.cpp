@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/sorting.h"
+#include "core/word_entry.h"
+
+namespace wk {
+namespace {
+
+std::unique_ptr<WordEntry> Entry(std::u16string reading, std::u16string word = u"w",
+                                 std::u16string pos = u"名詞") {
+    auto e = std::make_unique<WordEntry>();
+    e->reading = std::move(reading);
+    e->word = std::move(word);
+    e->posName = std::move(pos);
+    return e;
+}
+
+std::vector<std::u16string> Readings(const WordEntryList& list) {
+    std::vector<std::u16string> out;
+    for (int i = 0; i < list.Count(); ++i) out.push_back(list.EntryAt(i)->reading);
+    return out;
+}
+
+WordEntryList ListOf(std::initializer_list<const char16_t*> readings) {
+    WordEntryList list;
+    // PushFront reverses, so push the last first.
+    std::vector<const char16_t*> v(readings);
+    for (auto it = v.rbegin(); it != v.rend(); ++it) list.PushFront(Entry(*it));
+    return list;
+}
+
+TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
+    WordEntryList list;
+    EXPECT_EQ(list.EntryAt(0), nullptr);
+    EXPECT_EQ(list.RemoveAt(0), nullptr);
+    auto kept = list.SetEntryAt(0, Entry(u"a"));
+    ASSERT_NE(kept, nullptr);  // handed back, not dropped
+    EXPECT_EQ(kept->reading, u"a");
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Sort(SortField::Reading, true), 1);
+    EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &kept->reading), -1);
+}
+
+TEST(WordEntryList, PushFrontPutsNewestAtPositionZero) {
+    WordEntryList list = ListOf({u"b", u"c"});
+    WordEntry* added = list.PushFront(Entry(u"a"));
+    EXPECT_EQ(added, list.EntryAt(0));
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"a", u"b", u"c"}));
+    EXPECT_EQ(list.EntryAt(-5), list.EntryAt(0));  // at or below 0 gives the head
+}
+
+TEST(WordEntryList, SetEntryAtHandsBackTheOldEntryAlive) {
+    WordEntryList list = ListOf({u"a", u"b", u"c"});
+    auto old = list.SetEntryAt(1, Entry(u"x"));
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->reading, u"b");
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"a", u"x", u"c"}));
+}
+
+TEST(WordEntryList, RemoveAtKeepsTheOrderOfTheRest) {
+    struct Case {
+        int position;
+        std::u16string removed;
+        std::vector<std::u16string> rest;
+    };
+    const Case cases[] = {
+        {0, u"a", {u"b", u"c", u"d"}},
+        {2, u"c", {u"a", u"b", u"d"}},
+        {3, u"d", {u"a", u"b", u"c"}},
+    };
+    for (const Case& c : cases) {
+        WordEntryList list = ListOf({u"a", u"b", u"c", u"d"});
+        auto removed = list.RemoveAt(c.position);
+        ASSERT_NE(removed, nullptr) << c.position;
+        EXPECT_EQ(removed->reading, c.removed);
+        EXPECT_EQ(Readings(list), c.rest) << c.position;
+    }
+    WordEntryList single = ListOf({u"a"});
+    EXPECT_NE(single.RemoveAt(0), nullptr);
+    EXPECT_EQ(single.Count(), 0);
+    EXPECT_EQ(single.EntryAt(0), nullptr);
+}
+
+TEST(WordEntryList, FindFromCountsFromItsStart) {
+    WordEntryList list = ListOf({u"a", u"b", u"c", u"d", u"b"});
+    struct Case {
+        int start;
+        std::u16string reading;
+        int expected;
+    };
+    const Case cases[] = {
+        {-1, u"a", -1},  // a match at the head from -1 looks like no match
+        {-1, u"d", 2},   // match at position 3, counter began at -1
+        {-1, u"z", -1}, {0, u"a", 0},
+        {0, u"b", 1},   {2, u"b", 4},  // starts at position 2, finds the second "b"
+        {0, u"B", -1},                 // exact match only
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(list.FindFrom(c.start, ReadingDiffers, &c.reading), c.expected)
+            << "start " << c.start;
+    }
+}
+
+TEST(WordEntryList, SortOrdersByFieldAndDirectionKeepingTies) {
+    WordEntryList list;
+    const char16_t* rows[][2] = {{u"b", u"2"}, {u"A", u"1"}, {u"a", u"3"}, {u"c", u"0"}};
+    for (auto& r : rows) list.PushFront(Entry(r[0], r[1]));
+    // pushed in reverse: c/0, a/3, A/1, b/2
+    list.Sort(SortField::Reading, true);
+    std::vector<std::u16string> words;
+    for (int i = 0; i < list.Count(); ++i) words.push_back(list.EntryAt(i)->word);
+    EXPECT_EQ(words, (std::vector<std::u16string>{u"3", u"1", u"2", u"0"}));  // a=A keep order
+
+    list.Sort(SortField::Reading, false);
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"c", u"b", u"a", u"A"}));
+
+    list.Sort(SortField::Word, true);
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"c", u"A", u"b", u"a"}));
+}
+
+TEST(WordEntryList, SortKeepsEveryEntry) {
+    WordEntryList list;
+    std::vector<WordEntry*> before;
+    for (int i = 0; i < 1000; ++i) {
+        std::u16string r(1 + i % 7, static_cast<char16_t>(u'A' + (i * 37) % 50));
+        before.push_back(list.PushFront(Entry(r)));
+    }
+    list.Sort(SortField::Reading, true);
+    std::vector<WordEntry*> after;
+    for (int i = 0; i < list.Count(); ++i) after.push_back(list.EntryAt(i));
+    for (int i = 1; i < list.Count(); ++i) {
+        EXPECT_LE(CompareFolded(after[i - 1]->reading, after[i]->reading), 0);
+    }
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(before, after);
+}
+
+TEST(Comparators, FoldAsciiCaseThenCodeUnitOrder) {
+    const std::u16string longA = std::u16string(300, u'あ') + u"a";
+    const std::u16string longB = std::u16string(300, u'あ') + u"b";
+    struct Case {
+        std::u16string a, b;
+        int sign;
+    };
+    const Case cases[] = {
+        {u"abc", u"ABC", 0},
+        {u"ぁ", u"あ", -1},
+        {u"か", u"が", -1},
+        {u"ん", u"ア", -1},
+        {u"ab", u"abc", -1},
+        {u"", u"a", -1},
+        {u"Z", u"a", 1},
+        {u"[", u"a", -1},
+        {u"_", u"A", -1},
+        {u"b", u"B", 0},
+        {longA, longB, -1},
+        {u"\xFF5A", u"a", 1},
+        {u"\xD83D\xDE00", u"\xFFFF", -1},
+    };
+    for (const Case& c : cases) {
+        const int r = CompareFolded(c.a, c.b);
+        EXPECT_EQ((r > 0) - (r < 0), c.sign) << std::string(c.a.begin(), c.a.end());
+        WordEntry x, y;
+        x.reading = x.word = x.posName = c.a;
+        y.reading = y.word = y.posName = c.b;
+        for (auto compare : {CompareReading, CompareWord, ComparePosName}) {
+            const int up = compare(x, y, 1);
+            const int down = compare(x, y, 0);
+            EXPECT_EQ((up > 0) - (up < 0), c.sign);
+            EXPECT_EQ((down > 0) - (down < 0), -c.sign);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace wk

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include "skeleton/qt_settings_store.h"
+
+namespace wk {
+namespace {
+
+class QtSettingsStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = QDir::tempPath() + "/wk-settings-" + QString::number(::getpid());
+        QDir(dir).removeRecursively();
+        qputenv("XDG_CONFIG_HOME", dir.toUtf8());
+        file = dir + "/Quillwren/Wordkeeper.conf";
+    }
+    void TearDown() override { QDir(dir).removeRecursively(); }
+    void Write(const QByteArray& content) {
+        QDir().mkpath(dir + "/Quillwren");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QString dir, file;
+};
+
+TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
+    Write(
+        "[WordkeeperSetting]\n"
+        "ColumnWidth0=120\n"
+        "ColumnWidth1=abc\n"
+        "ColumnWidth2=-1\n"
+        "TermChange=99999999999\n"
+        "TermReadAdd=1.5\n"
+        "TermWordAdd=\"@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\aQPointF\\0@\\0\\0\\0\\0\\0\\0\\0@"
+        "\\b\\0\\0\\0\\0\\0\\0)\"\n"
+        "TermPOSAdd=1, 2\n");
+    QtSettingsStore store;
+    EXPECT_EQ(store.ReadInt("ColumnWidth0"), 120);
+    EXPECT_EQ(store.ReadInt("ColumnWidth1"), std::nullopt);
+    EXPECT_EQ(store.ReadInt("ColumnWidth2"), -1);
+    EXPECT_EQ(store.ReadInt("TermChange"), std::nullopt);
+    EXPECT_EQ(store.ReadInt("TermReadAdd"), std::nullopt);
+    EXPECT_EQ(store.ReadInt("TermWordAdd"), std::nullopt);
+    EXPECT_EQ(store.ReadInt("TermPOSAdd"), std::nullopt);
+    EXPECT_EQ(store.ReadInt("Missing"), std::nullopt);
+}
+
+TEST_F(QtSettingsStoreTest, WritesReachAnotherStoreAfterSync) {
+    QtSettingsStore manager;
+    EXPECT_EQ(manager.ReadInt("TermChange"), std::nullopt);
+    QtSettingsStore quickAdd;
+    EXPECT_TRUE(LeaveQuickAddNote(quickAdd));
+    EXPECT_EQ(quickAdd.fileName(), file);
+    manager.Sync();
+    EXPECT_EQ(manager.ReadInt("TermChange"), 1);
+    int reloads = 0;
+    EXPECT_TRUE(CheckQuickAddNote(manager, [&] { ++reloads; }));
+    quickAdd.Sync();
+    EXPECT_EQ(quickAdd.ReadInt("TermChange"), 0);
+
+    EXPECT_TRUE(manager.WriteString("TermReadAdd", u"読み"));
+    manager.Sync();
+    QtSettingsStore reader;
+    EXPECT_EQ(reader.ReadText("TermReadAdd"), QString::fromUtf8("読み"));
+}
+
+}  // namespace
+}  // namespace wk
