@@ -144,7 +144,12 @@ int List(const Context& ctx) {
     if (!ctx.operands.empty()) return Usage(ctx, u"list に余分な引数があります");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    Dictionary dictionary(*ime);
+    // The list is kept until the process ends: freeing a million entries one by one
+    // would only add time after the output is done.
+    static Dictionary* retained = nullptr;
+    delete retained;
+    retained = new Dictionary(*ime);
+    Dictionary& dictionary = *retained;
     if (!LoadList(ctx, dictionary)) return kExitFailed;
     Writer out(ctx.out);
     for (int i = 0; i < dictionary.wordCount; ++i) {

@@ -52,10 +52,14 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
 }
 
 void AppendUtf8(std::string& out, std::u16string_view utf16) {
+    // Room for the worst case first, then plain stores: this runs for every listed word.
+    const std::size_t start = out.size();
+    out.resize(start + utf16.size() * 3);
+    char* p = out.data() + start;
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t cp = utf16[i];
         if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
+            *p++ = static_cast<char>(cp);
             continue;
         }
         if (IsHigh(utf16[i]) && i + 1 < utf16.size() && IsLow(utf16[i + 1])) {
@@ -65,17 +69,19 @@ void AppendUtf8(std::string& out, std::u16string_view utf16) {
             cp = 0xFFFD;
         }
         if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            // Four bytes from two code units: still within the reserved three per unit.
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         }
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
