@@ -136,9 +136,9 @@ long RunQuiet(const std::vector<std::string>& args) {
 
 void CliList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    const std::string spec = "embedded:" + StoreOf(count);
+    const std::string store = "embedded:" + StoreOf(count);
     long peak = 0;
-    for (auto _ : state) peak = RunQuiet({WORDKEEPER_CLI, "--ime", spec, "list"});
+    for (auto _ : state) peak = RunQuiet({WORDKEEPER_CLI, "--ime", store, "list"});
     if (peak < 0) state.SkipWithError("wordkeeper-cli list failed");
     state.counters["peak_bytes_per_word"] = static_cast<double>(peak) / static_cast<double>(count);
 }

@@ -41,12 +41,12 @@ std::string ChooseImeSpec(std::string_view option) {
     return "embedded";
 }
 
-OpenedInputMethod OpenInputMethod(std::string_view spec) {
+OpenedInputMethod OpenInputMethod(std::string_view name) {
     OpenedInputMethod result;
     constexpr std::string_view kEmbedded = "embedded";
-    if (spec == kEmbedded || spec.starts_with("embedded:")) {
-        std::string path = spec.size() > kEmbedded.size()
-                               ? std::string(spec.substr(kEmbedded.size() + 1))
+    if (name == kEmbedded || name.starts_with("embedded:")) {
+        std::string path = name.size() > kEmbedded.size()
+                               ? std::string(name.substr(kEmbedded.size() + 1))
                                : DefaultEmbeddedPath();
         if (path.empty()) {
             result.error = u"辞書ファイルの名前が指定されていません";
@@ -55,7 +55,7 @@ OpenedInputMethod OpenInputMethod(std::string_view spec) {
         result.ime = EmbeddedStore::Open(path, result.error);
         return result;
     }
-    result.error = u"不明な入力方式です: " + Utf8ToUtf16(spec).value_or(u"?") +
+    result.error = u"不明な入力方式です: " + Utf8ToUtf16(name).value_or(u"?") +
                    u" (embedded または embedded:ファイル名 を指定してください)";
     return result;
 }

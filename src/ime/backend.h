@@ -23,6 +23,6 @@ struct OpenedInputMethod {
 };
 
 // Opens "embedded" or "embedded:PATH".
-OpenedInputMethod OpenInputMethod(std::string_view spec);
+OpenedInputMethod OpenInputMethod(std::string_view name);
 
 }  // namespace wk::ime
