@@ -152,7 +152,17 @@ int List(const Context& ctx) {
     Dictionary& dictionary = *retained;
     if (!LoadList(ctx, dictionary)) return kExitFailed;
     Writer out(ctx.out);
+    constexpr int kAhead = 8;
     for (int i = 0; i < dictionary.wordCount; ++i) {
+        // After the sort the entries lie scattered in memory; fetch a few rows ahead.
+        if (i + 2 * kAhead < dictionary.wordCount) {
+            __builtin_prefetch(dictionary.wordList.EntryAt(i + 2 * kAhead));
+        }
+        if (i + kAhead < dictionary.wordCount) {
+            const WordEntry* next = dictionary.wordList.EntryAt(i + kAhead);
+            __builtin_prefetch(next->reading.data());
+            __builtin_prefetch(next->word.data());
+        }
         const WordEntry& entry = *dictionary.wordList.EntryAt(i);
         out.Text(entry.reading);
         out.Raw("\t");
