@@ -7,6 +7,9 @@
 
 #include "core/text.h"
 #include "embedded_store.h"
+#if WORDKEEPER_HAVE_ANTHY
+#include "anthy_backend.h"
+#endif
 
 namespace wk::ime {
 
@@ -33,11 +36,12 @@ std::string DefaultEmbeddedPath() {
     return base + "/Quillwren/Wordkeeper/dictionary.sqlite";
 }
 
-std::string ChooseImeSpec(std::string_view option) {
+std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue) {
     if (!option.empty()) return std::string(option);
     if (const char* env = std::getenv("WORDKEEPER_IME"); env != nullptr && env[0] != '\0') {
         return env;
     }
+    if (!settingsValue.empty()) return std::string(settingsValue);
     return "embedded";
 }
 
@@ -55,8 +59,18 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
         result.ime = EmbeddedStore::Open(path, result.error);
         return result;
     }
+    if (name == "anthy") {
+#if WORDKEEPER_HAVE_ANTHY
+        result.ime = AnthyBackend::Open(HomeFolder(), result.error);
+#else
+        result.error =
+            u"このWordkeeperはAnthyに対応していません (libanthy-dev "
+            u"を入れてビルドし直してください)";
+#endif
+        return result;
+    }
     result.error = u"不明な入力方式です: " + Utf8ToUtf16(name).value_or(u"?") +
-                   u" (embedded または embedded:ファイル名 を指定してください)";
+                   u" (embedded、embedded:ファイル名 または anthy を指定してください)";
     return result;
 }
 

@@ -14,15 +14,16 @@ namespace wk::ime {
 std::string DefaultEmbeddedPath();
 
 // The input method named by a command-line option when given, otherwise by the
-// environment variable WORDKEEPER_IME, otherwise "embedded".
-std::string ChooseImeSpec(std::string_view option);
+// environment variable WORDKEEPER_IME, otherwise by the settings value InputMethod/Backend
+// (read by the caller), otherwise "embedded".
+std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue = {});
 
 struct OpenedInputMethod {
     std::unique_ptr<InputMethod> ime;
     std::u16string error;  // why it could not be opened, for the user
 };
 
-// Opens "embedded" or "embedded:PATH".
+// Opens "embedded", "embedded:PATH" or "anthy" (the Anthy user dictionary of $HOME).
 OpenedInputMethod OpenInputMethod(std::string_view name);
 
 }  // namespace wk::ime

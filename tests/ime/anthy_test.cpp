@@ -1,0 +1,399 @@
+// The Anthy back end against the real libanthy, each test in a home folder of its own.
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "ime/backend.h"
+
+#if WORDKEEPER_HAVE_ANTHY
+#include <anthy/anthy.h>
+#include <anthy/dicutil.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/dictionary.h"
+#include "ime/anthy_backend.h"
+#include "ime/embedded_store.h"
+
+extern "C" {
+void anthy_priv_dic_lock(void);
+void anthy_priv_dic_unlock(void);
+}
+
+namespace wk::ime {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Entry {  // one word as Anthy's own dictionary interface reports it
+    std::string reading, wtype, word;
+    int frequency;
+    bool operator==(const Entry&) const = default;
+};
+
+void StartAnthy(const fs::path& home) {
+    anthy_conf_override("HOME", home.c_str());
+    anthy_dic_util_init();
+    anthy_dic_util_set_encoding(ANTHY_UTF8_ENCODING);
+}
+
+std::vector<Entry> ReadWithAnthy(const fs::path& home) {
+    StartAnthy(home);
+    std::vector<Entry> out;
+    for (int rc = anthy_priv_dic_select_first_entry(); rc == 0;
+         rc = anthy_priv_dic_select_next_entry()) {
+        char reading[2048], wtype[64], word[2048];
+        anthy_priv_dic_get_index(reading, sizeof reading);
+        anthy_priv_dic_get_wtype(wtype, sizeof wtype);
+        anthy_priv_dic_get_word(word, sizeof word);
+        out.push_back({reading, wtype, word, anthy_priv_dic_get_freq()});
+    }
+    anthy_dic_util_quit();
+    return out;
+}
+
+// Adds a word the way Anthy's own tools do, under Anthy's lock.
+void AddWithAnthy(const fs::path& home, const std::string& reading, const std::string& word,
+                  const std::string& wtype) {
+    StartAnthy(home);
+    anthy_priv_dic_lock();
+    anthy_priv_dic_add_entry(reading.c_str(), word.c_str(), wtype.c_str(), kAnthyDefaultFrequency);
+    anthy_priv_dic_unlock();
+    anthy_dic_util_quit();
+}
+
+// Runs `body` in a child process; true when it returned true there.
+bool InChild(const std::function<bool()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) std::_Exit(body() ? 0 : 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class AnthyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("wk-anthy-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        file = home / ".anthy" / "private_words_default";
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    std::unique_ptr<AnthyBackend> Open(const fs::path& at) {
+        std::u16string error;
+        auto backend = AnthyBackend::Open(at.string(), error);
+        EXPECT_NE(backend, nullptr) << Utf16ToUtf8(error);
+        return backend;
+    }
+    std::unique_ptr<AnthyBackend> Open() { return Open(home); }
+    static void Write(const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path home, file;
+};
+
+std::vector<std::pair<std::u16string, std::u16string>> Words(InputMethod& ime) {
+    std::vector<std::pair<std::u16string, std::u16string>> out;
+    EXPECT_TRUE(ime.EnumRegisterWord([&](const char16_t* r, std::uint32_t, const char16_t* w) {
+        out.emplace_back(r ? r : u"(null)", w ? w : u"(null)");
+        return 1;
+    }));
+    return out;
+}
+
+TEST_F(AnthyTest, StylesNameAnthysWordTypes) {
+    const auto& styles = AnthyStyles();
+    ASSERT_FALSE(styles.empty());
+    EXPECT_EQ(styles.front().description, u"名詞");
+    std::set<std::u16string> names;
+    for (const PosStyle& s : styles) {
+        EXPECT_TRUE(names.insert(s.description).second) << Utf16ToUtf8(s.description);
+        EXPECT_LE(s.description.size(), 31u);
+        for (const PosStyle& e : EmbeddedStyles()) {
+            if (e.description == s.description) {
+                EXPECT_EQ(e.style, s.style);
+            }
+        }
+    }
+    const std::pair<std::u16string_view, const char*> shared[] = {
+        {u"名詞", "#T35"},        {u"人名", "#JN"},         {u"地名", "#CN"},
+        {u"組織", "#KK"},         {u"数", "#NN"},           {u"形容詞", "#KY"},
+        {u"副詞", "#F14"},        {u"連体詞", "#RT"},       {u"接続詞", "#CJ"},
+        {u"動詞ワ行五段", "#W5"}, {u"動詞カ行五段", "#K5"}, {u"動詞サ行五段", "#S5"},
+        {u"動詞タ行五段", "#T5"}, {u"動詞ナ行五段", "#N5"}, {u"動詞マ行五段", "#M5"},
+        {u"動詞ラ行五段", "#R5"}, {u"動詞ガ行五段", "#G5"}, {u"動詞バ行五段", "#B5"},
+    };
+    auto backend = Open();
+    PosTable table;
+    table.Load(*backend);
+    for (const auto& [name, wtype] : shared) {
+        const std::string reading = "よ" + std::string(wtype + 1);
+        ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16(reading), table.PosStyleOfName(name), u"語"))
+            << Utf16ToUtf8(name);
+        EXPECT_TRUE(std::ranges::count(ReadWithAnthy(home), Entry{reading, wtype, "語", 500}));
+    }
+}
+
+TEST_F(AnthyTest, FourOperationsStartingWithoutAFile) {
+    auto backend = Open();
+    EXPECT_TRUE(Words(*backend).empty());
+    ASSERT_TRUE(backend->RegisterWord(u"かんじ", 1, u"漢字"));
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(backend->RegisterWord(u"あい", 1, u"愛"));
+    ASSERT_TRUE(backend->RegisterWord(u"あい", 4, u"藍"));
+    EXPECT_FALSE(backend->RegisterWord(u"あい", 1, u"愛"));
+    EXPECT_EQ(backend->LastErrorDetail(), "同じ読み・単語・品詞がすでに登録されています");
+    EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"あい", "#JN", "藍", 500},
+                                                       {"あい", "#T35", "愛", 500},
+                                                       {"かんじ", "#T35", "漢字", 500}}));
+    EXPECT_EQ(Words(*backend), (std::vector<std::pair<std::u16string, std::u16string>>{
+                                   {u"あい", u"藍"}, {u"あい", u"愛"}, {u"かんじ", u"漢字"}}));
+    EXPECT_FALSE(backend->UnregisterWord(u"あい", 4, u"愛"));  // that style has no 愛
+    EXPECT_TRUE(backend->UnregisterWord(u"あい", 1, u"愛"));
+    EXPECT_FALSE(backend->UnregisterWord(u"あい", 1, u"愛"));
+    EXPECT_EQ(backend->LastErrorDetail(), "その単語は登録されていません");
+    EXPECT_EQ(ReadWithAnthy(home).size(), 2u);
+}
+
+TEST_F(AnthyTest, RefusesWhatAnthyWouldCutOrMisread) {
+    auto backend = Open();
+    ASSERT_TRUE(backend->RegisterWord(u"よみ", 1, u"語"));
+    const std::string before = Read(file);
+    // "あ #T35*500 " takes 13 bytes of the 1022 a line may have.
+    const std::u16string longest(1022 - 13, u'x');
+    struct Case {
+        std::u16string reading;
+        std::uint32_t style;
+        std::u16string word;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {u"", 1, u"語", false},
+        {u"よ", 1, u"", false},
+        {u"よ み", 1, u"語", false},
+        {u"よ\tみ", 1, u"語", false},
+        {u"よ", 1, u"語\n", false},
+        {u"よ\x7F", 1, u"語", false},
+        {u"\xD800", 1, u"語", false},
+        {u"よ", 1, u"\xDC00", false},
+        {u"よ", 0, u"語", false},
+        {u"よ", kAnthyFirstOtherStyle, u"語", false},
+        {std::u16string(33, u'あ'), 1, u"語", false},  // 99 bytes
+        {std::u16string(97, u'a'), 1, u"語", false},
+        {u"あ", 1, longest + u"x", false},
+        {std::u16string(32, u'あ'), 1, u"語", true},  // 96 bytes
+        {std::u16string(96, u'a'), 1, u"語", true},
+        {u"あ", 1, longest, true},
+        {u"あ", 1, u" 語 と 語 ", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(backend->RegisterWord(c.reading, c.style, c.word), c.accepted)
+            << Utf16ToUtf8(c.reading) << " " << Utf16ToUtf8(c.word);
+        if (c.accepted) {
+            const Entry added{Utf16ToUtf8(c.reading), "#T35", Utf16ToUtf8(c.word), 500};
+            EXPECT_TRUE(std::ranges::count(ReadWithAnthy(home), added)) << added.word.size();
+            ASSERT_TRUE(backend->UnregisterWord(c.reading, c.style, c.word));
+        } else {
+            EXPECT_FALSE(backend->LastErrorDetail().empty());
+        }
+        EXPECT_EQ(Read(file), before);
+    }
+}
+
+TEST_F(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
+    Write(file, "あ #T35*7 亜\nい #T20*3 胃\n# memo\n\nう #T35*2\nお  #T35*9  尾 ");
+    auto backend = Open();
+    std::vector<std::tuple<std::u16string, std::uint32_t, bool>> seen;
+    ASSERT_TRUE(
+        backend->EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+            seen.emplace_back(r ? r : u"(null)", s, w != nullptr);
+            return 1;
+        }));
+    ASSERT_EQ(seen.size(), 5u);  // the comment is read as reading "#" without a word
+    const std::uint32_t other = std::get<1>(seen[1]);
+    EXPECT_GE(other, kAnthyFirstOtherStyle);
+    EXPECT_FALSE(std::get<2>(seen[3]));  // う has no word
+    ASSERT_TRUE(backend->RegisterWord(u"え", 1, u"絵"));
+    EXPECT_EQ(Read(file),
+              "あ #T35*7 亜\nい #T20*3 胃\n# memo\n\nう #T35*2\nえ #T35*500 絵\n"
+              "お  #T35*9  尾 \n");
+    EXPECT_TRUE(backend->UnregisterWord(u"い", other, u"胃"));
+    EXPECT_TRUE(backend->UnregisterWord(u"お", 1, u" 尾 "));
+    EXPECT_EQ(Read(file), "あ #T35*7 亜\n# memo\n\nう #T35*2\nえ #T35*500 絵\n");
+}
+
+TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
+    using Word = std::tuple<std::string, std::string, std::uint32_t>;  // reading, word, style
+    const std::pair<std::string, std::vector<Word>> cases[] = {
+        {"", {{"か", "蚊", 1}, {"あ", "亜", 1}, {"か", "科", 4}, {"あい", "愛", 1}, {"a", "A", 1}}},
+        {"あ #T35*1 亜\nか #T35*3 蚊\nさ #JN*500 佐\n",
+         {{"か", "科", 1}, {"い", "胃", 1}, {"ん", "ン", 1}, {"あ", "阿", 1}}},
+        {"か #T35*1 蚊\nあ #T35*1 亜\n# memo\n\nさ #T35*1 佐\nい #T35*1 胃\n",
+         {{"い", "井", 1}, {"う", "鵜", 1}, {"し", "詩", 1}, {"あ", "阿", 1}, {"ＡＢ", "AB", 1}}},
+    };
+    for (const auto& [start, words] : cases) {
+        const fs::path anthy = home / "anthy", single = home / "single", batch = home / "batch";
+        for (const fs::path& h : {anthy, single, batch})
+            Write(h / ".anthy/private_words_default", start);
+        auto one = Open(single), many = Open(batch);
+        auto registration = many->BeginBatch();
+        ASSERT_NE(registration, nullptr);
+        for (const auto& [reading, word, style] : words) {
+            AddWithAnthy(anthy, reading, word, std::string(AnthyWordType(style)));
+            EXPECT_TRUE(one->RegisterWord(*Utf8ToUtf16(reading), style, *Utf8ToUtf16(word)));
+            EXPECT_TRUE(many->RegisterWord(*Utf8ToUtf16(reading), style, *Utf8ToUtf16(word)));
+        }
+        EXPECT_EQ(registration->Finish(), 0u);
+        const std::string expected = Read(anthy / ".anthy/private_words_default");
+        EXPECT_EQ(Read(single / ".anthy/private_words_default"), expected) << start;
+        EXPECT_EQ(Read(batch / ".anthy/private_words_default"), expected) << start;
+    }
+}
+
+TEST_F(AnthyTest, BatchAnswersEachWordAndWritesOnce) {
+    Write(file, "あ #T35*1 亜\nん #T35*1 ン\n");
+    auto backend = Open();
+    auto batch = backend->BeginBatch();
+    ASSERT_NE(batch, nullptr);
+    EXPECT_FALSE(backend->RegisterWord(u"あ", 1, u"亜"));  // in the file
+    for (int i = 0; i < 1000; ++i) {
+        const std::u16string reading = *Utf8ToUtf16("よ" + std::to_string(i));
+        ASSERT_TRUE(backend->RegisterWord(reading, 1, u"語"));
+        EXPECT_FALSE(backend->RegisterWord(reading, 1, u"語"));  // in the batch
+    }
+    EXPECT_FALSE(backend->RegisterWord(u"", 1, u"語"));
+    EXPECT_TRUE(backend->UnregisterWord(u"よ7", 1, u"語"));  // still pending
+    EXPECT_EQ(Words(*backend).size(), 1001u);
+    EXPECT_EQ(Read(file), "あ #T35*1 亜\nん #T35*1 ン\n");
+    AddWithAnthy(home, "よ5", "語", "#T35");  // someone else adds one meanwhile
+    EXPECT_EQ(batch->Finish(), 0u);
+    const auto entries = ReadWithAnthy(home);
+    ASSERT_EQ(entries.size(), 1001u);
+    EXPECT_EQ(entries.front(), (Entry{"あ", "#T35", "亜", 1}));
+    EXPECT_EQ(entries.back(), (Entry{"ん", "#T35", "ン", 1}));
+    EXPECT_EQ(std::ranges::count(entries, Entry{"よ5", "#T35", "語", 500}), 1);
+}
+
+TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
+    std::string start;
+    for (int i = 0; i < 300; ++i) start += "よ" + std::to_string(i) + " #T35*1 語\n";
+    Write(file, start);
+    EXPECT_TRUE(InChild([&] {
+        auto backend = Open();
+        const rlimit limit{4096, RLIM_INFINITY};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        bool ok = !backend->RegisterWord(u"ん", 1, u"ン") &&
+                  backend->LastErrorDetail().find("書き込めません") != std::string::npos;
+        auto batch = backend->BeginBatch();
+        for (int i = 0; i < 10; ++i)
+            backend->RegisterWord(u"ん", 1, *Utf8ToUtf16(std::to_string(i)));
+        return ok && batch->Finish() == 10;
+    }));
+    EXPECT_EQ(Read(file), start);
+    EXPECT_EQ(std::distance(fs::directory_iterator(home / ".anthy"), {}), 2);  // and the lock
+}
+
+TEST_F(AnthyTest, ProcessesChangingAtOnceLoseNoWord) {
+    std::vector<pid_t> children;
+    for (int p = 0; p < 4; ++p) {
+        const pid_t pid = ::fork();
+        if (pid != 0) {
+            children.push_back(pid);
+            continue;
+        }
+        auto backend = Open();
+        auto batch = p == 1 ? backend->BeginBatch() : nullptr;
+        for (int i = 0; i < 40; ++i) {
+            const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
+            if (p == 3) {
+                AddWithAnthy(home, reading, "語", "#T35");
+            } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
+                std::_Exit(1);
+            }
+        }
+        std::_Exit(batch && batch->Finish() != 0 ? 1 : 0);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::set<std::string> readings;
+    for (const Entry& e : ReadWithAnthy(home)) readings.insert(e.reading);
+    EXPECT_EQ(readings.size(), 160u);
+}
+
+TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
+    ASSERT_TRUE(Open()->RegisterWord(u"ふがほげぴよ", 1, u"不我保下飛予"));
+    EXPECT_TRUE(InChild([&] {
+        anthy_conf_override("HOME", home.c_str());
+        if (anthy_init() != 0) return false;
+        anthy_context_t context = anthy_create_context();
+        anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING);
+        anthy_set_string(context, "ふがほげぴよ");
+        anthy_segment_stat segment{};
+        anthy_get_segment_stat(context, 0, &segment);
+        bool found = false;
+        for (int i = 0; i < segment.nr_candidate; ++i) {
+            char text[256];
+            anthy_get_segment(context, 0, i, text, sizeof text);
+            found = found || std::string(text) == "不我保下飛予";
+        }
+        return found;
+    }));
+}
+
+TEST_F(AnthyTest, ChosenByOptionEnvironmentOrSettingsAndUsesHome) {
+    ::setenv("WORDKEEPER_IME", "anthy", 1);
+    EXPECT_EQ(ChooseImeSpec("embedded", "embedded"), "embedded");
+    EXPECT_EQ(ChooseImeSpec("", "embedded"), "anthy");
+    ::unsetenv("WORDKEEPER_IME");
+    EXPECT_EQ(ChooseImeSpec("", "anthy"), "anthy");
+    EXPECT_EQ(ChooseImeSpec("", ""), "embedded");
+    const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.c_str(), 1);
+    OpenedInputMethod opened = OpenInputMethod("anthy");
+    ::setenv("HOME", saved.c_str(), 1);
+    ASSERT_NE(opened.ime, nullptr) << Utf16ToUtf8(opened.error);
+    ASSERT_TRUE(opened.ime->RegisterWord(u"ほーむ", 1, u"家"));
+    EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"ほーむ", "#T35", "家", 500}}));
+}
+
+}  // namespace
+}  // namespace wk::ime
+
+#else
+
+TEST(AnthyTest, ThisBuildSaysItHasNoAnthy) {
+    const wk::ime::OpenedInputMethod opened = wk::ime::OpenInputMethod("anthy");
+    EXPECT_EQ(opened.ime, nullptr);
+    EXPECT_NE(wk::Utf16ToUtf8(opened.error).find("Anthyに対応していません"), std::string::npos);
+    GTEST_SKIP() << "built without Anthy";
+}
+
+#endif
