@@ -30,8 +30,9 @@ constexpr const char* kUsage =
     "  find 読み                      読みが一致する最初の単語 (位置<TAB>読み<TAB>単語<TAB>品詞)\n"
     "\n"
     "オプション:\n"
-    "  --ime 入力方式   embedded (既定) または embedded:ファイル名\n"
-    "                   指定がなければ環境変数 WORDKEEPER_IME を使います\n"
+    "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
+    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"
+    "                   [InputMethod] Backend を使います\n"
     "  --help           この説明を表示する\n"
     "  --version        版を表示する\n"
     "\n"
@@ -96,7 +97,10 @@ int Usage(const Context& ctx, std::u16string_view message) {
 }
 
 std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(ime::ChooseImeSpec(ctx.imeOption));
+    const std::string setting =
+        QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
+    ime::OpenedInputMethod opened =
+        ime::OpenInputMethod(ime::ChooseImeSpec(ctx.imeOption, setting));
     if (!opened.ime) Error(ctx, opened.error);
     return std::move(opened.ime);
 }
