@@ -74,10 +74,14 @@ void AddWithAnthy(const fs::path& home, const std::string& reading, const std::s
     anthy_dic_util_quit();
 }
 
-// Runs `body` in a child process; true when it returned true there.
-bool InChild(const std::function<bool()>& body) {
+// Runs `body` in a child process, which exits 0 when it returned true.
+pid_t Spawn(const std::function<bool()>& body) {
     const pid_t pid = ::fork();
     if (pid == 0) std::_Exit(body() ? 0 : 1);
+    return pid;
+}
+
+bool Succeeded(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -114,10 +118,12 @@ class AnthyTest : public ::testing::Test {
     fs::path home, file;
 };
 
-std::vector<std::pair<std::u16string, std::u16string>> Words(InputMethod& ime) {
-    std::vector<std::pair<std::u16string, std::u16string>> out;
-    EXPECT_TRUE(ime.EnumRegisterWord([&](const char16_t* r, std::uint32_t, const char16_t* w) {
-        out.emplace_back(r ? r : u"(null)", w ? w : u"(null)");
+using Listed = std::tuple<std::string, std::uint32_t, std::string>;  // "(null)" for none
+
+std::vector<Listed> List(InputMethod& ime) {
+    std::vector<Listed> out;
+    EXPECT_TRUE(ime.EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+        out.emplace_back(r ? Utf16ToUtf8(r) : "(null)", s, w ? Utf16ToUtf8(w) : "(null)");
         return 1;
     }));
     return out;
@@ -158,7 +164,7 @@ TEST_F(AnthyTest, StylesNameAnthysWordTypes) {
 
 TEST_F(AnthyTest, FourOperationsStartingWithoutAFile) {
     auto backend = Open();
-    EXPECT_TRUE(Words(*backend).empty());
+    EXPECT_TRUE(List(*backend).empty());
     ASSERT_TRUE(backend->RegisterWord(u"かんじ", 1, u"漢字"));
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
@@ -170,8 +176,8 @@ TEST_F(AnthyTest, FourOperationsStartingWithoutAFile) {
     EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"あい", "#JN", "藍", 500},
                                                        {"あい", "#T35", "愛", 500},
                                                        {"かんじ", "#T35", "漢字", 500}}));
-    EXPECT_EQ(Words(*backend), (std::vector<std::pair<std::u16string, std::u16string>>{
-                                   {u"あい", u"藍"}, {u"あい", u"愛"}, {u"かんじ", u"漢字"}}));
+    EXPECT_EQ(List(*backend),
+              (std::vector<Listed>{{"あい", 4, "藍"}, {"あい", 1, "愛"}, {"かんじ", 1, "漢字"}}));
     EXPECT_FALSE(backend->UnregisterWord(u"あい", 4, u"愛"));  // that style has no 愛
     EXPECT_TRUE(backend->UnregisterWord(u"あい", 1, u"愛"));
     EXPECT_FALSE(backend->UnregisterWord(u"あい", 1, u"愛"));
@@ -227,16 +233,11 @@ TEST_F(AnthyTest, RefusesWhatAnthyWouldCutOrMisread) {
 TEST_F(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
     Write(file, "あ #T35*7 亜\nい #T20*3 胃\n# memo\n\nう #T35*2\nお  #T35*9  尾 ");
     auto backend = Open();
-    std::vector<std::tuple<std::u16string, std::uint32_t, bool>> seen;
-    ASSERT_TRUE(
-        backend->EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
-            seen.emplace_back(r ? r : u"(null)", s, w != nullptr);
-            return 1;
-        }));
-    ASSERT_EQ(seen.size(), 5u);  // the comment is read as reading "#" without a word
-    const std::uint32_t other = std::get<1>(seen[1]);
+    const auto listed = List(*backend);
+    ASSERT_EQ(listed.size(), 5u);  // the comment is read as reading "#" without a word
+    const std::uint32_t other = std::get<1>(listed[1]);
     EXPECT_GE(other, kAnthyFirstOtherStyle);
-    EXPECT_FALSE(std::get<2>(seen[3]));  // う has no word
+    EXPECT_EQ(listed[3], (Listed{"う", 1, "(null)"}));
     ASSERT_TRUE(backend->RegisterWord(u"え", 1, u"絵"));
     EXPECT_EQ(Read(file),
               "あ #T35*7 亜\nい #T20*3 胃\n# memo\n\nう #T35*2\nえ #T35*500 絵\n"
@@ -287,7 +288,7 @@ TEST_F(AnthyTest, BatchAnswersEachWordAndWritesOnce) {
     }
     EXPECT_FALSE(backend->RegisterWord(u"", 1, u"語"));
     EXPECT_TRUE(backend->UnregisterWord(u"よ7", 1, u"語"));  // still pending
-    EXPECT_EQ(Words(*backend).size(), 1001u);
+    EXPECT_EQ(List(*backend).size(), 1001u);
     EXPECT_EQ(Read(file), "あ #T35*1 亜\nん #T35*1 ン\n");
     AddWithAnthy(home, "よ5", "語", "#T35");  // someone else adds one meanwhile
     EXPECT_EQ(batch->Finish(), 0u);
@@ -302,7 +303,7 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     std::string start;
     for (int i = 0; i < 300; ++i) start += "よ" + std::to_string(i) + " #T35*1 語\n";
     Write(file, start);
-    EXPECT_TRUE(InChild([&] {
+    const pid_t child = Spawn([&] {
         auto backend = Open();
         const rlimit limit{4096, RLIM_INFINITY};
         ::signal(SIGXFSZ, SIG_IGN);
@@ -313,7 +314,8 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
         for (int i = 0; i < 10; ++i)
             backend->RegisterWord(u"ん", 1, *Utf8ToUtf16(std::to_string(i)));
         return ok && batch->Finish() == 10;
-    }));
+    });
+    EXPECT_TRUE(Succeeded(child));
     EXPECT_EQ(Read(file), start);
     EXPECT_EQ(std::distance(fs::directory_iterator(home / ".anthy"), {}), 2);  // and the lock
 }
@@ -321,28 +323,21 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
 TEST_F(AnthyTest, ProcessesChangingAtOnceLoseNoWord) {
     std::vector<pid_t> children;
     for (int p = 0; p < 4; ++p) {
-        const pid_t pid = ::fork();
-        if (pid != 0) {
-            children.push_back(pid);
-            continue;
-        }
-        auto backend = Open();
-        auto batch = p == 1 ? backend->BeginBatch() : nullptr;
-        for (int i = 0; i < 40; ++i) {
-            const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
-            if (p == 3) {
-                AddWithAnthy(home, reading, "語", "#T35");
-            } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
-                std::_Exit(1);
+        children.push_back(Spawn([&] {
+            auto backend = Open();
+            auto batch = p == 1 ? backend->BeginBatch() : nullptr;
+            for (int i = 0; i < 40; ++i) {
+                const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
+                if (p == 3) {
+                    AddWithAnthy(home, reading, "語", "#T35");
+                } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
+                    return false;
+                }
             }
-        }
-        std::_Exit(batch && batch->Finish() != 0 ? 1 : 0);
+            return !batch || batch->Finish() == 0;
+        }));
     }
-    for (const pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    for (const pid_t pid : children) EXPECT_TRUE(Succeeded(pid));
     std::set<std::string> readings;
     for (const Entry& e : ReadWithAnthy(home)) readings.insert(e.reading);
     EXPECT_EQ(readings.size(), 160u);
@@ -350,7 +345,7 @@ TEST_F(AnthyTest, ProcessesChangingAtOnceLoseNoWord) {
 
 TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
     ASSERT_TRUE(Open()->RegisterWord(u"ふがほげぴよ", 1, u"不我保下飛予"));
-    EXPECT_TRUE(InChild([&] {
+    const pid_t child = Spawn([&] {
         anthy_conf_override("HOME", home.c_str());
         if (anthy_init() != 0) return false;
         anthy_context_t context = anthy_create_context();
@@ -365,7 +360,8 @@ TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
             found = found || std::string(text) == "不我保下飛予";
         }
         return found;
-    }));
+    });
+    EXPECT_TRUE(Succeeded(child));
 }
 
 TEST_F(AnthyTest, ChosenByOptionEnvironmentOrSettingsAndUsesHome) {
