@@ -126,8 +126,10 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         if (fd >= 0) ::close(fd);
     }
 
+    // A store object is used from one thread only, so the connection needs no mutex.
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         error = u"辞書ファイルを開くことができません: " + shown + u" (" +
                 U16(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + u")";
