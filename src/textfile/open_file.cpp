@@ -75,19 +75,21 @@ std::string NameOf(const std::string& path) {
 
 std::unique_ptr<InputFile> InputFile::Open(const std::string& path, std::string* why) {
     int fd;
+    // Not blocking, so that a named pipe cannot hold the open up.
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         SetWhy(why, ErrnoText());
         return nullptr;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        SetWhy(why, S_ISDIR(st.st_mode) ? "フォルダーです" : ErrnoText());
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        SetWhy(why, S_ISDIR(st.st_mode) ? "フォルダーです" : "通常のファイルではありません");
         ::close(fd);
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::unique_ptr<InputFile>(new InputFile(fd));
 }
 
@@ -120,6 +122,11 @@ std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& path, st
             SetWhy(why, "通常のファイルではありません");
             return nullptr;
         }
+        // A write-protected file is not replaced behind the protection's back.
+        if (::access(path.c_str(), W_OK) != 0) {
+            SetWhy(why, ErrnoText());
+            return nullptr;
+        }
         // Replace the file a link points to, not the link.
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             target = real;
@@ -127,7 +134,8 @@ std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& path, st
         }
     }
     const std::string folder = FolderOf(target);
-    const std::string name = NameOf(target);
+    // The temporary name must stay within the file system's limit on names.
+    const std::string name = NameOf(target).substr(0, 200);
     std::random_device random;
     int fd = -1;
     std::string temp;

@@ -39,7 +39,8 @@ class OpenFile {
 // A file opened read-only by name.
 class InputFile final : public OpenFile {
   public:
-    // Nullptr when the file cannot be opened or is a folder; `why` (UTF-8) then says why.
+    // Nullptr when the file cannot be opened or is not a regular file; `why` (UTF-8) then
+    // says why.
     static std::unique_ptr<InputFile> Open(const std::string& path, std::string* why = nullptr);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
@@ -64,7 +65,7 @@ class InputFile final : public OpenFile {
 class ReplacingFile final : public OpenFile {
   public:
     // Nullptr when the new file cannot be created, or when `path` names something other
-    // than a regular file; `why` (UTF-8) then says why.
+    // than a regular file, or a file that may not be written; `why` (UTF-8) then says why.
     static std::unique_ptr<ReplacingFile> Create(const std::string& path,
                                                  std::string* why = nullptr);
     ~ReplacingFile() override;

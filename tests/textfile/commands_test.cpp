@@ -343,7 +343,9 @@ TEST(ExportFile, NamesThatCannotBeWritten) {
 
 TEST(BulkRegisterFile, FileThatCannotBeOpened) {
     TempFolder folder;
-    for (const std::string& path : {folder.path() + "/missing.txt", folder.path()}) {
+    const std::string pipe = folder.path() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {folder.path() + "/missing.txt", folder.path(), pipe}) {
         FakeIme ime;
         Dictionary dictionary(ime);
         std::vector<std::string> log;
