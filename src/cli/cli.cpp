@@ -11,6 +11,7 @@
 #include "core/word_checks.h"
 #include "ime/backend.h"
 #include "skeleton/qt_settings_store.h"
+#include "textfile/text_commands.h"
 
 namespace wk::cli {
 
@@ -28,6 +29,10 @@ constexpr const char* kUsage =
     "  add 読み 単語 品詞              単語を登録する\n"
     "  remove 読み 単語 品詞           単語を削除する\n"
     "  find 読み                      読みが一致する最初の単語 (位置<TAB>読み<TAB>単語<TAB>品詞)\n"
+    "  import ファイル                辞書テキストファイルの単語を一括登録する\n"
+    "  export ファイル [--sort reading|word|pos] [--descending] [--encoding cp932|utf-8]\n"
+    "                                 単語の一覧を辞書テキストファイルへ出力する\n"
+    "                                 (既定は読みの昇順、文字コードは cp932)\n"
     "\n"
     "オプション:\n"
     "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
@@ -35,6 +40,10 @@ constexpr const char* kUsage =
     "                   [InputMethod] Backend を使います\n"
     "  --help           この説明を表示する\n"
     "  --version        版を表示する\n"
+    "\n"
+    "辞書テキストファイル: 1 行目は見出し、以降 1 行に 1 語 (読み<TAB>単語<TAB>品詞、行末 CR "
+    "LF)。\n"
+    "読み込みは CP932 のほか、BOM 付きの UTF-8 と UTF-16、BOM なしの UTF-8 を判別します。\n"
     "\n"
     "終了コード: 0 成功, 1 拒否または失敗, 2 使い方の誤り\n";
 
@@ -81,6 +90,7 @@ struct Context {
     std::vector<std::string> operands;
     std::optional<std::string> sort;
     bool descending = false;
+    std::optional<std::string> encoding;
 };
 
 void Error(const Context& ctx, std::u16string_view message, const std::string& detail = {}) {
@@ -250,10 +260,62 @@ int Find(const Context& ctx) {
     return out.Flush() ? kExitOk : kExitFailed;
 }
 
+// The messages of the text-file commands: results to the output, failures to the errors.
+class CliMessages final : public textfile::MessageSink {
+  public:
+    explicit CliMessages(const Context& ctx) : ctx_(ctx) {}
+    void Show(textfile::MessageKind kind, std::u16string_view text,
+              std::u16string_view detail) override {
+        if (kind == textfile::MessageKind::Info) {
+            Writer out(ctx_.out);
+            out.Text(text);
+            out.Raw("\n");
+            if (!out.Flush()) outputFailed_ = true;
+            if (!detail.empty()) Error(ctx_, detail);
+        } else {
+            Error(ctx_, text, Utf16ToUtf8(detail));
+        }
+    }
+    bool outputFailed() const { return outputFailed_; }
+
+  private:
+    const Context& ctx_;
+    bool outputFailed_ = false;
+};
+
+int Import(const Context& ctx) {
+    if (ctx.operands.size() != 1) return Usage(ctx, u"import には ファイル を指定してください");
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Dictionary dictionary(*ime);
+    dictionary.LoadPosTable();
+    NullListDisplay display;
+    CliMessages messages(ctx);
+    const textfile::BulkResult bulk =
+        textfile::BulkRegisterFile(ctx.operands[0], dictionary, display, messages);
+    if (bulk.counts.registered > 0) LeaveNote();
+    return bulk.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
+}
+
+int Export(const Context& ctx) {
+    if (ctx.operands.size() != 1) return Usage(ctx, u"export には ファイル を指定してください");
+    textfile::OutputEncoding encoding = textfile::OutputEncoding::Cp932;
+    if (ctx.encoding == "utf-8") encoding = textfile::OutputEncoding::Utf8;
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Dictionary dictionary(*ime);
+    if (!LoadList(ctx, dictionary)) return kExitFailed;
+    NullListDisplay display;
+    CliMessages messages(ctx);
+    const textfile::ExportResult exported =
+        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding);
+    return exported.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Context ctx{out, err, {}, {}, {}, false};
+    Context ctx{out, err, {}, {}, {}, false, {}};
     std::string command;
     bool optionsDone = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -266,13 +328,17 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         } else if (!optionsDone && arg == "--version") {
             std::fprintf(out, "%s\n", kVersion);
             return kExitOk;
-        } else if (!optionsDone && (arg == "--ime" || arg == "--sort")) {
+        } else if (!optionsDone && (arg == "--ime" || arg == "--sort" || arg == "--encoding")) {
             if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
-            (arg == "--ime" ? ctx.imeOption : ctx.sort.emplace()) = args[++i];
+            (arg == "--ime"    ? ctx.imeOption
+             : arg == "--sort" ? ctx.sort.emplace()
+                               : ctx.encoding.emplace()) = args[++i];
         } else if (!optionsDone && arg.starts_with("--ime=")) {
             ctx.imeOption = arg.substr(6);
         } else if (!optionsDone && arg.starts_with("--sort=")) {
             ctx.sort = arg.substr(7);
+        } else if (!optionsDone && arg.starts_with("--encoding=")) {
+            ctx.encoding = arg.substr(11);
         } else if (!optionsDone && arg == "--descending") {
             ctx.descending = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
@@ -284,9 +350,15 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         }
     }
     if (command.empty()) return Usage(ctx, u"コマンドを指定してください");
-    const bool sortable = command == "list";
+    const bool sortable = command == "list" || command == "export";
     if ((ctx.sort || ctx.descending) && !sortable) {
-        return Usage(ctx, u"--sort と --descending は list でだけ使えます");
+        return Usage(ctx, u"--sort と --descending は list と export でだけ使えます");
+    }
+    if (ctx.encoding && command != "export") {
+        return Usage(ctx, u"--encoding は export でだけ使えます");
+    }
+    if (ctx.encoding && *ctx.encoding != "cp932" && *ctx.encoding != "utf-8") {
+        return Usage(ctx, u"--encoding には cp932 か utf-8 を指定してください");
     }
     if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
         return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
@@ -296,6 +368,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (command == "add") return Change(ctx, true);
     if (command == "remove") return Change(ctx, false);
     if (command == "find") return Find(ctx);
+    if (command == "import") return Import(ctx);
+    if (command == "export") return Export(ctx);
     return Usage(ctx, u"不明なコマンドです: " + Utf8ToUtf16(command).value_or(u"?"));
 }
 

@@ -1,0 +1,104 @@
+#include "buffered_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace wk::textfile {
+
+CBufferedFile::~CBufferedFile() {
+    if (mode_ == kModeWrite && file_ != nullptr) Flush();
+}
+
+int CBufferedFile::OpenRead(OpenFile* file, std::int32_t capacity) {
+    if (file == nullptr || capacity < 1) return 1;
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
+    if (!buffer) return 1;
+    file_ = file;
+    buffer_ = std::move(buffer);
+    capacity_ = capacity;
+    mode_ = kModeRead;
+    Refill();
+    return 0;
+}
+
+int CBufferedFile::OpenWrite(OpenFile* file, std::int32_t capacity) {
+    if (capacity < kMinWriteCapacity || file == nullptr) return 1;
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
+    if (!buffer) return 1;
+    file_ = file;
+    buffer_ = std::move(buffer);
+    capacity_ = capacity;
+    position_ = 0;
+    mode_ = kModeWrite;
+    return 0;
+}
+
+void CBufferedFile::Refill() {
+    const std::int64_t n = file_->Read(buffer_.get(), static_cast<std::size_t>(capacity_));
+    if (n < 0) readFailed_ = true;
+    filled_ = n < 0 ? 0 : static_cast<std::int32_t>(std::min<std::int64_t>(n, capacity_));
+    position_ = 0;
+}
+
+int CBufferedFile::GetByte() {
+    if (mode_ != kModeRead) return 0;
+    if (filled_ < capacity_ && position_ > filled_ - 1) return 0;
+    const int value = buffer_[position_];
+    if (position_ == capacity_ - 1) {
+        Refill();
+    } else {
+        ++position_;
+    }
+    return value;
+}
+
+std::int32_t CBufferedFile::GetBytes(std::uint8_t* out, std::int32_t count) {
+    if (mode_ != kModeRead) return 0;
+    std::int32_t taken = 0;
+    while (taken < count) {
+        if (filled_ < capacity_ && position_ > filled_ - 1) break;
+        const std::int32_t n = std::min(count - taken, filled_ - position_);
+        std::memcpy(out + taken, buffer_.get() + position_, static_cast<std::size_t>(n));
+        taken += n;
+        position_ += n;
+        if (position_ == capacity_) Refill();
+    }
+    return taken;
+}
+
+bool CBufferedFile::WriteOut(std::int32_t count) {
+    if (!file_->Write(buffer_.get(), static_cast<std::size_t>(count))) writeFailed_ = true;
+    position_ = 0;
+    return !writeFailed_;
+}
+
+int CBufferedFile::PutByte(std::uint8_t value) {
+    if (mode_ != kModeWrite) return 1;
+    buffer_[position_] = value;
+    if (position_ == capacity_ - 1) return WriteOut(capacity_) ? 0 : 1;
+    ++position_;
+    return 0;
+}
+
+int CBufferedFile::PutBytes(const void* bytes, std::int32_t count) {
+    if (mode_ != kModeWrite) return 1;
+    const auto* in = static_cast<const std::uint8_t*>(bytes);
+    int result = 0;
+    while (count > 0) {
+        const std::int32_t n = std::min(count, capacity_ - position_);
+        std::memcpy(buffer_.get() + position_, in, static_cast<std::size_t>(n));
+        in += n;
+        count -= n;
+        position_ += n;
+        if (position_ == capacity_ && !WriteOut(capacity_)) result = 1;
+    }
+    return result;
+}
+
+int CBufferedFile::Flush() {
+    if (mode_ != kModeWrite) return 1;
+    return WriteOut(position_) ? 0 : 1;
+}
+
+}  // namespace wk::textfile

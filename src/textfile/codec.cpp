@@ -1,0 +1,303 @@
+#include "codec.h"
+
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+
+namespace wk::textfile {
+
+namespace {
+
+constexpr const char* kUtf16Native =
+    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+bool IsLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void AppendCodePoint(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The range of the first continuation byte after a lead byte, and how many follow.
+// need 0: not a lead byte.
+struct LeadRule {
+    int need = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+};
+
+LeadRule RuleOf(std::uint8_t b) {
+    if (b >= 0xC2 && b <= 0xDF) return {1, 0x80, 0xBF};
+    if (b == 0xE0) return {2, 0xA0, 0xBF};
+    if (b == 0xED) return {2, 0x80, 0x9F};
+    if (b >= 0xE1 && b <= 0xEF) return {2, 0x80, 0xBF};
+    if (b == 0xF0) return {3, 0x90, 0xBF};
+    if (b >= 0xF1 && b <= 0xF3) return {3, 0x80, 0xBF};
+    if (b == 0xF4) return {3, 0x80, 0x8F};
+    return {};
+}
+
+}  // namespace
+
+// ---- code page 932
+
+std::unique_ptr<Cp932Codec> Cp932Codec::Open() {
+    iconv_t decoder = ::iconv_open(kUtf16Native, "CP932");
+    if (decoder == kNoConverter) return nullptr;
+    iconv_t encoder = ::iconv_open("CP932", kUtf16Native);
+    if (encoder == kNoConverter) {
+        ::iconv_close(decoder);
+        return nullptr;
+    }
+    return std::unique_ptr<Cp932Codec>(new Cp932Codec(decoder, encoder));
+}
+
+Cp932Codec::~Cp932Codec() {
+    ::iconv_close(static_cast<iconv_t>(decoder_));
+    ::iconv_close(static_cast<iconv_t>(encoder_));
+}
+
+void Cp932Codec::Decode(std::string_view bytes, std::u16string& out) {
+    const auto cd = static_cast<iconv_t>(decoder_);
+    const std::size_t start = out.size();
+    // One byte never gives more than one UTF-16 unit.
+    out.resize(start + bytes.size());
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* outBytes = reinterpret_cast<char*>(out.data() + start);
+    std::size_t outLeft = bytes.size() * sizeof(char16_t);
+    while (inLeft > 0) {
+        if (::iconv(cd, &in, &inLeft, &outBytes, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            const std::size_t used = out.size() * sizeof(char16_t) - outLeft;
+            out.resize(out.size() + inLeft + 8);
+            outBytes = reinterpret_cast<char*>(out.data()) + used;
+            outLeft = out.size() * sizeof(char16_t) - used;
+            continue;
+        }
+        // EILSEQ or EINVAL: an invalid or incomplete sequence begins at `in`.
+        const auto lead = static_cast<std::uint8_t>(in[0]);
+        const std::size_t skip =
+            IsLeadByte(lead) && inLeft >= 2 && IsTrailByte(static_cast<std::uint8_t>(in[1])) ? 2
+                                                                                             : 1;
+        std::memcpy(outBytes, &kCp932Invalid, sizeof(char16_t));
+        outBytes += sizeof(char16_t);
+        outLeft -= sizeof(char16_t);
+        in += skip;
+        inLeft -= skip;
+        ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<std::size_t>(reinterpret_cast<char16_t*>(outBytes) - out.data()));
+}
+
+std::size_t Cp932Codec::Encode(std::u16string_view text, std::string& out) {
+    const auto cd = static_cast<iconv_t>(encoder_);
+    const std::size_t start = out.size();
+    // One UTF-16 unit never gives more than two bytes.
+    out.resize(start + text.size() * 2);
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+    std::size_t inLeft = text.size() * sizeof(char16_t);
+    char* outBytes = out.data() + start;
+    std::size_t outLeft = text.size() * 2;
+    std::size_t replaced = 0;
+    while (inLeft > 0) {
+        if (::iconv(cd, &in, &inLeft, &outBytes, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            const std::size_t used = static_cast<std::size_t>(outBytes - out.data());
+            out.resize(out.size() + inLeft + 8);
+            outBytes = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // A character without a mapping, or an unpaired surrogate.
+        char16_t unit;
+        std::memcpy(&unit, in, sizeof unit);
+        std::size_t skip = sizeof(char16_t);
+        if (IsHigh(unit) && inLeft >= 2 * sizeof(char16_t)) {
+            char16_t next;
+            std::memcpy(&next, in + sizeof(char16_t), sizeof next);
+            if (IsLow(next)) skip = 2 * sizeof(char16_t);
+        }
+        *outBytes++ = kUnmappable;
+        --outLeft;
+        ++replaced;
+        in += skip;
+        inLeft -= skip;
+        ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<std::size_t>(outBytes - out.data()));
+    return replaced;
+}
+
+// ---- UTF-8
+
+void DecodeUtf8(std::string_view bytes, std::u16string& out) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    out.reserve(out.size() + bytes.size());
+    while (p < end) {
+        const std::uint8_t b = *p;
+        if (b < 0x80) {
+            out.push_back(b);
+            ++p;
+            continue;
+        }
+        LeadRule rule = RuleOf(b);
+        if (rule.need == 0) {
+            out.push_back(kUtf8Invalid);
+            ++p;
+            continue;
+        }
+        char32_t cp = b & (0x7F >> (rule.need + 1));
+        const std::uint8_t* q = p + 1;
+        bool complete = true;
+        for (int i = 0; i < rule.need; ++i) {
+            if (q >= end || *q < rule.low || *q > rule.high) {
+                complete = false;
+                break;
+            }
+            cp = (cp << 6) | (*q & 0x3F);
+            ++q;
+            rule.low = 0x80;
+            rule.high = 0xBF;
+        }
+        p = q;
+        if (!complete) {
+            out.push_back(kUtf8Invalid);
+        } else if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+}
+
+std::size_t EncodeUtf8(std::u16string_view text, std::string& out) {
+    std::size_t replaced = 0;
+    out.reserve(out.size() + text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
+            AppendCodePoint(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
+            ++i;
+        } else if (IsHigh(c) || IsLow(c)) {
+            out.push_back(kUnmappable);
+            ++replaced;
+        } else {
+            AppendCodePoint(c, out);
+        }
+    }
+    return replaced;
+}
+
+bool Utf8Validator::Feed(const std::uint8_t* bytes, std::size_t size) {
+    const std::uint8_t* p = bytes;
+    const std::uint8_t* end = bytes + size;
+    while (valid_ && p < end) {
+        if (need_ == 0) {
+            // Plain ASCII, eight bytes at a time.
+            while (end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (word & 0x8080808080808080ull) break;
+                p += 8;
+            }
+            if (p == end) break;
+            const std::uint8_t b = *p++;
+            if (b < 0x80) continue;
+            nonAscii_ = true;
+            const LeadRule rule = RuleOf(b);
+            if (rule.need == 0) {
+                valid_ = false;
+                break;
+            }
+            need_ = rule.need;
+            low_ = rule.low;
+            high_ = rule.high;
+        } else {
+            const std::uint8_t b = *p++;
+            if (b < low_ || b > high_) {
+                valid_ = false;
+                break;
+            }
+            --need_;
+            low_ = 0x80;
+            high_ = 0xBF;
+        }
+    }
+    return valid_;
+}
+
+// ---- UTF-16
+
+void Utf16Transcoder::Unit(char16_t unit, std::string& out) {
+    if (heldHigh_ != 0) {
+        const char16_t high = heldHigh_;
+        heldHigh_ = 0;
+        if (IsLow(unit)) {
+            AppendCodePoint(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00), out);
+            return;
+        }
+        AppendCodePoint(kUtf8Invalid, out);
+    }
+    if (IsHigh(unit)) {
+        heldHigh_ = unit;
+    } else if (IsLow(unit)) {
+        AppendCodePoint(kUtf8Invalid, out);
+    } else {
+        AppendCodePoint(unit, out);
+    }
+}
+
+void Utf16Transcoder::Feed(const std::uint8_t* bytes, std::size_t size, std::string& out) {
+    for (std::size_t i = 0; i < size; ++i) {
+        if (heldByte_ < 0) {
+            heldByte_ = bytes[i];
+            continue;
+        }
+        const auto first = static_cast<std::uint8_t>(heldByte_);
+        heldByte_ = -1;
+        Unit(bigEndian_ ? static_cast<char16_t>(first << 8 | bytes[i])
+                        : static_cast<char16_t>(bytes[i] << 8 | first),
+             out);
+    }
+}
+
+void Utf16Transcoder::Finish(std::string& out) {
+    if (heldHigh_ != 0) AppendCodePoint(kUtf8Invalid, out);
+    if (heldByte_ >= 0) AppendCodePoint(kUtf8Invalid, out);
+    heldHigh_ = 0;
+    heldByte_ = -1;
+}
+
+ByteOrderMark DetectByteOrderMark(std::string_view head) {
+    if (head.starts_with("\xEF\xBB\xBF")) return {TextEncoding::Utf8, 3};
+    if (head.starts_with("\xFF\xFE")) return {TextEncoding::Utf16Le, 2};
+    if (head.starts_with("\xFE\xFF")) return {TextEncoding::Utf16Be, 2};
+    return {};
+}
+
+}  // namespace wk::textfile

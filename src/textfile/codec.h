@@ -1,0 +1,102 @@
+// Character encodings of dictionary text files: code page 932 through the C library's iconv,
+// UTF-8 and UTF-16.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace wk::textfile {
+
+// How the bytes of a file's lines are to be decoded.
+enum class TextEncoding {
+    Cp932,    // Shift_JIS as Japanese devices and tools write it
+    Utf8,     // with or without a byte-order mark
+    Utf16Le,  // with a byte-order mark
+    Utf16Be,  // with a byte-order mark
+};
+
+// What the export writes.
+enum class OutputEncoding { Cp932, Utf8 };
+
+inline constexpr char16_t kCp932Invalid = u'\u30FB';  // an undecodable byte sequence
+inline constexpr char16_t kUtf8Invalid = u'\uFFFD';
+inline constexpr char kUnmappable = '?';  // the code page's default character
+
+// Code page 932 and UTF-16 both ways through iconv "CP932". Not thread-safe: one object per
+// reader or writer.
+class Cp932Codec {
+  public:
+    // Nullptr when the C library cannot convert code page 932 (no gconv module).
+    static std::unique_ptr<Cp932Codec> Open();
+    ~Cp932Codec();
+    Cp932Codec(const Cp932Codec&) = delete;
+    Cp932Codec& operator=(const Cp932Codec&) = delete;
+
+    // Appends the text of `bytes`. A byte sequence that is not code page 932 becomes
+    // U+30FB: one for a lead byte with a trail byte that has no character, otherwise one
+    // for the byte alone, and decoding goes on behind it.
+    void Decode(std::string_view bytes, std::u16string& out);
+
+    // Appends the bytes of `text`. Each character without a mapping (an unpaired
+    // surrogate too) becomes "?". Returns the number of characters replaced.
+    std::size_t Encode(std::u16string_view text, std::string& out);
+
+  private:
+    Cp932Codec(void* decoder, void* encoder) : decoder_(decoder), encoder_(encoder) {}
+    void* decoder_;
+    void* encoder_;
+};
+
+// Appends the UTF-16 text of `bytes`; each maximal invalid part becomes U+FFFD.
+void DecodeUtf8(std::string_view bytes, std::u16string& out);
+
+// Appends the UTF-8 bytes of `text`; an unpaired surrogate becomes "?". Returns the number
+// of such replacements.
+std::size_t EncodeUtf8(std::u16string_view text, std::string& out);
+
+// Checks bytes, fed in pieces, for being UTF-8 (no overlong forms, surrogates or code
+// points beyond U+10FFFF).
+class Utf8Validator {
+  public:
+    // False once the bytes fed so far cannot begin a UTF-8 text.
+    bool Feed(const std::uint8_t* bytes, std::size_t size);
+    // True when everything fed was complete, valid UTF-8.
+    bool valid() const { return valid_ && need_ == 0; }
+    bool sawNonAscii() const { return nonAscii_; }
+
+  private:
+    int need_ = 0;
+    std::uint8_t low_ = 0x80;
+    std::uint8_t high_ = 0xBF;
+    bool valid_ = true;
+    bool nonAscii_ = false;
+};
+
+// Converts UTF-16 bytes, fed in pieces of any length, to UTF-8. An unpaired surrogate, or a
+// last odd byte, becomes U+FFFD.
+class Utf16Transcoder {
+  public:
+    explicit Utf16Transcoder(bool bigEndian) : bigEndian_(bigEndian) {}
+    void Feed(const std::uint8_t* bytes, std::size_t size, std::string& out);
+    // The end of the text: flushes what is held back.
+    void Finish(std::string& out);
+
+  private:
+    void Unit(char16_t unit, std::string& out);
+    bool bigEndian_;
+    int heldByte_ = -1;
+    char16_t heldHigh_ = 0;
+};
+
+// The encoding a byte-order mark at the start of `head` names, and the mark's length;
+// length 0 when there is none.
+struct ByteOrderMark {
+    TextEncoding encoding = TextEncoding::Cp932;
+    std::size_t length = 0;
+};
+ByteOrderMark DetectByteOrderMark(std::string_view head);
+
+}  // namespace wk::textfile

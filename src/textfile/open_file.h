@@ -1,0 +1,124 @@
+// The open files that the dictionary text reader and writer work on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace wk::textfile {
+
+// An open file as the buffered file uses it: position to the start, length, block reads
+// and writes. Failures are reported, never thrown.
+class OpenFile {
+  public:
+    virtual ~OpenFile() = default;
+
+    // Moves to the first byte. False when the file cannot be positioned.
+    virtual bool Rewind() = 0;
+
+    // The length in bytes; nullopt when it cannot be found out.
+    virtual std::optional<std::uint64_t> Length() = 0;
+
+    // Reads up to `size` bytes into `block`: fewer only at the end of the file. Returns the
+    // number read, 0 at the end, -1 on a read error.
+    virtual std::int64_t Read(void* block, std::size_t size) = 0;
+
+    // Writes all `size` bytes. False when they could not all be written.
+    virtual bool Write(const void* block, std::size_t size) = 0;
+
+    // Called once after the last write: makes what was written durable and puts it in
+    // place. False when that failed; the file must then be taken as not written.
+    virtual bool Commit() { return true; }
+
+    // Why the last operation failed (UTF-8, from the system), empty when not known.
+    virtual std::string ErrorText() const { return {}; }
+};
+
+// A file opened read-only by name.
+class InputFile final : public OpenFile {
+  public:
+    // Nullptr when the file cannot be opened or is not a regular file; `why` (UTF-8) then
+    // says why.
+    static std::unique_ptr<InputFile> Open(const std::string& path, std::string* why = nullptr);
+    ~InputFile() override;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool Rewind() override;
+    std::optional<std::uint64_t> Length() override;
+    std::int64_t Read(void* block, std::size_t size) override;
+    bool Write(const void* block, std::size_t size) override;
+    std::string ErrorText() const override { return lastError_; }
+
+  private:
+    explicit InputFile(int fd) : fd_(fd) {}
+    int fd_;
+    std::string lastError_;
+};
+
+// A file written to replace `path` only when complete. The bytes go to a new file in the
+// same folder; Commit() syncs it to the disk and renames it over `path` (a symbolic link is
+// followed, so the file it points to is replaced). Destroyed without a successful Commit(),
+// it removes the new file, and whatever `path` held before stays as it was.
+class ReplacingFile final : public OpenFile {
+  public:
+    // Nullptr when the new file cannot be created, or when `path` names something other
+    // than a regular file, or a file that may not be written; `why` (UTF-8) then says why.
+    static std::unique_ptr<ReplacingFile> Create(const std::string& path,
+                                                 std::string* why = nullptr);
+    ~ReplacingFile() override;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool Rewind() override;
+    std::optional<std::uint64_t> Length() override;
+    std::int64_t Read(void* block, std::size_t size) override;
+    bool Write(const void* block, std::size_t size) override;
+    bool Commit() override;
+    std::string ErrorText() const override { return lastError_; }
+
+  private:
+    ReplacingFile(int fd, std::string target, std::string temp)
+        : fd_(fd), target_(std::move(target)), temp_(std::move(temp)) {}
+    void Discard();
+    int fd_;
+    std::string target_;
+    std::string temp_;
+    bool committed_ = false;
+    std::string lastError_;
+};
+
+// Bytes held in memory, for tools and tests; can be told to fail like a real file.
+class MemoryFile final : public OpenFile {
+  public:
+    MemoryFile() = default;
+    explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    bool Rewind() override;
+    std::optional<std::uint64_t> Length() override;
+    std::int64_t Read(void* block, std::size_t size) override;
+    bool Write(const void* block, std::size_t size) override;
+    bool Commit() override;
+
+    const std::string& bytes() const { return bytes_; }
+    bool committed() const { return committed_; }
+
+    // Reads that reach past `offset` fail (a damaged medium).
+    void FailReadsFrom(std::size_t offset) { failReadsFrom_ = offset; }
+    // The file cannot grow beyond `size` bytes (a full disk): a write that would fails.
+    void LimitSize(std::size_t size) { sizeLimit_ = size; }
+    // Length() reports this instead of the real length (a file too large to hold here).
+    void ReportLength(std::uint64_t length) { reportedLength_ = length; }
+
+  private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+    bool committed_ = false;
+    std::optional<std::size_t> failReadsFrom_;
+    std::optional<std::size_t> sizeLimit_;
+    std::optional<std::uint64_t> reportedLength_;
+};
+
+}  // namespace wk::textfile

@@ -1,0 +1,208 @@
+#include "text_commands.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "core/text.h"
+
+namespace wk::textfile {
+
+namespace {
+
+std::u16string SystemText(const std::string& text) {
+    return Utf8ToUtf16(text).value_or(std::u16string());
+}
+
+std::u16string_view DetailOf(ReadOutcome outcome) {
+    switch (outcome) {
+        case ReadOutcome::TooLarge:
+            return msg::kTooLarge;
+        case ReadOutcome::ReadError:
+            return msg::kReadFailed;
+        case ReadOutcome::NoConverter:
+            return msg::kNoConverter;
+        case ReadOutcome::Stopped:
+            return msg::kNoStorage;
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+std::u16string FillNumbers(std::u16string_view pattern,
+                           std::initializer_list<std::int64_t> numbers) {
+    std::u16string out;
+    auto next = numbers.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'd' &&
+            next != numbers.end()) {
+            for (char c : std::to_string(*next++)) out.push_back(static_cast<char16_t>(c));
+            ++i;
+        } else {
+            out.push_back(pattern[i]);
+        }
+    }
+    return out;
+}
+
+BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDisplay& display,
+                              MessageSink& messages, const ProgressCallback& onProgress) {
+    BulkResult bulk;
+    BulkCounts& counts = bulk.counts;
+    InputMethod& ime = dictionary.ime();
+    const PosTable& table = dictionary.posTable();
+
+    bool cursorShown = false;
+    std::unique_ptr<RegistrationBatch> batch;
+    bool batchAsked = false;
+    std::u16string reading, word, lastName;
+    std::uint32_t lastStyle = kNoStyle;
+    bool haveStyle = false;
+
+    ReadHooks hooks;
+    hooks.onStart = [&] {
+        display.ShowWaitCursor();
+        cursorShown = true;
+    };
+    hooks.onProgress = onProgress;
+    const RecordAction onRecord = [&](const DictionaryRecord& record) {
+        if (!batchAsked) {
+            batchAsked = true;
+            batch = ime.BeginBatch();
+        }
+        // Files mostly hold runs of one part of speech.
+        if (!haveStyle || record.posName != lastName) {
+            lastName.assign(record.posName);
+            lastStyle = table.PosStyleOfName(record.posName);
+            haveStyle = true;
+        }
+        reading.assign(record.reading);
+        word.assign(record.word);
+        if (ime.RegisterWord(reading, lastStyle, word)) {
+            ++counts.registered;
+        } else {
+            ++counts.notRegistered;
+        }
+        ++counts.words;
+    };
+    bulk.read = ReadDictionaryLines(file, onRecord, hooks);
+
+    // Words the input method accepted but could not keep count as not registered.
+    std::u16string lostDetail;
+    if (batch) {
+        const auto lost = static_cast<std::int32_t>(
+            std::min<std::size_t>(batch->Finish(), static_cast<std::size_t>(counts.registered)));
+        batch.reset();
+        if (lost > 0) {
+            counts.registered -= lost;
+            counts.notRegistered += lost;
+            bulk.lost = lost;
+            lostDetail = FillNumbers(msg::kLost, {lost});
+            const std::string why = ime.LastErrorDetail();
+            if (!why.empty()) lostDetail += u" (" + SystemText(why) + u")";
+        }
+    }
+
+    switch (bulk.read.outcome) {
+        case ReadOutcome::Finished:
+        case ReadOutcome::Cancelled:
+            display.RestoreCursor();
+            dictionary.RefreshWords(display);
+            messages.Show(
+                MessageKind::Info,
+                FillNumbers(msg::kSummary, {counts.words, counts.registered, counts.notRegistered}),
+                lostDetail);
+            bulk.result = 0;
+            break;
+        case ReadOutcome::Unreadable:
+            messages.Show(MessageKind::Error, FillNumbers(msg::kUnreadableLine, {bulk.read.line}),
+                          lostDetail);
+            display.RestoreCursor();
+            break;
+        case ReadOutcome::OutOfMemory:
+            messages.Show(MessageKind::Memory, msg::kOutOfMemory, {});
+            break;
+        case ReadOutcome::Stopped:
+        case ReadOutcome::TooLarge:
+        case ReadOutcome::ReadError:
+        case ReadOutcome::NoConverter: {
+            if (cursorShown) display.RestoreCursor();
+            std::u16string detail(DetailOf(bulk.read.outcome));
+            const std::string why = file.ErrorText();
+            if (bulk.read.outcome == ReadOutcome::ReadError && !why.empty()) {
+                detail += u" (" + SystemText(why) + u")";
+            }
+            if (!lostDetail.empty()) detail += u"\n" + lostDetail;
+            messages.Show(MessageKind::Error, msg::kCannotOpen, detail);
+            break;
+        }
+    }
+    return bulk;
+}
+
+ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
+                                 MessageSink& messages, OutputEncoding encoding) {
+    ExportResult exported;
+    WriteHooks hooks;
+    hooks.onStart = [&] { display.ShowWaitCursor(); };
+    exported.write =
+        WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks);
+    const WriteResult& write = exported.write;
+    switch (write.outcome) {
+        case WriteOutcome::Written: {
+            display.RestoreCursor();
+            std::u16string text = FillNumbers(msg::kExported, {write.lines});
+            if (write.replacedWords > 0) {
+                text += u"\n" + FillNumbers(msg::kReplaced, {write.replacedWords});
+            }
+            messages.Show(MessageKind::Info, text, {});
+            exported.result = 0;
+            break;
+        }
+        case WriteOutcome::NoWriter:
+            messages.Show(MessageKind::Memory, msg::kAllocationFailed, {});
+            break;
+        case WriteOutcome::NoConverter:
+            messages.Show(MessageKind::Error, msg::kCannotCreate, msg::kNoConverter);
+            break;
+        case WriteOutcome::OutOfMemory:
+            messages.Show(MessageKind::Memory, msg::kAllocationFailed, {});
+            display.RestoreCursor();
+            exported.result = -1;
+            break;
+        case WriteOutcome::WriteFailed:
+            display.RestoreCursor();
+            messages.Show(MessageKind::Error, msg::kCannotCreate, SystemText(file.ErrorText()));
+            break;
+    }
+    return exported;
+}
+
+BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, ListDisplay& display,
+                            MessageSink& messages, const ProgressCallback& onProgress) {
+    std::string why;
+    const std::unique_ptr<InputFile> file = InputFile::Open(path, &why);
+    if (!file) {
+        messages.Show(MessageKind::Error, msg::kCannotOpen, SystemText(why));
+        BulkResult bulk;
+        bulk.read.outcome = ReadOutcome::ReadError;
+        return bulk;
+    }
+    return ReadDictionaryText(*file, dictionary, display, messages, onProgress);
+}
+
+ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
+                        MessageSink& messages, OutputEncoding encoding) {
+    std::string why;
+    const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why);
+    if (!file) {
+        messages.Show(MessageKind::Error, msg::kCannotCreate, SystemText(why));
+        ExportResult exported;
+        exported.write.outcome = WriteOutcome::WriteFailed;
+        return exported;
+    }
+    return WriteDictionaryText(*file, dictionary, display, messages, encoding);
+}
+
+}  // namespace wk::textfile

@@ -1,0 +1,105 @@
+// Bulk registration from a dictionary text file and export of the word list to one: the
+// steps after the file has been chosen, shared by the manager window and wordkeeper-cli.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/dictionary.h"
+#include "dictionary_text.h"
+#include "open_file.h"
+
+namespace wk::textfile {
+
+namespace msg {
+inline constexpr std::u16string_view kCannotOpen = u"辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません";
+inline constexpr std::u16string_view kCannotCreate = u"辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません";
+inline constexpr std::u16string_view kSummary =
+    u"%d 個の単語のうち %d 個の単語を登録しました。\n%d 個は登録されませんでした";
+inline constexpr std::u16string_view kUnreadableLine =
+    u"%d 行目の単語が読み取れません。Wordkeeperで読み込めない形式のﾃｷｽﾄﾌｧｲﾙの可能性があります。";
+inline constexpr std::u16string_view kOutOfMemory = u"メモリ不足です。";
+inline constexpr std::u16string_view kExported = u"%d 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。";
+inline constexpr std::u16string_view kReplaced =
+    u"%d 個の単語に、ﾃｷｽﾄﾌｧｲﾙで表せない文字があり「?」に置き換えました。";
+inline constexpr std::u16string_view kAllocationFailed = u"メモリ確保に失敗しました";
+
+// Second lines that say more about a failure (shown as details).
+inline constexpr std::u16string_view kTooLarge = u"2147483648 バイト以上のファイルは読み込めません";
+inline constexpr std::u16string_view kReadFailed = u"ファイルを最後まで読み込めませんでした";
+inline constexpr std::u16string_view kNoConverter =
+    u"文字コード CP932 の変換が使えません (iconv の gconv モジュールがありません)";
+inline constexpr std::u16string_view kNoStorage = u"メモリが足りません";
+inline constexpr std::u16string_view kLost =
+    u"登録を受け付けた単語のうち %d 個は辞書に書き込めませんでした";
+}  // namespace msg
+
+// Fills each "%d" of `pattern`, in order, with the next number.
+std::u16string FillNumbers(std::u16string_view pattern,
+                           std::initializer_list<std::int64_t> numbers);
+
+enum class MessageKind {
+    Info,    // a result: the view's box captioned "確認", exclamation icon, OK
+    Error,   // a failure: the same box
+    Memory,  // exhausted memory: the application's own box
+};
+
+// Shows one message and returns when the user has dismissed it. `detail` may say more
+// about a failure; it is empty otherwise.
+class MessageSink {
+  public:
+    virtual ~MessageSink() = default;
+    virtual void Show(MessageKind kind, std::u16string_view text, std::u16string_view detail) = 0;
+};
+
+// Counters of one bulk registration; words = registered + notRegistered.
+struct BulkCounts {
+    std::int32_t words = 0;          // records offered to the input method
+    std::int32_t registered = 0;     // accepted and kept
+    std::int32_t notRegistered = 0;  // refused, or accepted and then lost
+};
+
+struct BulkResult {
+    int result = 1;  // 0 after the summary, 1 on every other end
+    ReadResult read;
+    BulkCounts counts;
+    std::int32_t lost = 0;  // accepted by the input method, then not kept after all
+};
+
+using ProgressCallback = std::function<bool(const ReadProgress&)>;
+
+// Registers every record of the file with the input method, one by one as the lines are
+// read (in a batch when the input method offers one). A part-of-speech name that is not in
+// the style table goes with the style kNoStyle; the input method's answer alone decides.
+// When the file was read to its end (or `onProgress` stopped it), re-reads the dictionary
+// and shows the summary. An unreadable line is named in a message, with no summary and no
+// re-read; the words before it stay registered. The wait cursor brackets the reading.
+BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDisplay& display,
+                              MessageSink& messages, const ProgressCallback& onProgress = {});
+
+struct ExportResult {
+    int result = 1;  // 0 after the count message; 1 when nothing was written; -1 after a
+                     // memory failure
+    WriteResult write;
+};
+
+// Writes the header and every word of the list, position 0 first, then commits the file
+// and shows how many words it holds (and how many had characters replaced by "?"). A file
+// that could not be written completely is never committed and reported instead.
+ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
+                                 MessageSink& messages,
+                                 OutputEncoding encoding = OutputEncoding::Cp932);
+
+// The bulk registration once a file is chosen: opens it read-only ("cannot open" when it
+// cannot be), runs ReadDictionaryText and closes it.
+BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, ListDisplay& display,
+                            MessageSink& messages, const ProgressCallback& onProgress = {});
+
+// The export once a name is chosen: writes a new file that replaces `path` only when it is
+// complete ("cannot create" when it cannot be made), runs WriteDictionaryText.
+ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
+                        MessageSink& messages, OutputEncoding encoding = OutputEncoding::Cp932);
+
+}  // namespace wk::textfile

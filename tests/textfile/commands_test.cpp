@@ -1,0 +1,200 @@
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fakes.h"
+#include "textfile/text_commands.h"
+
+namespace wk::textfile {
+namespace {
+
+using testing::FakeIme;
+using testing::Joined;
+using testing::Session;
+
+const std::string kHead = "!Wordkeeper out-put text file\r\n";
+const std::string kRefresh = "restore ; wait ; count ";
+const std::string kUnreadable =
+    " 行目の単語が読み取れません。Wordkeeperで読み込めない形式のﾃｷｽﾄﾌｧｲﾙの可能性があります。";
+
+std::string Summary(int words, int registered, int refused) {
+    return "info: " + std::to_string(words) + " 個の単語のうち " + std::to_string(registered) +
+           " 個の単語を登録しました。\n" + std::to_string(refused) + " 個は登録されませんでした";
+}
+
+TEST(ReadDictionaryText, CountsMessagesAndOrder) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string calls, log;
+        int result;
+    };
+    const Case cases[] = {
+        {"empty file", "", "", "wait ; " + kRefresh + "0 ; restore ; " + Summary(0, 0, 0), 0},
+        {"line 2 with two fields", kHead + "a\tb\r\n", "",
+         "wait ; error: 2" + kUnreadable + " ; restore", 1},
+        {"two records, then line 4", kHead + "a\tb\t名詞\r\nc\td\t記号\r\nbad\r\n", "a|1|b ; c|2|d",
+         "wait ; register ; register ; error: 4" + kUnreadable + " ; restore", 1},
+        // A duplicate, an empty reading, a name not in the table (style -1), no 60 limit.
+        {"the input method decides",
+         "a\tb\t名詞\r\na\tb\t名詞\r\n\tb\t名詞\r\nx\ty\t動詞\r\nl\t" + std::string(200, 'w') +
+             "\t記号",
+         "a|1|b ; a|1|b ; |1|b ; x|4294967295|y ; l|2|" + std::string(200, 'w'),
+         "wait ; register ; register ; register ; register ; register ; " + kRefresh +
+             "2 ; restore ; " + Summary(5, 2, 3),
+         0},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        MemoryFile file(c.bytes);
+        const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+        EXPECT_EQ(Joined(s.ime.calls), c.calls) << c.name;
+        EXPECT_EQ(Joined(s.log), c.log) << c.name;
+        EXPECT_EQ(bulk.result, c.result) << c.name;
+        EXPECT_EQ(bulk.counts.words, bulk.counts.registered + bulk.counts.notRegistered);
+        EXPECT_EQ(s.ime.enumerations, c.result == 0 ? 1 : 0) << c.name;
+    }
+}
+
+TEST(ReadDictionaryText, WordsTheBatchLostCountAsNotRegistered) {
+    Session s;
+    s.ime.lostInBatch = 2;
+    MemoryFile file("a\tb\t名詞\r\nc\td\t名詞\r\ne\tf\t名詞\r\nx\tx\tnone\r\n");
+    const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+    EXPECT_EQ(s.log.back(), Summary(4, 1, 3));
+    EXPECT_EQ(s.lastDetail, "登録を受け付けた単語のうち 2 個は辞書に書き込めませんでした");
+    EXPECT_EQ(bulk.lost, 2);
+}
+
+TEST(ReadDictionaryText, EndsOtherThanTheSummary) {
+    const std::string cannotOpen = "error: 辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません";
+    struct Case {
+        const char* name;
+        std::uint64_t length;
+        std::size_t failFrom;
+        ProgressCallback progress;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"too large", 2147483648ull, 1000, {}, cannotOpen},
+        {"read error", 0, 3, {}, "wait ; restore ; " + cannotOpen},
+        {"stopped after line 2", 0, 1000, [](const ReadProgress& p) { return p.lines < 2; },
+         "wait ; register ; register ; " + kRefresh + "2 ; restore ; " + Summary(2, 2, 0)},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        MemoryFile file("a\tb\t名詞\r\nc\td\t名詞\r\ne\tf\t名詞\r\n");
+        if (c.length) file.ReportLength(c.length);
+        file.FailReadsFrom(c.failFrom);
+        ReadDictionaryText(file, s.dictionary, s, s, c.progress);
+        EXPECT_EQ(Joined(s.log), c.log) << c.name;
+    }
+}
+
+TEST(WriteDictionaryText, CountMessagesAndFailures) {
+    struct Case {
+        const char* name;
+        std::vector<testing::Word> words;
+        std::size_t sizeLimit;
+        std::string log;
+        int result;
+    };
+    const Case cases[] = {
+        {"empty list", {}, 1000, "wait ; restore ; info: 0 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。", 0},
+        {"replaced characters",
+         {{u"a", 1, u"😀"}, {u"b", 1, u"ok"}, {u"c", 2, u"é"}},
+         1000,
+         "wait ; restore ; info: 3 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。\n2 個の単語に、ﾃｷｽﾄﾌｧｲﾙで"
+         "表せない文字があり「?」に置き換えました。",
+         0},
+        {"full disk",
+         {{u"a", 1, u"b"}},
+         20,
+         "wait ; restore ; error: 辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません",
+         1},
+    };
+    for (const Case& c : cases) {
+        Session s(c.words);
+        MemoryFile file;
+        file.LimitSize(c.sizeLimit);
+        EXPECT_EQ(WriteDictionaryText(file, s.dictionary, s, s).result, c.result) << c.name;
+        EXPECT_EQ(Joined(s.log), c.log) << c.name;
+        EXPECT_EQ(file.committed(), c.result == 0) << c.name;
+    }
+}
+
+// ---- files on disk
+
+struct TempFolder {
+    std::string path;
+    bool mounted = false;
+    TempFolder() {
+        char pattern[] = "/tmp/wk-textfile-XXXXXX";
+        path = ::mkdtemp(pattern);
+    }
+    ~TempFolder() {
+        if (mounted) ::umount(path.c_str());
+        std::filesystem::remove_all(path);
+    }
+    std::size_t Entries() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path),
+                                                      std::filesystem::directory_iterator()));
+    }
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The new file replaces the old one only when complete: on a full disk the old one stays.
+TEST(ExportFile, ReplacesOnlyWhenComplete) {
+    TempFolder folder;
+    folder.mounted = ::mount("tmpfs", folder.path.c_str(), "tmpfs", 0, "size=64k") == 0;
+    const std::string path = folder.path + "/words.txt";
+    std::ofstream(path) << "old contents that are longer than the new ones";
+    ::chmod(path.c_str(), 0640);
+    Session small({{u"あ", 1, u"亜"}});
+    EXPECT_EQ(ExportFile(path, small.dictionary, small, small).result, 0);
+    const std::string written = kHead + "\x82\xa0\t\x88\x9f\t\x96\xbc\x8e\x8c\r\n";
+    EXPECT_EQ(Slurp(path), written);
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    if (!folder.mounted) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+
+    // About 180 KB of lines for a 64 KB disk.
+    Session large(std::vector<testing::Word>(8000, {u"よみ" + std::u16string(8, u'x'), 1, u"語"}));
+    EXPECT_EQ(ExportFile(path, large.dictionary, large, large).result, 1);
+    EXPECT_EQ(large.log.back(), "error: 辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません");
+    EXPECT_EQ(Slurp(path), written);
+    EXPECT_EQ(folder.Entries(), 1u);  // no temporary file left behind
+}
+
+TEST(TextFileCommands, NamesThatCannotBeUsed) {
+    TempFolder folder;
+    const std::string pipe = folder.path + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path :
+         {folder.path, folder.path + "/missing/x.txt", pipe, std::string("/dev/null")}) {
+        Session s({{u"あ", 1, u"亜"}});
+        EXPECT_EQ(BulkRegisterFile(path, s.dictionary, s, s).result, 1);
+        EXPECT_EQ(ExportFile(path, s.dictionary, s, s).result, 1);
+        EXPECT_EQ(Joined(s.log),
+                  "error: 辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません ; error: "
+                  "辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません")
+            << path;
+    }
+}
+
+}  // namespace
+}  // namespace wk::textfile

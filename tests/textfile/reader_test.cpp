@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "textfile/dictionary_text.h"
+
+namespace wk::textfile {
+namespace {
+
+using testing::Joined;
+using testing::U8;
+using namespace std::string_literals;
+
+struct Read {
+    std::vector<std::string> records;  // "reading|word|posName" in UTF-8
+    ReadResult result;
+};
+
+Read ReadBytes(MemoryFile& file, const ReadHooks& hooks = {}) {
+    Read read;
+    read.result = ReadDictionaryLines(
+        file,
+        [&](const DictionaryRecord& r) {
+            read.records.push_back(U8(r.reading) + "|" + U8(r.word) + "|" + U8(r.posName));
+        },
+        hooks);
+    return read;
+}
+
+Read ReadBytes(const std::string& bytes) {
+    MemoryFile file(bytes);
+    return ReadBytes(file);
+}
+
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    std::string records;
+    ReadOutcome outcome;
+    std::int64_t line;  // the unreadable line, or the lines read
+};
+
+const std::string kHead = "!Wordkeeper out-put text file\r\n";
+const std::string k255(255, 'r');
+
+const LineCase kLineCases[] = {
+    {"empty file", "", "", ReadOutcome::Finished, 1},
+    {"header only", kHead, "", ReadOutcome::Finished, 2},
+    {"no final line end", "a\tb\tc", "a|b|c", ReadOutcome::Finished, 1},
+    {"LF only stops at line 2", kHead + "a\tb\tc\nd\te\tf", "", ReadOutcome::Unreadable, 2},
+    {"LF only, last line readable", "a\tb\tc\t\nd\te\tf", "a|b|c ; d|e|f", ReadOutcome::Finished,
+     2},
+    {"empty CR LF line skipped", "\r\na\tb\tc\r\n", "a|b|c", ReadOutcome::Finished, 3},
+    {"empty LF line unreadable", "\na\tb\tc", "", ReadOutcome::Unreadable, 1},
+    {"rest after third field", "a\tb\tx\td\r\n", "a|b|x", ReadOutcome::Finished, 2},
+    {"empty reading", "\tb\tx\r\n", "|b|x", ReadOutcome::Finished, 2},
+    {"CR separates fields", "a\rb\tx\r\n", "a|b|x", ReadOutcome::Finished, 2},
+    {"comment anywhere", "!x\ty\tz\r\na\tb\tc\r\n!\r\n", "a|b|c", ReadOutcome::Finished, 4},
+    {"full-width ! is no comment", "\x81\x49\tb\tc\r\n", "！|b|c", ReadOutcome::Finished, 2},
+    {"0 byte cuts the line", "a\tb\tc\r\0junk\nd\te\tf\r\n"s, "a|b|c ; d|e|f",
+     ReadOutcome::Finished, 3},
+    {"0 byte cuts the final CR", "a\tb\tc\0"s, "", ReadOutcome::Unreadable, 1},
+    {"good, good, bad line 4", kHead + "a\tb\tc\r\nd\te\tf\r\nbad\r\ng\th\ti\r\n", "a|b|c ; d|e|f",
+     ReadOutcome::Unreadable, 4},
+    {"255 characters fit", k255 + "\t" + k255 + "\t" + k255 + "\r\n",
+     k255 + "|" + k255 + "|" + k255, ReadOutcome::Finished, 2},
+    {"256 characters do not", "a\t" + k255 + "w\tc\r\n", "", ReadOutcome::Unreadable, 1},
+    // 4096 bytes form a line; the next starts with the first of them again.
+    {"4096 bytes then LF", "a\tb\tc\t" + std::string(4090, 'z') + "\n", "a|b|c",
+     ReadOutcome::Unreadable, 2},
+    {"4095 bytes then LF", "a\tb\tc\t" + std::string(4089, 'z') + "\n", "a|b|c",
+     ReadOutcome::Finished, 2},
+    {"cut line continues behind its first byte",
+     "a\tb\tc\t" + std::string(4090, 'z') + "\tq\tr\r\n", "a|b|c ; a|q|r", ReadOutcome::Finished,
+     3},
+    {"long comment stays comment, each cut a line", std::string(10000, '!') + "\na\tb\tc\r\n",
+     "a|b|c", ReadOutcome::Finished, 5},
+    {"line numbers count comment cuts", std::string(10000, '!') + "\na\tb", "",
+     ReadOutcome::Unreadable, 4},
+};
+
+TEST(ReadDictionaryLines, LineRules) {
+    for (const LineCase& c : kLineCases) {
+        const Read read = ReadBytes(c.bytes);
+        EXPECT_EQ(Joined(read.records), c.records) << c.name;
+        EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(read.result.line, c.line) << c.name;
+    }
+}
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+    TextEncoding encoding;
+    std::string records;
+    ReadOutcome outcome = ReadOutcome::Finished;
+};
+
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out;
+    for (char16_t c : text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
+const EncodingCase kEncodingCases[] = {
+    {"code page 932 kana, kanji, half-width", "\x82\xa0\x82\xa2\t\x88\xa4\t\xb6\xc5\r\n",
+     TextEncoding::Cp932, "あい|愛|ｶﾅ"},
+    {"code page 932 marks", "\x81\x60\t\x81\x7c\t\x5c\r\n", TextEncoding::Cp932, "～|－|\\"},
+    {"invalid byte goes on", "\x80x\t\xa0\tc\r\n", TextEncoding::Cp932, "・x|・|c"},
+    {"lead byte before TAB", "a\x82\tb\tc\r\n", TextEncoding::Cp932, "a・|b|c"},
+    {"unassigned pair is one mark", "\x82\x41z\tb\tc\r\n", TextEncoding::Cp932, "・z|b|c"},
+    {"UTF-8 with mark",
+     "\xEF\xBB\xBF"
+     "あ\t愛\t名詞\r\n",
+     TextEncoding::Utf8, "あ|愛|名詞"},
+    {"UTF-8 mark is not line 1", "\xEF\xBB\xBF!header\r\nx\ty", TextEncoding::Utf8, "",
+     ReadOutcome::Unreadable},
+    {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", TextEncoding::Utf8, "あ|😀|名詞"},
+    {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", TextEncoding::Cp932,
+     "a|b|c", ReadOutcome::Unreadable},
+    {"UTF-8 with mark, invalid part", "\xEF\xBB\xBF\xE3\x81\tb\tc\r\n", TextEncoding::Utf8,
+     "\xEF\xBF\xBD|b|c"},
+    {"UTF-16 LE", "\xFF\xFE" + Utf16(u"!h\r\nあ\t愛\t名詞\r\n", false), TextEncoding::Utf16Le,
+     "あ|愛|名詞"},
+    {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), TextEncoding::Utf16Be, "あ|😀|名詞"},
+    {"UTF-16 lines as in UTF-8", "\xFE\xFF" + Utf16(u"!h\r\nあ\t愛\t名詞\r\nい\tx\r\n", true),
+     TextEncoding::Utf16Be, "あ|愛|名詞", ReadOutcome::Unreadable},
+    {"UTF-16 unpaired surrogate", "\xFF\xFE" + Utf16(u"a\xD800\tb\tc\r\n", false),
+     TextEncoding::Utf16Le, "a\xEF\xBF\xBD|b|c"},
+};
+
+TEST(ReadDictionaryLines, Encodings) {
+    for (const EncodingCase& c : kEncodingCases) {
+        const Read read = ReadBytes(c.bytes);
+        EXPECT_EQ(read.result.encoding, c.encoding) << c.name;
+        EXPECT_EQ(Joined(read.records), c.records) << c.name;
+        EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
+    }
+}
+
+TEST(ReadDictionaryLines, SizeLimitAndReadErrors) {
+    MemoryFile tooLarge("a\tb\tc\r\n"), largest("a\tb\tc\r\n");
+    tooLarge.ReportLength(2147483648ull);
+    largest.ReportLength(2147483647ull);  // attempted; the missing bytes are a read error
+    bool started = false;
+    EXPECT_EQ(ReadBytes(tooLarge, {[&] { started = true; }, {}}).result.outcome,
+              ReadOutcome::TooLarge);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(ReadBytes(largest).result.outcome, ReadOutcome::ReadError);
+
+    // What was handed on before a read error stays handed on.
+    std::string bytes;
+    for (int i = 0; i < 4000; ++i) bytes += "\x82\xa0\tw\tp\r\n";  // 8 bytes a line
+    MemoryFile damaged(bytes);
+    damaged.FailReadsFrom(20000);
+    const Read read = ReadBytes(damaged);
+    EXPECT_EQ(read.result.outcome, ReadOutcome::ReadError);
+    EXPECT_EQ(read.records.size(), 16384u / 8);
+}
+
+TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
+    std::vector<std::string> log;
+    ReadHooks hooks;
+    hooks.onStart = [&] { log.push_back("start"); };
+    hooks.onProgress = [&](const ReadProgress& p) {
+        log.push_back("line " + std::to_string(p.lines));
+        EXPECT_EQ(p.totalBytes, 24u);
+        return p.lines < 3;
+    };
+    MemoryFile file("!h\na\tb\tc\r\nd\te\tf\r\ng\th\ti\r\n");
+    const ReadResult result = ReadDictionaryLines(
+        file, [&](const DictionaryRecord& r) { log.push_back("record " + U8(r.reading)); }, hooks);
+    EXPECT_EQ(result.outcome, ReadOutcome::Cancelled);
+    EXPECT_EQ(result.line, 3);
+    EXPECT_EQ(Joined(log), "start ; line 1 ; record a ; line 2 ; record d ; line 3");
+}
+
+}  // namespace
+}  // namespace wk::textfile
