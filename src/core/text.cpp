@@ -111,3 +111,43 @@ bool HasControlCharacter(std::u16string_view utf16) {
 }
 
 }  // namespace wk
+
+#include <cerrno>
+#include <cstring>
+
+namespace wk {
+
+std::string SystemErrorText(int errnum) {
+    switch (errnum) {
+        case ENOENT:
+            return "ファイルまたはフォルダーがありません";
+        case EACCES:
+        case EPERM:
+            return "アクセスが許可されていません";
+        case EISDIR:
+            return "フォルダーです";
+        case ENOTDIR:
+            return "フォルダーではありません";
+        case ENOSPC:
+            return "ディスクの空き容量が足りません";
+        case EDQUOT:
+            return "ディスクの割り当て容量を超えています";
+        case EROFS:
+            return "読み取り専用のファイルシステムです";
+        case EIO:
+            return "入出力エラーです";
+        case EFBIG:
+            return "ファイルが大きすぎます";
+        case ENAMETOOLONG:
+            return "ファイル名が長すぎます";
+        case EMFILE:
+        case ENFILE:
+            return "開いているファイルが多すぎます";
+        case ENOMEM:
+            return "メモリが足りません";
+        default:
+            return std::strerror(errnum);
+    }
+}
+
+}  // namespace wk

@@ -23,3 +23,11 @@ bool HasUnpairedSurrogate(std::u16string_view utf16);
 bool HasControlCharacter(std::u16string_view utf16);
 
 }  // namespace wk
+
+namespace wk {
+
+// A short Japanese description of an errno value, for messages to the user; values
+// without one of their own fall back to the system's text.
+std::string SystemErrorText(int errnum);
+
+}  // namespace wk

@@ -152,7 +152,7 @@ class AnthyBackend::Lock {
         probe_ = ::open(backend.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (probe_ < 0) {
             backend.Fail("Anthyの辞書をロックできません: " + backend.lockPath_ + " (" +
-                         std::strerror(errno) + ")");
+                         SystemErrorText(errno) + ")");
             return;
         }
         anthy_conf_override("HOME", backend.home_.c_str());
@@ -239,8 +239,8 @@ bool AnthyBackend::ReadText(std::string& text) {
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return true;  // a new account: no words yet
-        return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" + std::strerror(errno) +
-                    ")");
+        return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" +
+                    SystemErrorText(errno) + ")");
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
@@ -255,7 +255,7 @@ bool AnthyBackend::ReadText(std::string& text) {
             const int err = errno;
             ::close(fd);
             return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" +
-                        std::strerror(err) + ")");
+                        SystemErrorText(err) + ")");
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }
@@ -268,7 +268,7 @@ bool AnthyBackend::WriteText(const std::string& text) {
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // mode 0600
     const auto fail = [&](int err) {
         if (fd >= 0) ::unlink(temp.c_str());
-        return Fail("Anthyの辞書ファイルに書き込めません: " + path_ + " (" + std::strerror(err) +
+        return Fail("Anthyの辞書ファイルに書き込めません: " + path_ + " (" + SystemErrorText(err) +
                     ")");
     };
     if (fd < 0) return fail(errno);
@@ -293,8 +293,8 @@ bool AnthyBackend::EnsureFolder() {
         if (::stat(folder_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
         errno = ENOTDIR;
     }
-    return Fail("Anthyの辞書フォルダーを作成できません: " + folder_ + " (" + std::strerror(errno) +
-                ")");
+    return Fail("Anthyの辞書フォルダーを作成できません: " + folder_ + " (" +
+                SystemErrorText(errno) + ")");
 }
 
 bool AnthyBackend::MakeRecord(const std::u16string& reading, std::uint32_t style,

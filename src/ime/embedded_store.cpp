@@ -51,7 +51,7 @@ bool MakeFolders(const std::filesystem::path& dir, std::string& why) {
     if (std::filesystem::is_directory(dir, ec)) return true;
     if (!MakeFolders(dir.parent_path(), why)) return false;
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        why = std::strerror(errno);
+        why = SystemErrorText(errno);
         return false;
     }
     return true;
@@ -119,8 +119,8 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     } else {
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(std::strerror(errno)) +
-                    u")";
+            error = u"辞書ファイルを作成できません: " + shown + u" (" +
+                    U16(SystemErrorText(errno)) + u")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);

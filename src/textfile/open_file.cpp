@@ -10,11 +10,13 @@
 #include <cstring>
 #include <random>
 
+#include "core/text.h"
+
 namespace wk::textfile {
 
 namespace {
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() { return SystemErrorText(errno); }
 
 void SetWhy(std::string* why, std::string text) {
     if (why) *why = std::move(text);
