@@ -60,6 +60,15 @@ class Writer {
         buffer_.append(text);
         Spill();
     }
+    // READING<TAB>WORD<TAB>POS and the line end.
+    void Entry(const WordEntry& entry) {
+        Text(entry.reading);
+        Raw("\t");
+        Text(entry.word);
+        Raw("\t");
+        Text(entry.posName);
+        Raw("\n");
+    }
     bool Flush() {
         if (!buffer_.empty()) {
             if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
@@ -177,13 +186,7 @@ int List(const Context& ctx) {
             __builtin_prefetch(next->reading.data());
             __builtin_prefetch(next->word.data());
         }
-        const WordEntry& entry = *dictionary.wordList.EntryAt(i);
-        out.Text(entry.reading);
-        out.Raw("\t");
-        out.Text(entry.word);
-        out.Raw("\t");
-        out.Text(entry.posName);
-        out.Raw("\n");
+        out.Entry(*dictionary.wordList.EntryAt(i));
     }
     if (!out.Flush()) {
         Error(ctx, u"出力に書き込めません");
@@ -251,12 +254,7 @@ int Find(const Context& ctx) {
     Writer out(ctx.out);
     out.Raw(std::to_string(position));
     out.Raw("\t");
-    out.Text(entry.reading);
-    out.Raw("\t");
-    out.Text(entry.word);
-    out.Raw("\t");
-    out.Text(entry.posName);
-    out.Raw("\n");
+    out.Entry(entry);
     return out.Flush() ? kExitOk : kExitFailed;
 }
 
