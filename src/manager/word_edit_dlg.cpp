@@ -74,12 +74,15 @@ void CWordEditDlg::OnRegister() {
         done(kResultChanged);
         return;
     }
-    if (dictionary_.AddWord(ToU16(editReading_), ToU16(editWord_), posIndex_) == nullptr) {
+    const std::u16string reading = ToU16(editReading_);
+    const std::u16string word = ToU16(editWord_);
+    const bool added = addWord_ ? addWord_(reading, word, posIndex_)
+                                : dictionary_.AddWord(reading, word, posIndex_) != nullptr;
+    if (!added) {
         // The word is in the input method; the list shows it after the next refresh.
         ShowApplicationMessage(this, msg::kOutOfMemory);
         return;
     }
-    if (wordAdded_) wordAdded_();
     editReading_.clear();
     editWord_.clear();
     ui_->edit1001->setText(editReading_);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "core/dictionary.h"
 
@@ -36,9 +37,12 @@ class CWordEditDlg final : public QDialog {
 
     bool changeMode() const { return oldPosIndex_ != -1; }
 
-    // New mode: called after each word has been put at the top of the word list, while
-    // the dialog stays open, so that the list can show it.
-    void SetWordAddedHandler(std::function<void()> handler) { wordAdded_ = std::move(handler); }
+    // New mode: puts an accepted word at the top of the word list, while the dialog stays
+    // open, and tells the list; false when storage ran out. Without one, the word goes
+    // into the dictionary's list alone.
+    using WordAdder =
+        std::function<bool(std::u16string_view reading, std::u16string_view word, int posIndex)>;
+    void SetWordAdder(WordAdder adder) { addWord_ = std::move(adder); }
 
     // Change mode: the old word was taken out of the input method and could not be put
     // back after the new one was refused. Unless the dialog closed with kResultChanged,
@@ -71,7 +75,7 @@ class CWordEditDlg final : public QDialog {
     bool oldWordInIme_ = true;
     bool oldWordLost_ = false;
     bool initialised_ = false;
-    std::function<void()> wordAdded_;
+    WordAdder addWord_;
 };
 
 }  // namespace wk

@@ -21,10 +21,12 @@ int WordListModel::columnCount(const QModelIndex& parent) const {
 QVariant WordListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.parent().isValid()) return {};
     const int row = index.row();
+    if (row < 0 || row >= itemCount_) return {};
     // The count the view was given may run ahead of the store for a moment (a change is
     // being made); rows beyond the store are drawn empty rather than from a stale entry.
-    if (row < 0 || row >= itemCount_ || row >= dictionary_.wordCount) return {};
-    const WordEntry* entry = dictionary_.wordList.EntryAt(row);
+    const int position = phantomTop_ ? row - 1 : row;
+    if (position < 0 || position >= dictionary_.wordCount) return {};
+    const WordEntry* entry = dictionary_.wordList.EntryAt(position);
     if (entry == nullptr) return {};
     switch (index.column()) {
         case 0:
@@ -59,10 +61,20 @@ void WordListModel::SetItemCount(int count) {
     endResetModel();
 }
 
-void WordListModel::InsertedAtTop() {
-    beginInsertRows(QModelIndex(), 0, 0);
+void WordListModel::BeginInsertAtTop() { beginInsertRows(QModelIndex(), 0, 0); }
+
+void WordListModel::EndInsertAtTop(bool inserted) {
+    // A word that could not be stored leaves an empty row on top for a moment, which goes
+    // again at once, so that every row keeps its entry throughout.
+    phantomTop_ = !inserted;
     ++itemCount_;
     endInsertRows();
+    if (!inserted) {
+        beginRemoveRows(QModelIndex(), 0, 0);
+        --itemCount_;
+        phantomTop_ = false;
+        endRemoveRows();
+    }
 }
 
 void WordListModel::RedrawAll() {

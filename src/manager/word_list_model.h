@@ -28,8 +28,10 @@ class WordListModel final : public QAbstractTableModel {
     // The list has a new number of rows, all of which may have changed.
     void SetItemCount(int count);
     void DeleteAllItems() { SetItemCount(0); }
-    // One entry was put at position 0 of the word list: the rows below move down by one.
-    void InsertedAtTop();
+    // Around putting one entry at position 0 of the word list: the rows below move down
+    // by one. When the entry could not be added after all, the row goes again.
+    void BeginInsertAtTop();
+    void EndInsertAtTop(bool inserted);
     // The entries changed in place (sorted, replaced): every row is drawn again.
     void RedrawAll();
     void RedrawRow(int row);
@@ -38,6 +40,7 @@ class WordListModel final : public QAbstractTableModel {
   private:
     const Dictionary& dictionary_;
     int itemCount_ = 0;
+    bool phantomTop_ = false;  // row 0 has no entry (a failed insertion)
     std::array<QString, kColumnCount> headers_;
 };
 

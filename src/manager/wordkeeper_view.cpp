@@ -213,16 +213,21 @@ void CWordkeeperView::Refresh() {
     if (!dictionary_.RefreshWords(*this)) ShowNotice(this, kIncompleteRead);
 }
 
-void CWordkeeperView::OnWordAdded() {
-    model_->InsertedAtTop();
+bool CWordkeeperView::AddWordAtTop(std::u16string_view reading, std::u16string_view word,
+                                   int posIndex) {
+    model_->BeginInsertAtTop();
+    const bool added = dictionary_.AddWord(reading, word, posIndex) != nullptr;
+    model_->EndInsertAtTop(added);
     viewport()->update();
+    return added;
 }
 
 void CWordkeeperView::OnNewWord() {
     CommandScope scope(*this);
     CWordEditDlg dialog(dictionary_, this);
     dialog.SetFields(QString(), QString(), -1);
-    dialog.SetWordAddedHandler([this] { OnWordAdded(); });
+    dialog.SetWordAdder([this](std::u16string_view reading, std::u16string_view word,
+                               int posIndex) { return AddWordAtTop(reading, word, posIndex); });
     dialog.exec();
     // The new words stay at the top until the next sort or refresh.
 }
@@ -242,7 +247,8 @@ void CWordkeeperView::ChangeWordAt(int position) {
     dialog.SetFields(ToQString(entry->reading), ToQString(entry->word),
                      dictionary_.posTable().PosIndexOfStyle(entry->style));
     // A word whose style has no row opens the dialog in new mode.
-    dialog.SetWordAddedHandler([this] { OnWordAdded(); });
+    dialog.SetWordAdder([this](std::u16string_view reading, std::u16string_view word,
+                               int posIndex) { return AddWordAtTop(reading, word, posIndex); });
     const int result = dialog.exec();
     if (result == CWordEditDlg::kResultChanged) {
         if (!ReplaceWordAt(dictionary_, position, ToU16(dialog.editReading()),

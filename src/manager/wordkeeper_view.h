@@ -81,7 +81,7 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     class CommandScope;
 
     void ChangeWordAt(int position);
-    void OnWordAdded();
+    bool AddWordAtTop(std::u16string_view reading, std::u16string_view word, int posIndex);
     void ShowContextMenu(const QPoint& globalPosition);
     void Refresh();
     QAction* Action(int id) const;
