@@ -1,6 +1,7 @@
 // A manager window on a fake input method, with its messages answered and recorded.
 #pragma once
 
+#include <QAbstractItemModelTester>
 #include <QSettings>
 #include <QStringList>
 #include <QTest>
@@ -70,6 +71,8 @@ struct Session {
     bool Start() {
         window = std::make_unique<ManagerWindow>(dictionary, settings);
         window->Start();
+        tester = std::make_unique<QAbstractItemModelTester>(
+            &window->view().wordModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         window->frame().activateWindow();
         return QTest::qWaitForWindowActive(&window->frame());
     }
@@ -121,6 +124,7 @@ struct Session {
     QtSettingsStore settings;
     Dictionary dictionary{ime};
     std::unique_ptr<ManagerWindow> window;
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 // Twelve words in the order the input method reports them.
