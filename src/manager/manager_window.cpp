@@ -42,7 +42,7 @@ FrameSpec ManagerFrameSpec() {
         {cmd::kBulkRegister, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録..."), false, {}, {}},
         {cmd::kExportText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙヘ出力..."), false, {}, {}},
         {cmd::kAppAbout, QStringLiteral("Wordkeeperについて..."), false, {}, {}},
-        {cmd::kAppExit, QStringLiteral("終了"), false, Keys{QKeySequence::Quit}, {}},
+        {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
         {cmd::kNewWord, QStringLiteral("新規登録..."), false,
          Keys{QKeySequence(Qt::CTRL | Qt::Key_N)}, QStringLiteral(":/icons/new.png")},
         {cmd::kChangeWord, QStringLiteral("変更..."), false,

@@ -1,7 +1,6 @@
 // An input method of the tests' own: words in memory, chosen words refused, calls logged.
 #pragma once
 
-#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,25 +18,21 @@ class FakeIme final : public InputMethod {
         bool operator==(const Word&) const = default;
     };
 
-    // Styles 1 to 4: 名詞, 人名, 地名, 動詞一段.
-    FakeIme();
-
     std::vector<PosStyle> GetRegisterWordStyles() override { return styles; }
     bool EnumRegisterWord(const EnumWordCallback& callback) override;
     bool RegisterWord(const std::u16string& reading, std::uint32_t style,
                       const std::u16string& word) override;
     bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
                         const std::u16string& word) override;
+    bool Has(const Word& word) const;
 
-    bool Has(const std::u16string& reading, std::uint32_t style, const std::u16string& word) const;
-
-    std::vector<PosStyle> styles;
+    std::vector<PosStyle> styles{{1, u"名詞"}, {2, u"人名"}, {3, u"地名"}, {4, u"動詞一段"}};
     std::vector<Word> words;
-    std::set<std::u16string> refuseRegister;    // words (the text) whose registration fails
-    std::set<std::u16string> refuseUnregister;  // words whose removal fails
-    bool failEnumeration = false;               // report the dictionary as unreadable
+    std::set<std::u16string> refuseRegister;    // by the word's text
+    std::set<std::u16string> refuseUnregister;  // by the word's text
+    bool failEnumeration = false;
     int enumerations = 0;
-    std::vector<std::u16string> calls;  // "+word" registered, "-word" removed, in order
+    std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
 };
 
 }  // namespace wk::testing

@@ -1,26 +1,19 @@
-// A manager window on a fake input method, with its messages answered and recorded.
+// A manager window on a fake input method, with its message boxes recorded and answered.
 #pragma once
 
 #include <QAbstractItemModelTester>
 #include <QSettings>
-#include <QStringList>
 #include <QTest>
 
-#include <memory>
-#include <vector>
-
-#include "core/dictionary.h"
 #include "fake_ime.h"
 #include "gui_test_support.h"
 #include "manager/commands.h"
 #include "manager/manager_window.h"
-#include "skeleton/application.h"
 #include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
 
 namespace wk::testing {
 
-// Records every message box instead of showing it; questions get `answer`.
 class MessageLog {
   public:
     MessageLog() {
@@ -30,61 +23,43 @@ class MessageLog {
         });
     }
     ~MessageLog() { SetMessageHook({}); }
-    MessageLog(const MessageLog&) = delete;
-    MessageLog& operator=(const MessageLog&) = delete;
-
     QStringList texts() const {
         QStringList list;
         for (const MessageRequest& request : requests) list << request.text;
         return list;
     }
-
     std::vector<MessageRequest> requests;
-    bool answer = true;
+    bool answer = true;  // for questions
 };
 
-// Empties the shared settings section.
-inline void ClearSettings() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillwren"),
-                       QStringLiteral("Wordkeeper"));
-    settings.clear();
-    settings.sync();
+inline QSettings SharedSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
+                     u"Wordkeeper"_qs);
 }
-
 inline QVariant StoredSetting(const QString& name) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillwren"),
-                       QStringLiteral("Wordkeeper"));
-    return settings.value(QStringLiteral("WordkeeperSetting/") + name);
+    return SharedSettings().value(u"WordkeeperSetting/"_qs + name);
 }
-
 inline void StoreSetting(const QString& name, const QVariant& value) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillwren"),
-                       QStringLiteral("Wordkeeper"));
-    settings.setValue(QStringLiteral("WordkeeperSetting/") + name, value);
-    settings.sync();
+    SharedSettings().setValue(u"WordkeeperSetting/"_qs + name, value);
 }
 
 struct Session {
     explicit Session(std::vector<FakeIme::Word> words = {}) { ime.words = std::move(words); }
 
-    // Opens the window as the program does and makes it the active window.
+    // Opens the window as the program does, with the model checked from then on.
     bool Start() {
         window = std::make_unique<ManagerWindow>(dictionary, settings);
         window->Start();
         tester = std::make_unique<QAbstractItemModelTester>(
-            &window->view().wordModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        window->frame().activateWindow();
-        return QTest::qWaitForWindowActive(&window->frame());
+            &model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        frame().activateWindow();
+        return QTest::qWaitForWindowActive(&frame());
     }
-
     CMainFrame& frame() { return window->frame(); }
     CWordkeeperView& view() { return window->view(); }
-    WordListModel& model() { return window->view().wordModel(); }
-    QAction* action(int id) { return window->frame().action(id); }
-
-    QString Cell(int row, int column) {
-        return model().data(model().index(row, column)).toString();
-    }
+    WordListModel& model() { return view().wordModel(); }
+    QAction* action(int id) { return frame().action(id); }
+    QString Cell(int row, int column) { return model().index(row, column).data().toString(); }
     QStringList Column(int column) {
         QStringList texts;
         for (int row = 0; row < model().rowCount(); ++row) texts << Cell(row, column);
@@ -96,12 +71,18 @@ struct Session {
             texts << model().headerData(column, Qt::Horizontal).toString();
         return texts;
     }
-    // The list, the store and the input method agree.
-    bool InLine() {
-        return model().rowCount() == dictionary.wordCount &&
-               dictionary.wordList.Count() == dictionary.wordCount;
+    // The list shows exactly what the input method has.
+    bool MatchesIme() {
+        if (model().rowCount() != dictionary.wordCount ||
+            dictionary.wordCount != static_cast<int>(ime.words.size()))
+            return false;
+        for (int row = 0; row < dictionary.wordCount; ++row) {
+            const WordEntry* entry = dictionary.wordList.EntryAt(row);
+            if (!ime.Has({entry->reading, entry->style, entry->word})) return false;
+        }
+        return true;
     }
-    void Select(std::initializer_list<int> rows) {
+    void Select(const QList<int>& rows) {
         for (int row : rows)
             view().selectionModel()->select(
                 model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -127,7 +108,9 @@ struct Session {
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
-// Twelve words in the order the input method reports them.
+// Twelve words as the input method reports them. By reading: うみ 海, おおさか 大阪,
+// かわ 皮, かわ 川, きょうと 京都, さとう 佐藤, そら 空, たなか 田中, たべる 食べる,
+// はし 橋, みる 見る, やま 山.
 inline std::vector<FakeIme::Word> SampleWords() {
     return {{u"やま", 1, u"山"},       {u"かわ", 1, u"川"},       {u"たなか", 2, u"田中"},
             {u"おおさか", 3, u"大阪"}, {u"たべる", 4, u"食べる"}, {u"うみ", 1, u"海"},
@@ -137,7 +120,6 @@ inline std::vector<FakeIme::Word> SampleWords() {
 
 }  // namespace wk::testing
 
-// A test program with the manager's application object in a private settings folder.
 #define WK_MANAGER_TEST_MAIN(TestClass)                               \
     int main(int argc, char** argv) {                                 \
         wk::testing::PrepareGuiTestEnvironment();                     \
