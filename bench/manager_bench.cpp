@@ -1,0 +1,157 @@
+// The manager's window from start to the first painted rows, and a scroll to the end, on
+// an embedded store of 100,000 and 1,000,000 words (offscreen platform).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ime/backend.h"
+#include "manager/manager_window.h"
+#include "skeleton/application.h"
+#include "skeleton/qt_settings_store.h"
+
+namespace {
+
+// Readings and words built from the index, so that every word is different.
+std::u16string Kana(std::uint32_t n, std::size_t minimum) {
+    std::u16string text;
+    do {
+        text.push_back(static_cast<char16_t>(u'あ' + n % 80));
+        n /= 80;
+    } while (n != 0 || text.size() < minimum);
+    return text;
+}
+
+std::u16string Kanji(std::uint32_t n) {
+    std::u16string text;
+    do {
+        text.push_back(static_cast<char16_t>(0x4E00 + n % 2000));
+        n /= 2000;
+    } while (n != 0);
+    return text;
+}
+
+QTemporaryDir& Folder() {
+    static QTemporaryDir folder;
+    return folder;
+}
+
+// An embedded store with `words` words, made once per size.
+std::string StoreWith(int words) {
+    static std::map<int, std::string> made;
+    if (const auto found = made.find(words); found != made.end()) return found->second;
+    const std::string spec =
+        "embedded:" +
+        (Folder().path() + QStringLiteral("/words-%1.sqlite").arg(words)).toStdString();
+    auto opened = wk::ime::OpenInputMethod(spec);
+    if (!opened.ime) return {};
+    {
+        auto batch = opened.ime->BeginBatch();
+        for (int i = 0; i < words; ++i) {
+            const auto n = static_cast<std::uint32_t>(i) * 2654435761u % 4000000000u;
+            opened.ime->RegisterWord(Kana(n, 3), static_cast<std::uint32_t>(1 + i % 45),
+                                     Kanji(static_cast<std::uint32_t>(i)));
+        }
+        if (batch) batch->Finish();
+    }
+    made[words] = spec;
+    return spec;
+}
+
+// Notes the first paint of the list that shows rows.
+class PaintProbe final : public QObject {
+  public:
+    explicit PaintProbe(wk::CWordkeeperView& view) : view_(view) {
+        view.viewport()->installEventFilter(this);
+    }
+    bool painted = false;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && view_.model()->rowCount() > 0) painted = true;
+        return QObject::eventFilter(object, event);
+    }
+
+  private:
+    wk::CWordkeeperView& view_;
+};
+
+bool WaitFor(const bool& flag) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!flag && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return flag;
+}
+
+void BM_StartupToFirstPaintedRows(benchmark::State& state) {
+    const std::string spec = StoreWith(static_cast<int>(state.range(0)));
+    if (spec.empty()) {
+        state.SkipWithError("store could not be made");
+        return;
+    }
+    for (auto _ : state) {
+        auto opened = wk::ime::OpenInputMethod(spec);
+        wk::QtSettingsStore settings;
+        wk::Dictionary dictionary(*opened.ime);
+        auto window = std::make_unique<wk::ManagerWindow>(dictionary, settings);
+        PaintProbe probe(window->view());
+        window->Start();
+        if (!WaitFor(probe.painted)) state.SkipWithError("no rows painted");
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+        state.counters["words"] = dictionary.wordCount;
+    }
+}
+
+void BM_ScrollToTheEnd(benchmark::State& state) {
+    const std::string spec = StoreWith(static_cast<int>(state.range(0)));
+    auto opened = wk::ime::OpenInputMethod(spec);
+    wk::QtSettingsStore settings;
+    wk::Dictionary dictionary(*opened.ime);
+    wk::ManagerWindow window(dictionary, settings);
+    window.Start();
+    QCoreApplication::processEvents();
+    wk::CWordkeeperView& view = window.view();
+    for (auto _ : state) {
+        view.scrollToBottom();
+        view.viewport()->repaint();
+        view.scrollToTop();
+        view.viewport()->repaint();
+    }
+    state.counters["words"] = dictionary.wordCount;
+}
+
+}  // namespace
+
+BENCHMARK(BM_StartupToFirstPaintedRows)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_ScrollToTheEnd)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", (Folder().path() + QStringLiteral("/config")).toLocal8Bit());
+    wk::CWordkeeperApp app(argc, argv, wk::ManagerProgramInfo());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "manager_window.h"
+
+int main(int argc, char** argv) { return wk::RunManager(argc, argv); }

@@ -1,0 +1,178 @@
+#include "manager_window.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+#include "ime/backend.h"
+#include "skeleton/application.h"
+#include "skeleton/message_box.h"
+#include "skeleton/qt_settings_store.h"
+
+static void InitManagerResources() { Q_INIT_RESOURCE(wordkeeper); }
+
+namespace wk {
+
+namespace {
+
+constexpr const char* kVersionText = "Wordkeeper 0.5.0";
+
+}  // namespace
+
+ProgramInfo ManagerProgramInfo() {
+    InitManagerResources();
+    ProgramInfo info;
+    info.name = QStringLiteral("Wordkeeper");
+    info.version = QStringLiteral("0.5.0");
+    info.aboutTitle = QStringLiteral("Wordkeeper のﾊﾞｰｼﾞｮﾝ情報");
+    info.aboutLines = {QStringLiteral("Wordkeeper Version 0.5"),
+                       QStringLiteral("入力方式のユーザー辞書を管理します"),
+                       QStringLiteral("Copyright (C) Quillwren")};
+    info.iconPath = QStringLiteral(":/icons/wordkeeper.png");
+    return info;
+}
+
+FrameSpec ManagerFrameSpec() {
+    using Keys = QList<QKeySequence>;
+    FrameSpec spec;
+    spec.program = ManagerProgramInfo();
+    spec.commands = {
+        {cmd::kBulkRegister, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録..."), false, {}, {}},
+        {cmd::kExportText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙヘ出力..."), false, {}, {}},
+        {cmd::kAppAbout, QStringLiteral("Wordkeeperについて..."), false, {}, {}},
+        {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
+        {cmd::kNewWord, QStringLiteral("新規登録..."), false,
+         Keys{QKeySequence(Qt::CTRL | Qt::Key_N)}, QStringLiteral(":/icons/new.png")},
+        {cmd::kChangeWord, QStringLiteral("変更..."), false,
+         Keys{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+         QStringLiteral(":/icons/change.png")},
+        {cmd::kDeleteWords, QStringLiteral("削除..."), false, Keys{QKeySequence(Qt::Key_Delete)},
+         QStringLiteral(":/icons/delete.png")},
+        {cmd::kEditFind, QStringLiteral("検索..."), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_F)},
+         QStringLiteral(":/icons/find.png")},
+        {cmd::kMultiSelect, QStringLiteral("複数選択"), true, {}, {}},
+        {cmd::kSelectAll,
+         QStringLiteral("全てを選択"),
+         false,
+         Keys{QKeySequence(Qt::CTRL | Qt::Key_A)},
+         {}},
+        {cmd::kRefresh,
+         QStringLiteral("最新の情報に更新"),
+         false,
+         Keys{QKeySequence(Qt::Key_F5)},
+         {}},
+    };
+    spec.menus = {
+        {QStringLiteral("ﾌｧｲﾙ"),
+         {cmd::kBulkRegister, cmd::kExportText, cmd::kSeparator, cmd::kAppAbout, cmd::kSeparator,
+          cmd::kAppExit}},
+        {QStringLiteral("編集"),
+         {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kEditFind,
+          cmd::kSeparator, cmd::kMultiSelect, cmd::kSelectAll, cmd::kSeparator, cmd::kRefresh}},
+    };
+    spec.toolButtons = {cmd::kSeparator, cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords,
+                        cmd::kEditFind};
+    spec.initialSize = QSize(480, 400);
+    return spec;
+}
+
+ManagerWindow::ManagerWindow(Dictionary& dictionary, SettingsStore& settings)
+    : frame_(std::make_unique<CMainFrame>(ManagerFrameSpec())) {
+    view_ = new CWordkeeperView(dictionary, settings, frame_.get());
+    frame_->setCentralWidget(view_);
+    view_->AttachFrame(*frame_);
+}
+
+ManagerWindow::~ManagerWindow() {
+    if (view_ != nullptr) view_->OnDestroy();
+}
+
+void ManagerWindow::Start() {
+    frame_->show();
+    view_->setFocus();
+    view_->OnInitialUpdate();
+}
+
+ManagerArguments ParseManagerArguments(const QStringList& arguments) {
+    ManagerArguments parsed;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            parsed.help = true;
+        } else if (argument == QLatin1String("--version")) {
+            parsed.version = true;
+        } else if (argument == QLatin1String("--ime")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                parsed.error = "--ime には入力方式を指定してください";
+                return parsed;
+            }
+            parsed.imeOption = arguments[++i].toStdString();
+        } else if (argument.startsWith(QLatin1String("--ime="))) {
+            parsed.imeOption = argument.mid(6).toStdString();
+            if (parsed.imeOption.empty()) {
+                parsed.error = "--ime には入力方式を指定してください";
+                return parsed;
+            }
+        } else {
+            parsed.error = "不明な引数です: " + argument.toStdString();
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+std::string ManagerUsage() {
+    return "使い方: Wordkeeper [--ime 入力方式]\n"
+           "\n"
+           "  --ime 入力方式   embedded (既定) または embedded:ファイル名\n"
+           "                   指定がなければ環境変数 WORDKEEPER_IME を使います\n"
+           "  --help           この説明を表示する\n"
+           "  --version        版を表示する\n"
+           "\n"
+           "画面のない環境では xvfb-run Wordkeeper で起動できます。\n";
+}
+
+int RunManagerSession(const ManagerArguments& arguments) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(ime::ChooseImeSpec(arguments.imeOption));
+    if (!opened.ime) {
+        const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
+        std::fprintf(stderr, "Wordkeeper: %s\n", text.toUtf8().constData());
+        ShowApplicationMessage(nullptr, text);
+        return 1;
+    }
+    QtSettingsStore settings;
+    Dictionary dictionary(*opened.ime);
+    ManagerWindow window(dictionary, settings);
+    window.Start();
+    return QApplication::exec();
+}
+
+int RunManager(int argc, char** argv) {
+    // Help and version need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(ManagerUsage().c_str(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", kVersionText);
+            return 0;
+        }
+    }
+    if (!CheckDisplay(argc, argv, "Wordkeeper", stderr)) return 1;
+
+    CWordkeeperApp app(argc, argv, ManagerProgramInfo());
+    QStringList own;
+    for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
+    const ManagerArguments arguments = ParseManagerArguments(own);
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "Wordkeeper: %s\n\n%s", arguments.error.c_str(),
+                     ManagerUsage().c_str());
+        return 2;
+    }
+    return RunManagerSession(arguments);
+}
+
+}  // namespace wk

@@ -1,0 +1,125 @@
+#include "word_edit_dlg.h"
+
+#include <QPushButton>
+
+#include "core/word_checks.h"
+#include "skeleton/message_box.h"
+#include "ui_word_edit_dlg.h"
+
+namespace wk {
+
+CWordEditDlg::CWordEditDlg(Dictionary& dictionary, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CWordEditDlg>()), dictionary_(dictionary) {
+    ui_->setupUi(this);
+    const auto enableRegister = [this] { ui_->button1->setEnabled(true); };
+    connect(ui_->edit1001, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->edit1002, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->button1, &QPushButton::clicked, this, &CWordEditDlg::OnRegister);
+    connect(ui_->button2, &QPushButton::clicked, this, &CWordEditDlg::reject);
+}
+
+CWordEditDlg::~CWordEditDlg() = default;
+
+void CWordEditDlg::SetFields(const QString& reading, const QString& word, int posIndex) {
+    editReading_ = reading;
+    editWord_ = word;
+    posIndex_ = posIndex;
+}
+
+void CWordEditDlg::showEvent(QShowEvent* event) {
+    if (!initialised_) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CWordEditDlg::OnInitDialog() {
+    ui_->edit1001->setText(editReading_);
+    ui_->edit1002->setText(editWord_);
+    const PosTable& table = dictionary_.posTable();
+    if (posIndex_ < 0 || posIndex_ >= table.Count()) {
+        oldPosIndex_ = -1;
+        posIndex_ = 0;
+        ui_->button1->setEnabled(false);
+    } else {
+        oldReading_ = editReading_;
+        oldWord_ = editWord_;
+        oldPosIndex_ = posIndex_;
+        oldStyle_ = table.Row(posIndex_).style;
+        ui_->button2->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    }
+    ui_->combo1003->clear();
+    for (const PosStyle& row : table.rows())
+        ui_->combo1003->addItem(ToQString(row.description), QVariant::fromValue(row.style));
+    ui_->combo1003->setCurrentIndex(table.Count() > 0 ? posIndex_ : -1);
+    ui_->edit1001->setFocus();
+}
+
+void CWordEditDlg::ReadFields() {
+    editReading_ = ui_->edit1001->text();
+    editWord_ = ui_->edit1002->text();
+    posIndex_ = ui_->combo1003->currentIndex();
+}
+
+void CWordEditDlg::OnRegister() {
+    ReadFields();
+    const FieldCheck check = CheckWordFields(ToU16(editReading_), ToU16(editWord_));
+    if (check != FieldCheck::Ok) {
+        ShowNotice(this, MessageOf(check));
+        return;
+    }
+    if (!RegisterEditedWord()) return;
+    if (changeMode()) {
+        done(kResultChanged);
+        return;
+    }
+    const std::u16string reading = ToU16(editReading_);
+    const std::u16string word = ToU16(editWord_);
+    const bool added = addWord_ ? addWord_(reading, word, posIndex_)
+                                : dictionary_.AddWord(reading, word, posIndex_) != nullptr;
+    if (!added) {
+        // The word is in the input method; the list shows it after the next refresh.
+        ShowApplicationMessage(this, msg::kOutOfMemory);
+        return;
+    }
+    editReading_.clear();
+    editWord_.clear();
+    ui_->edit1001->setText(editReading_);
+    ui_->edit1002->setText(editWord_);
+    ui_->button1->setEnabled(false);
+    ui_->edit1001->setFocus();
+}
+
+bool CWordEditDlg::RegisterEditedWord() {
+    InputMethod& ime = dictionary_.ime();
+    bool removedOld = false;
+    if (changeMode() && oldWordInIme_) {
+        if (!ime.UnregisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
+            ShowNotice(this, msg::kCannotDelete);
+            return false;
+        }
+        removedOld = true;
+    }
+    const int index = posIndex_;
+    const bool haveStyle =
+        index >= 0 && index < ui_->combo1003->count() && index < dictionary_.posTable().Count();
+    const bool registered =
+        haveStyle &&
+        ime.RegisterWord(ToU16(editReading_),
+                         ui_->combo1003->itemData(index).value<std::uint32_t>(), ToU16(editWord_));
+    if (!registered) {
+        // The old word must not be lost because its replacement was refused.
+        if (removedOld && !ime.RegisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
+            oldWordInIme_ = false;
+            oldWordLost_ = true;
+        }
+        ShowNotice(this, msg::kCannotRegister);
+        return false;
+    }
+    return true;
+}
+
+void CWordEditDlg::reject() { done(kResultClosed); }
+
+}  // namespace wk

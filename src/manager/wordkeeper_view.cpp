@@ -1,0 +1,398 @@
+#include "wordkeeper_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QGestureEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyleHints>
+#include <QTapAndHoldGesture>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "commands.h"
+#include "core/word_checks.h"
+#include "find_reading_dlg.h"
+#include "skeleton/main_frame.h"
+#include "skeleton/message_box.h"
+#include "word_edit_dlg.h"
+
+namespace wk {
+
+namespace {
+
+const QString kDeleteQuestion = QStringLiteral("選択された単語を削除してよろしいですか?");
+const QString kIncompleteRead = QStringLiteral("辞書の単語を最後まで読み込めませんでした");
+
+}  // namespace
+
+bool ReplaceWordAt(Dictionary& dictionary, int position, std::u16string_view reading,
+                   std::u16string_view word, int posIndex) {
+    WordEntry* old = dictionary.wordList.EntryAt(position);
+    if (old == nullptr || posIndex < 0 || posIndex >= dictionary.posTable().Count()) return false;
+    std::unique_ptr<WordEntry> fresh;
+    try {
+        fresh = std::make_unique<WordEntry>();
+        const PosStyle& row = dictionary.posTable().Row(posIndex);
+        fresh->reading.assign(reading);
+        fresh->word.assign(word);
+        fresh->posName = row.description;
+        fresh->style = row.style;
+        fresh->serial = old->serial;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    dictionary.wordList.SetEntryAt(position, std::move(fresh));
+    return true;
+}
+
+// Marks a command that may open modal windows; an activation that arrives meanwhile is
+// handled when the command is over, not in the middle of it.
+class CWordkeeperView::CommandScope {
+  public:
+    explicit CommandScope(CWordkeeperView& view) : view_(view) { ++view_.busy_; }
+    ~CommandScope() {
+        if (--view_.busy_ == 0 && view_.notePending_) {
+            view_.notePending_ = false;
+            view_.OnFrameActivated();
+        }
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+  private:
+    CWordkeeperView& view_;
+};
+
+CWordkeeperView::CWordkeeperView(Dictionary& dictionary, SettingsStore& settings, QWidget* parent)
+    : QTableView(parent), dictionary_(dictionary), settings_(settings) {
+    setObjectName(QStringLiteral("wordkeeperView"));
+    dictionary_.ClearWords();
+    dictionary_.sortState() = SortState{};
+
+    model_ = new WordListModel(dictionary_, this);
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionsClickable(true);
+    columns->setSortIndicatorShown(false);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+    columns->setMinimumSectionSize(settings::kMinColumnWidth);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < kColumnCount; ++column)
+        columns->resizeSection(column,
+                               settings::kDefaultColumnWidths[static_cast<std::size_t>(column)]);
+    connect(columns, &QHeaderView::sectionClicked, this, &CWordkeeperView::OnColumnClick);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CWordkeeperView::OnUpdateCommandStates);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &CWordkeeperView::OnUpdateCommandStates);
+    connect(model_, &QAbstractItemModel::modelReset, this, &CWordkeeperView::OnUpdateCommandStates);
+
+    // A press held for the platform's long-press time opens the context menu.
+    QTapAndHoldGesture::setTimeout(QGuiApplication::styleHints()->mousePressAndHoldInterval());
+    viewport()->grabGesture(Qt::TapAndHoldGesture);
+}
+
+CWordkeeperView::~CWordkeeperView() {
+    OnDestroy();
+    RestoreCursor();
+}
+
+QAction* CWordkeeperView::Action(int id) const {
+    return frame_ != nullptr ? frame_->action(id) : nullptr;
+}
+
+void CWordkeeperView::AttachFrame(CMainFrame& frame) {
+    frame_ = &frame;
+    const auto bind = [this](int id, void (CWordkeeperView::*handler)()) {
+        if (QAction* action = Action(id)) connect(action, &QAction::triggered, this, handler);
+    };
+    bind(cmd::kNewWord, &CWordkeeperView::OnNewWord);
+    bind(cmd::kChangeWord, &CWordkeeperView::OnChangeWord);
+    bind(cmd::kDeleteWords, &CWordkeeperView::OnDeleteWords);
+    bind(cmd::kEditFind, &CWordkeeperView::OnFindReading);
+    bind(cmd::kBulkRegister, &CWordkeeperView::OnBulkRegister);
+    bind(cmd::kExportText, &CWordkeeperView::OnExportText);
+    bind(cmd::kMultiSelect, &CWordkeeperView::OnMultiSelect);
+    bind(cmd::kSelectAll, &CWordkeeperView::OnSelectAll);
+    bind(cmd::kRefresh, &CWordkeeperView::OnRefresh);
+    connect(&frame, &CMainFrame::activated, this, &CWordkeeperView::OnFrameActivated);
+    connect(&frame, &CMainFrame::closing, this, &CWordkeeperView::OnDestroy);
+    OnUpdateCommandStates();
+}
+
+void CWordkeeperView::OnInitialUpdate() {
+    const auto widths = BeginManagerSession(settings_, viewport()->width());
+    for (int column = 0; column < kColumnCount; ++column)
+        horizontalHeader()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    dictionary_.LoadPosTable();
+    Refresh();
+    initialised_ = true;
+    OnUpdateCommandStates();
+}
+
+void CWordkeeperView::OnDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (!initialised_) return;
+    std::array<std::int32_t, 3> widths{};
+    for (int column = 0; column < kColumnCount; ++column)
+        widths[static_cast<std::size_t>(column)] = horizontalHeader()->sectionSize(column);
+    SaveColumnWidths(settings_, widths);
+}
+
+void CWordkeeperView::ShowWaitCursor() {
+    // Shown once however often it is asked for, so one restore always brings the normal
+    // cursor back.
+    if (waitCursorShown_) return;
+    waitCursorShown_ = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CWordkeeperView::RestoreCursor() {
+    if (!waitCursorShown_) return;
+    waitCursorShown_ = false;
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CWordkeeperView::DeleteAllItems() { model_->DeleteAllItems(); }
+
+void CWordkeeperView::SetItemCount(int count) { model_->SetItemCount(count); }
+
+void CWordkeeperView::SetColumnText(int column, const std::u16string& text) {
+    model_->SetColumnText(column, ToQString(text));
+}
+
+void CWordkeeperView::RedrawAll() {
+    model_->RedrawAll();
+    viewport()->update();
+}
+
+std::vector<int> CWordkeeperView::SelectedPositions() const {
+    std::vector<int> positions;
+    const int count = std::min(model_->itemCount(), dictionary_.wordCount);
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom() && row < count; ++row)
+            positions.push_back(row);
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return positions;
+}
+
+void CWordkeeperView::OnUpdateCommandStates() {
+    if (QAction* change = Action(cmd::kChangeWord)) change->setEnabled(currentIndex().isValid());
+    if (QAction* remove = Action(cmd::kDeleteWords))
+        remove->setEnabled(selectionModel()->hasSelection());
+    if (QAction* multi = Action(cmd::kMultiSelect)) multi->setChecked(multiSelect_);
+}
+
+void CWordkeeperView::Refresh() {
+    if (!dictionary_.RefreshWords(*this)) ShowNotice(this, kIncompleteRead);
+}
+
+bool CWordkeeperView::AddWordAtTop(std::u16string_view reading, std::u16string_view word,
+                                   int posIndex) {
+    model_->BeginInsertAtTop();
+    const bool added = dictionary_.AddWord(reading, word, posIndex) != nullptr;
+    model_->EndInsertAtTop(added);
+    viewport()->update();
+    return added;
+}
+
+void CWordkeeperView::OnNewWord() {
+    CommandScope scope(*this);
+    CWordEditDlg dialog(dictionary_, this);
+    dialog.SetFields(QString(), QString(), -1);
+    dialog.SetWordAdder([this](std::u16string_view reading, std::u16string_view word,
+                               int posIndex) { return AddWordAtTop(reading, word, posIndex); });
+    dialog.exec();
+    // The new words stay at the top until the next sort or refresh.
+}
+
+void CWordkeeperView::OnChangeWord() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    ChangeWordAt(current.row());
+}
+
+void CWordkeeperView::ChangeWordAt(int position) {
+    CommandScope scope(*this);
+    if (position < 0 || position >= dictionary_.wordCount) return;
+    const WordEntry* entry = dictionary_.wordList.EntryAt(position);
+    if (entry == nullptr) return;
+    CWordEditDlg dialog(dictionary_, this);
+    dialog.SetFields(ToQString(entry->reading), ToQString(entry->word),
+                     dictionary_.posTable().PosIndexOfStyle(entry->style));
+    // A word whose style has no row opens the dialog in new mode.
+    dialog.SetWordAdder([this](std::u16string_view reading, std::u16string_view word,
+                               int posIndex) { return AddWordAtTop(reading, word, posIndex); });
+    const int result = dialog.exec();
+    if (result == CWordEditDlg::kResultChanged) {
+        if (!ReplaceWordAt(dictionary_, position, ToU16(dialog.editReading()),
+                           ToU16(dialog.editWord()), dialog.posIndex())) {
+            ShowApplicationMessage(this, msg::kOutOfMemory);
+        }
+        RedrawAll();
+    } else if (dialog.oldWordLost()) {
+        // The input method no longer has the old word: show what it has.
+        Refresh();
+    }
+}
+
+void CWordkeeperView::OnDeleteWords() {
+    CommandScope scope(*this);
+    if (!selectionModel()->hasSelection()) return;
+    if (!AskYesNo(this, kDeleteQuestion)) return;
+    const std::vector<int> positions = SelectedPositions();
+    const int focused = currentIndex().isValid() ? currentIndex().row() : -1;
+
+    ShowWaitCursor();
+    bool refused = false;
+    InputMethod& ime = dictionary_.ime();
+    // From the bottom up, so that taking an entry out moves none still to be deleted.
+    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
+        const WordEntry* entry = dictionary_.wordList.EntryAt(*it);
+        if (entry == nullptr) continue;
+        if (!ime.UnregisterWord(entry->reading, entry->style, entry->word)) {
+            refused = true;
+            break;
+        }
+        dictionary_.wordList.RemoveAt(*it);
+        --dictionary_.wordCount;
+    }
+    RestoreCursor();
+
+    // Whether all went or a refusal stopped it, the list follows the store before the
+    // message can let it draw again.
+    SetItemCount(dictionary_.wordCount);
+    clearSelection();
+    if (focused >= 0 && focused < model_->itemCount()) {
+        selectionModel()->setCurrentIndex(model_->index(focused, 0), QItemSelectionModel::NoUpdate);
+    }
+    RedrawAll();
+    if (refused) ShowNotice(this, msg::kCannotDelete);
+}
+
+void CWordkeeperView::OnFindReading() {
+    CommandScope scope(*this);
+    CFindReadingDlg dialog(this);
+    if (dialog.exec() != CFindReadingDlg::kResultFind || dialog.findReading().isEmpty()) return;
+    const int position = dictionary_.FindReading(ToU16(dialog.findReading()));
+    clearSelection();
+    if (position < 0 || position >= model_->itemCount()) {
+        ShowNotice(this, msg::kNotFound);
+        return;
+    }
+    const QModelIndex target = model_->index(position, 0);
+    scrollTo(target, QAbstractItemView::EnsureVisible);
+    selectionModel()->select(target, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+}
+
+void CWordkeeperView::OnBulkRegister() {
+    // Connected later by the text-file commands.
+}
+
+void CWordkeeperView::OnExportText() {
+    // Connected later by the text-file commands.
+}
+
+void CWordkeeperView::OnMultiSelect() {
+    multiSelect_ = !multiSelect_;
+    // In multiple selection a plain tap adds a row to the selection or takes it out.
+    setSelectionMode(multiSelect_ ? QAbstractItemView::MultiSelection
+                                  : QAbstractItemView::ExtendedSelection);
+    OnUpdateCommandStates();
+}
+
+void CWordkeeperView::OnSelectAll() { selectAll(); }
+
+void CWordkeeperView::OnRefresh() { Refresh(); }
+
+void CWordkeeperView::OnColumnClick(int column) { dictionary_.OnColumnClick(column, *this); }
+
+void CWordkeeperView::OnFrameActivated() {
+    if (!initialised_ || destroyed_) return;
+    if (busy_ > 0) {
+        notePending_ = true;
+        return;
+    }
+    CheckQuickAddNote(settings_, [this] { Refresh(); });
+}
+
+QMenu* CWordkeeperView::CreateContextMenu() {
+    OnUpdateCommandStates();
+    auto* menu = new QMenu(QStringLiteral("編集"), this);
+    menu->setObjectName(QStringLiteral("menu132"));
+    for (int id :
+         {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kSelectAll}) {
+        if (id == cmd::kSeparator) {
+            menu->addSeparator();
+        } else if (QAction* action = Action(id)) {
+            menu->addAction(action);
+        }
+    }
+    return menu;
+}
+
+void CWordkeeperView::ShowContextMenu(const QPoint& globalPosition) {
+    if (frame_ == nullptr) return;
+    CommandScope scope(*this);
+    std::unique_ptr<QMenu> menu(CreateContextMenu());
+    menu->exec(globalPosition);
+}
+
+void CWordkeeperView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // Below the last row nothing happens, and the list does not see the double-click.
+    if (!index.isValid()) return;
+    ChangeWordAt(index.row());
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void CWordkeeperView::contextMenuEvent(QContextMenuEvent* event) {
+    ShowContextMenu(event->globalPos());
+    event->accept();
+}
+
+bool CWordkeeperView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Gesture) {
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        if (auto* hold =
+                static_cast<QTapAndHoldGesture*>(gestures->gesture(Qt::TapAndHoldGesture))) {
+            gestures->accept(hold);
+            if (hold->state() == Qt::GestureFinished) ShowContextMenu(hold->position().toPoint());
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(event);
+}
+
+}  // namespace wk

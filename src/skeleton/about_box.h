@@ -1,0 +1,16 @@
+// The about box (dialog 100): the program's icon, its about lines and an OK button.
+#pragma once
+
+#include <QDialog>
+
+#include "application.h"
+
+namespace wk {
+
+class CAboutDlg final : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CAboutDlg(const ProgramInfo& info, QWidget* parent = nullptr);
+};
+
+}  // namespace wk

@@ -1,0 +1,50 @@
+// The message boxes of the programs: notices and questions with the caption "確認", and the
+// application's own box with the program's name as caption.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+#include <string_view>
+
+#include "qt_text.h"
+
+class QWidget;
+
+namespace wk {
+
+enum class MessageKind {
+    Notice,       // caption "確認", exclamation icon, OK
+    Question,     // caption "確認", question icon, Yes and No, Yes the default
+    Application,  // caption the program's name, exclamation icon, OK
+};
+
+struct MessageRequest {
+    QWidget* owner = nullptr;
+    MessageKind kind = MessageKind::Notice;
+    QString caption;
+    QString text;
+};
+
+// Replaces the boxes, for callers that answer them without a screen (tests, scripted runs):
+// the hook gets every request and answers questions (true is Yes). An empty hook brings
+// the boxes back.
+using MessageHook = std::function<bool(const MessageRequest&)>;
+void SetMessageHook(MessageHook hook);
+
+// Builds the box for a request, not yet shown; the caller owns it.
+QMessageBox* CreateMessageBox(const MessageRequest& request);
+
+// An error or notice of a view, form or dialog.
+void ShowNotice(QWidget* owner, const QString& text);
+void ShowNotice(QWidget* owner, std::u16string_view text);
+
+// A question of a view, form or dialog: true only on Yes.
+bool AskYesNo(QWidget* owner, const QString& text);
+
+// The application's own box, for running out of memory and for start-up failures.
+void ShowApplicationMessage(QWidget* owner, const QString& text);
+void ShowApplicationMessage(QWidget* owner, std::u16string_view text);
+
+}  // namespace wk

@@ -1,0 +1,91 @@
+// Helpers for the widget tests: a private settings folder, and modal windows answered from
+// a timer so that no test waits for a human.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <type_traits>
+
+namespace wk::testing {
+
+// Call before the application object exists.
+inline void PrepareGuiTestEnvironment() {
+    static QTemporaryDir folder;
+    qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", folder.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Drops the offscreen platform's notes about window-manager features it lacks. Call from
+// initTestCase, once the test library's message handler is in place.
+inline void QuietPlatformNotes() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("This plugin does not support")))
+                previous(type, context, message);
+        });
+}
+
+inline void CloseAllModals() {
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->done(QDialog::Rejected);
+    }
+}
+
+// Runs an action on the next visible T that becomes the active modal widget (for QMenu the
+// active pop-up). When none comes within the limit, or it is still open that long after
+// the action, every modal window is closed and `timedOut` set. Destroying it stops it.
+class ModalWatch {
+  public:
+    bool ran = false;
+    bool timedOut = false;
+
+    template <class T>
+    ModalWatch(std::function<void(T*)> action, int timeoutMs) {
+        poll_.setInterval(5);
+        deadline_.setSingleShot(true);
+        QObject::connect(&deadline_, &QTimer::timeout, [this] {
+            poll_.stop();
+            if (!ran || (target_ && target_->isVisible())) {
+                timedOut = true;
+                CloseAllModals();
+            }
+        });
+        QObject::connect(&poll_, &QTimer::timeout, [this, action, timeoutMs] {
+            QWidget* active = std::is_base_of_v<QMenu, T> ? QApplication::activePopupWidget()
+                                                          : QApplication::activeModalWidget();
+            T* found = qobject_cast<T*>(active);
+            if (found == nullptr || !found->isVisible()) return;
+            poll_.stop();
+            ran = true;
+            target_ = found;
+            deadline_.start(timeoutMs);
+            action(found);
+        });
+        poll_.start();
+        deadline_.start(timeoutMs);
+    }
+    bool ok() const { return ran && !timedOut; }
+
+  private:
+    QTimer poll_;
+    QTimer deadline_;
+    QPointer<QWidget> target_;
+};
+
+template <class T>
+std::unique_ptr<ModalWatch> WhenModal(std::function<void(T*)> action, int timeoutMs = 5000) {
+    return std::make_unique<ModalWatch>(std::move(action), timeoutMs);
+}
+
+}  // namespace wk::testing

@@ -1,0 +1,189 @@
+// The skeleton: display check, application object, a frame built from a layout, about box
+// and message boxes.
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+
+#include "gui_test_support.h"
+#include "skeleton/about_box.h"
+#include "skeleton/commands.h"
+#include "skeleton/main_frame.h"
+#include "skeleton/message_box.h"
+
+using namespace wk;
+using namespace wk::testing;
+
+namespace {
+
+ProgramInfo TestProgram() {
+    return {u"Sample"_qs,
+            u"1.2.3"_qs,
+            u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs,
+            {u"Sample Version 1.2"_qs, u"二行目"_qs},
+            QString()};
+}
+
+QStringList Texts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (QAction* action : actions) texts << (action->isSeparator() ? u"-"_qs : action->text());
+    return texts;
+}
+
+}  // namespace
+
+class SkeletonTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QuietPlatformNotes(); }
+    void cleanup() { CloseAllModals(); }
+    void displayCheck_data();
+    void displayCheck();
+    void frame();
+    void messageBoxes_data();
+    void messageBoxes();
+};
+
+void SkeletonTest::displayCheck_data() {
+    QTest::addColumn<QStringList>("environment");  // QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY
+    QTest::addColumn<bool>("argument");            // -platform given
+    QTest::addColumn<bool>("reachable");
+    QTest::newRow("nothing") << QStringList{{}, {}, {}} << false << false;
+    QTest::newRow("X11") << QStringList{{}, u":0"_qs, {}} << false << true;
+    QTest::newRow("Wayland") << QStringList{{}, {}, u"wayland-0"_qs} << false << true;
+    QTest::newRow("platform named") << QStringList{u"offscreen"_qs, {}, {}} << false << true;
+    QTest::newRow("-platform argument") << QStringList{{}, {}, {}} << true << true;
+}
+
+void SkeletonTest::displayCheck() {
+    QFETCH(QStringList, environment);
+    QFETCH(bool, argument);
+    QFETCH(bool, reachable);
+    char program[] = "Sample", option[] = "-platform", value[] = "offscreen";
+    char* argv[] = {program, option, value};
+    DisplayEnvironment given = DisplayEnvironment::FromProcess(argument ? 3 : 1, argv);
+    given.qpaPlatform = environment[0].toStdString();
+    given.x11Display = environment[1].toStdString();
+    given.waylandDisplay = environment[2].toStdString();
+    QCOMPARE(CanReachDisplay(given), reachable);
+    QVERIFY(QString::fromStdString(NoDisplayMessage("Sample")).contains(u"xvfb-run Sample"_qs));
+}
+
+void SkeletonTest::frame() {
+    QCOMPARE(ApplicationCaption(), u"Sample"_qs);
+    QCOMPARE(QCoreApplication::organizationName(), u"Quillwren"_qs);
+    QVERIFY(CWordkeeperApp::instance()->japaneseLoaded());
+
+    FrameSpec spec{TestProgram(),
+                   {{100, u"ひとつ"_qs, false, {QKeySequence(Qt::CTRL | Qt::Key_1)}, {}},
+                    {101, u"ふたつ"_qs, true, {}, {}},
+                    {cmd::kAppAbout, u"Sampleについて..."_qs, false, {}, {}},
+                    {cmd::kAppExit, u"終了"_qs, false, {}, {}}},
+                   {{u"ﾌｧｲﾙ"_qs, {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
+                    {u"編集"_qs, {100, cmd::kSeparator, 101, 555}}},
+                   {cmd::kSeparator, 101, 100},
+                   QSize(300, 200)};
+    CMainFrame frame(spec);
+    QCOMPARE(frame.windowTitle(), u"Sample"_qs);
+    const QList<QAction*> menus = frame.menuBar()->actions();
+    QCOMPARE(Texts(menus), (QStringList{u"ﾌｧｲﾙ"_qs, u"編集"_qs}));
+    QCOMPARE(Texts(menus[0]->menu()->actions()),
+             (QStringList{u"Sampleについて..."_qs, u"-"_qs, u"終了"_qs}));
+    QCOMPARE(Texts(menus[1]->menu()->actions()),
+             (QStringList{u"ひとつ"_qs, u"-"_qs, u"ふたつ"_qs}));
+    // One action per command, shared by menu and tool bar, which has no texts.
+    const QList<QAction*> buttons = frame.commandBar()->actions();
+    QVERIFY(buttons.size() == 3 && buttons[0]->isSeparator());
+    QCOMPARE(buttons[1], frame.action(101));
+    QCOMPARE(menus[1]->menu()->actions()[0], frame.action(100));
+    QCOMPARE(frame.commandBar()->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    QVERIFY(frame.action(101)->isCheckable() && !frame.action(100)->isCheckable());
+    QCOMPARE(frame.action(100)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_1));
+    QVERIFY(frame.action(555) == nullptr);
+
+    frame.show();
+    QStringList about;
+    auto watch = WhenModal<CAboutDlg>([&](CAboutDlg* box) {
+        about << box->windowTitle() << box->objectName();
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) about << label->text();
+        }
+        QTest::mouseClick(box->findChild<QPushButton*>(u"button1"_qs), Qt::LeftButton);
+    });
+    frame.action(cmd::kAppAbout)->trigger();
+    QVERIFY(watch->ok());
+    QCOMPARE(about, (QStringList{u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs, u"dialog100"_qs,
+                                 u"Sample Version 1.2"_qs, u"二行目"_qs}));
+
+    QSignalSpy closing(&frame, &CMainFrame::closing);
+    frame.action(cmd::kAppExit)->trigger();
+    frame.close();
+    QVERIFY(!frame.isVisible());
+    QCOMPARE(closing.count(), 1);
+}
+
+void SkeletonTest::messageBoxes_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QStringList>("buttons");  // the default one first
+    QTest::newRow("notice") << int(MessageKind::Notice) << u"確認"_qs << int(QMessageBox::Warning)
+                            << QStringList{u"OK"_qs};
+    QTest::newRow("question") << int(MessageKind::Question) << u"確認"_qs
+                              << int(QMessageBox::Question)
+                              << QStringList{u"はい"_qs, u"いいえ"_qs};
+    QTest::newRow("application") << int(MessageKind::Application) << u"Sample"_qs
+                                 << int(QMessageBox::Warning) << QStringList{u"OK"_qs};
+}
+
+void SkeletonTest::messageBoxes() {
+    QFETCH(int, kind);
+    QFETCH(QString, caption);
+    QFETCH(int, icon);
+    QFETCH(QStringList, buttons);
+    QWidget owner;
+    owner.show();
+    QStringList shown;
+    int shownIcon = -1;
+    auto watch = WhenModal<QMessageBox>([&](QMessageBox* box) {
+        shown << box->windowTitle() << box->text() << box->defaultButton()->text();
+        for (QAbstractButton* button : box->buttons()) {
+            if (button != box->defaultButton()) shown << button->text();
+        }
+        shownIcon = box->icon();
+        QTest::keyClick(box, Qt::Key_Return);  // the default button
+    });
+    const QString text = u"単語削除できません"_qs;
+    bool answer = false;
+    if (kind == int(MessageKind::Notice)) ShowNotice(&owner, text);
+    if (kind == int(MessageKind::Question)) answer = AskYesNo(&owner, text);
+    if (kind == int(MessageKind::Application)) ShowApplicationMessage(&owner, text);
+    QVERIFY(watch->ok());
+    QCOMPARE(answer, kind == int(MessageKind::Question));
+    QCOMPARE(shownIcon, icon);
+    QCOMPARE(shown.mid(0, 2), (QStringList{caption, text}));
+    // Qt's Japanese texts carry their mnemonic in brackets: "はい(&Y)".
+    QCOMPARE(shown.size(), buttons.size() + 2);
+    for (int i = 0; i < buttons.size(); ++i) QVERIFY(shown[i + 2].startsWith(buttons[i]));
+
+    // With a hook the box is not shown; the hook answers.
+    std::vector<MessageRequest> hooked;
+    SetMessageHook([&](const MessageRequest& request) {
+        hooked.push_back(request);
+        return false;
+    });
+    QVERIFY(!AskYesNo(nullptr, text));
+    SetMessageHook({});
+    QCOMPARE(hooked.size(), std::size_t{1});
+}
+
+int main(int argc, char** argv) {
+    PrepareGuiTestEnvironment();
+    CWordkeeperApp app(argc, argv, TestProgram());
+    SkeletonTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "skeleton_test.moc"
