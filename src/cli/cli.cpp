@@ -116,10 +116,8 @@ int Usage(const Context& ctx, std::u16string_view message) {
 }
 
 std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
-    const std::string setting =
-        QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
-    ime::OpenedInputMethod opened =
-        ime::OpenInputMethod(ime::ChooseImeSpec(ctx.imeOption, setting));
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(
+        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting()));
     if (!opened.ime) Error(ctx, opened.error);
     return std::move(opened.ime);
 }

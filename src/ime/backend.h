@@ -16,7 +16,7 @@ std::string DefaultEmbeddedPath();
 // The input method named by a command-line option when given, otherwise by the
 // environment variable WORDKEEPER_IME, otherwise by the settings value InputMethod/Backend
 // (read by the caller), otherwise "embedded".
-std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue = {});
+std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue);
 
 struct OpenedInputMethod {
     std::unique_ptr<InputMethod> ime;

@@ -126,8 +126,9 @@ ManagerArguments ParseManagerArguments(const QStringList& arguments) {
 std::string ManagerUsage() {
     return "使い方: Wordkeeper [--ime 入力方式]\n"
            "\n"
-           "  --ime 入力方式   embedded (既定) または embedded:ファイル名\n"
-           "                   指定がなければ環境変数 WORDKEEPER_IME を使います\n"
+           "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
+           "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"
+           "                   [InputMethod] Backend を使います\n"
            "  --help           この説明を表示する\n"
            "  --version        版を表示する\n"
            "\n"
@@ -135,7 +136,8 @@ std::string ManagerUsage() {
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(ime::ChooseImeSpec(arguments.imeOption));
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(
+        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting()));
     if (!opened.ime) {
         const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
         std::fprintf(stderr, "Wordkeeper: %s\n", text.toUtf8().constData());

@@ -63,6 +63,10 @@ bool QtSettingsStore::Sync() {
     return settings_.status() == QSettings::NoError;
 }
 
+std::string QtSettingsStore::InputMethodSetting() {
+    return QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
+}
+
 QString QtSettingsStore::ReadText(std::string_view name) {
     const QVariant value = settings_.value(Key(name));
     return value.typeId() == QMetaType::QString ? value.toString() : QString();

@@ -24,6 +24,10 @@ class QtSettingsStore final : public SettingsStore {
 
     QString fileName() const { return settings_.fileName(); }
 
+    // The input method chosen for the desktop: [InputMethod] Backend of the same file, in
+    // UTF-8; empty when not set.
+    static std::string InputMethodSetting();
+
   private:
     QSettings settings_;
 };

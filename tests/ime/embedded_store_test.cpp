@@ -254,13 +254,7 @@ TEST_F(EmbeddedStoreTest, ConcurrentWritersLoseNothing) {
     }
 }
 
-TEST(Backend, ChoosesOptionThenEnvironmentThenEmbedded) {
-    ::setenv("WORDKEEPER_IME", "embedded:/tmp/x.sqlite", 1);
-    EXPECT_EQ(ChooseImeSpec("embedded:/a"), "embedded:/a");
-    EXPECT_EQ(ChooseImeSpec(""), "embedded:/tmp/x.sqlite");
-    ::unsetenv("WORDKEEPER_IME");
-    EXPECT_EQ(ChooseImeSpec(""), "embedded");
-
+TEST(Backend, DefaultPathAndUnknownNames) {
     ::setenv("XDG_DATA_HOME", "/srv/data", 1);
     EXPECT_EQ(DefaultEmbeddedPath(), "/srv/data/Quillwren/Wordkeeper/dictionary.sqlite");
     ::setenv("XDG_DATA_HOME", "relative", 1);

@@ -39,7 +39,9 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
         "TermReadAdd=1.5\n"
         "TermWordAdd=\"@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\aQPointF\\0@\\0\\0\\0\\0\\0\\0\\0@"
         "\\b\\0\\0\\0\\0\\0\\0)\"\n"
-        "TermPOSAdd=1, 2\n");
+        "TermPOSAdd=1, 2\n"
+        "[InputMethod]\n"
+        "Backend=anthy\n");
     QtSettingsStore store;
     EXPECT_EQ(store.ReadInt("ColumnWidth0"), 120);
     EXPECT_EQ(store.ReadInt("ColumnWidth1"), std::nullopt);
@@ -49,6 +51,7 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
     EXPECT_EQ(store.ReadInt("TermWordAdd"), std::nullopt);
     EXPECT_EQ(store.ReadInt("TermPOSAdd"), std::nullopt);
     EXPECT_EQ(store.ReadInt("Missing"), std::nullopt);
+    EXPECT_EQ(QtSettingsStore::InputMethodSetting(), "anthy");
 }
 
 TEST_F(QtSettingsStoreTest, WritesReachAnotherStoreAfterSync) {
