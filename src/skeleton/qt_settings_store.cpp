@@ -10,6 +10,10 @@ QString Key(std::string_view name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
+// A malformed file leaves QSettings in FormatError, yet it reads what it can and writes
+// the file anew; only an access error means that a value was not stored.
+bool Stored(const QSettings& settings) { return settings.status() != QSettings::AccessError; }
+
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& group)
@@ -49,18 +53,18 @@ std::optional<std::int32_t> QtSettingsStore::ReadInt(std::string_view name) {
 
 bool QtSettingsStore::WriteInt(std::string_view name, std::int32_t value) {
     settings_.setValue(Key(name), value);
-    return settings_.status() == QSettings::NoError;
+    return Stored(settings_);
 }
 
 bool QtSettingsStore::WriteString(std::string_view name, std::u16string_view text) {
     settings_.setValue(Key(name),
                        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-    return settings_.status() == QSettings::NoError;
+    return Stored(settings_);
 }
 
 bool QtSettingsStore::Sync() {
     settings_.sync();
-    return settings_.status() == QSettings::NoError;
+    return Stored(settings_);
 }
 
 QString QtSettingsStore::ReadText(std::string_view name) {
