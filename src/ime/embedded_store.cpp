@@ -75,6 +75,22 @@ int64_t QueryInt(sqlite3* db, const char* sql, int& rc) {
     return value;
 }
 
+struct Header {
+    std::int64_t applicationId = 0;
+    std::int64_t objects = 0;  // tables, indexes and triggers
+};
+
+// The store's mark and whether the file holds anything, read in one snapshot: another
+// process may be laying out a fresh file between two separate reads. On failure the read
+// transaction stays open (closing the connection ends it) so that the error can be told.
+int ReadHeader(sqlite3* db, Header& header) {
+    int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) header.applicationId = QueryInt(db, "PRAGMA application_id", rc);
+    if (rc == SQLITE_OK) header.objects = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    return rc;
+}
+
 // What SQLite's last failure on `db` means for the user, in Japanese where it can be said.
 std::string Problem(sqlite3* db) {
     switch (sqlite3_errcode(db) & 0xFF) {
@@ -199,13 +215,16 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     // A damaged file is told apart from a disk or folder that does not let it be used.
     const auto failed = [&] {
         const int code = sqlite3_errcode(db) & 0xFF;
-        error = (code == SQLITE_CORRUPT || code == SQLITE_NOTADB
-                     ? u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: "
-                     : u"辞書ファイルを開くことができません: ") +
-                shown + u" (" + U16(Problem(db)) + u")";
+        if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
+            error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
+        } else {
+            error =
+                u"辞書ファイルを開くことができません: " + shown + u" (" + U16(Problem(db)) + u")";
+        }
         return nullptr;
     };
-    std::int64_t appId = QueryInt(db, "PRAGMA application_id", rc);
+    Header header;
+    rc = ReadHeader(db, header);
     if (rc != SQLITE_OK && ReadableAsUnchanging(path)) {
         store.reset();
         db = nullptr;
@@ -213,13 +232,11 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         store.reset(new EmbeddedStore(db, path));
         store->readOnly_ = true;
-        if (rc == SQLITE_OK) appId = QueryInt(db, "PRAGMA application_id", rc);
+        if (rc == SQLITE_OK) rc = ReadHeader(db, header);
     }
     if (rc != SQLITE_OK) return failed();
-    if (appId == 0) {
-        const std::int64_t objects = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
-        if (rc != SQLITE_OK) return failed();
-        if (objects != 0) {
+    if (header.applicationId == 0) {
+        if (header.objects != 0) {
             error = u"Wordkeeperの辞書ではないファイルです: " + shown;
             return nullptr;
         }
@@ -248,7 +265,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
             return nullptr;
         }
-    } else if (appId != kApplicationId) {
+    } else if (header.applicationId != kApplicationId) {
         error = u"Wordkeeperの辞書ではないファイルです: " + shown;
         return nullptr;
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <iterator>
@@ -209,6 +210,29 @@ TEST(ConcurrencyTest, EmbeddedStoreLosesNoChangeOfProcessesWritingAtOnce) {
     race.importWords = 20000;
     race.lists = 15;
     ExpectNothingLost(home, {}, race, "embedded store");
+}
+
+// Programs started together on a dictionary that does not exist yet: one lays the store
+// out, and every other one must wait for it and then find a store of its own kind.
+TEST(ConcurrencyTest, ProcessesStartedTogetherOnANewStoreAllOpenIt) {
+    CliHome home;
+    int failures = 0;
+    for (int round = 0; round < 20; ++round) {
+        std::filesystem::remove_all(home.StoreFolder());
+        std::vector<pid_t> started;
+        for (int i = 0; i < 6; ++i) {
+            started.push_back(i % 2 ? home.Start({"list"})
+                                    : home.Start({"add", "あ" + std::to_string(i), "亜", "名詞"}));
+        }
+        for (pid_t pid : started) {
+            const Outcome o = home.Wait(pid);
+            if (o.exitCode != 0) {
+                ++failures;
+                ADD_FAILURE() << "round " << round << ": " << o.err;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 TEST(ConcurrencyTest, AnthyDictionaryLosesNoChangeOfProcessesWritingAtOnce) {
