@@ -76,7 +76,11 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
     env.push_back("HOME=" + home_);
     env.push_back("XDG_DATA_HOME=" + Path("data"));
     env.push_back("XDG_CONFIG_HOME=" + Path("config"));
-    for (const std::string& e : options.env) env.push_back(e);
+    for (const std::string& e : options.env) {
+        const std::string name = e.substr(0, e.find('=') + 1);
+        std::erase_if(env, [&](const std::string& have) { return have.starts_with(name); });
+        env.push_back(e);
+    }
     std::vector<char*> envp, argv{const_cast<char*>(WK_CLI_BINARY)};
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
