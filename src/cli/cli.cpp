@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "core/word_checks.h"
 #include "ime/backend.h"
+#include "ime/embedded_store.h"
 #include "skeleton/qt_settings_store.h"
 #include "textfile/text_commands.h"
 
@@ -122,9 +123,21 @@ std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
     return std::move(opened.ime);
 }
 
-void LeaveNote() {
+// After a change: the note that has a running manager reload its list. The change itself
+// stands whatever happens here, but the user is told when the note could not be left.
+void LeaveNote(const Context& ctx) {
     QtSettingsStore store;
-    LeaveQuickAddNote(store);
+    if (!LeaveQuickAddNote(store)) {
+        Error(ctx,
+              u"設定ファイルに書き込めません。起動中のWordkeeperは一覧を自動では読み直しません",
+              store.fileName().toStdString());
+    }
+}
+
+// A store that could be opened for reading only takes no words.
+bool ReadOnlyStore(const InputMethod& ime) {
+    const auto* store = dynamic_cast<const ime::EmbeddedStore*>(&ime);
+    return store != nullptr && store->readOnly();
 }
 
 // Loads the whole list as the manager does at start-up, then orders it as asked.
@@ -231,7 +244,7 @@ int Change(const Context& ctx, bool add) {
         Error(ctx, add ? msg::kCannotRegister : msg::kCannotDelete, ime->LastErrorDetail());
         return kExitFailed;
     }
-    LeaveNote();
+    LeaveNote(ctx);
     return kExitOk;
 }
 
@@ -283,14 +296,19 @@ int Import(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"import には ファイル を指定してください");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
+    if (ReadOnlyStore(*ime)) {
+        Error(ctx, msg::kCannotRegister, "辞書ファイルに書き込めません");
+        return kExitFailed;
+    }
     Dictionary dictionary(*ime);
     dictionary.LoadPosTable();
     NullListDisplay display;
     CliMessages messages(ctx);
     const textfile::BulkResult bulk =
         textfile::BulkRegisterFile(ctx.operands[0], dictionary, display, messages);
-    if (bulk.counts.registered > 0) LeaveNote();
-    return bulk.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
+    if (bulk.counts.registered > 0) LeaveNote(ctx);
+    // Words that were accepted and then not written make the import a failure.
+    return bulk.result == 0 && bulk.lost == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
 }
 
 int Export(const Context& ctx) {

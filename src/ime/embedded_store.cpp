@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -74,6 +75,72 @@ int64_t QueryInt(sqlite3* db, const char* sql, int& rc) {
     return value;
 }
 
+struct Header {
+    std::int64_t applicationId = 0;
+    std::int64_t objects = 0;  // tables, indexes and triggers
+};
+
+// The store's mark and whether the file holds anything, read in one snapshot: another
+// process may be laying out a fresh file between two separate reads. On failure the read
+// transaction stays open (closing the connection ends it) so that the error can be told.
+int ReadHeader(sqlite3* db, Header& header) {
+    int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) header.applicationId = QueryInt(db, "PRAGMA application_id", rc);
+    if (rc == SQLITE_OK) header.objects = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+// What SQLite's last failure on `db` means for the user, in Japanese where it can be said.
+std::string Problem(sqlite3* db) {
+    switch (sqlite3_errcode(db) & 0xFF) {
+        case SQLITE_FULL:
+            return SystemErrorText(ENOSPC);
+        case SQLITE_READONLY:
+            return "辞書ファイルに書き込めません";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "ほかのプログラムが辞書を使用中です";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "辞書ファイルが壊れています";
+        case SQLITE_NOMEM:
+            return SystemErrorText(ENOMEM);
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            if (const int errnum = sqlite3_system_errno(db); errnum != 0) {
+                return SystemErrorText(errnum);
+            }
+            break;
+    }
+    return sqlite3_errmsg(db);
+}
+
+// A store in a folder that cannot be written to (a read-only medium or mount) cannot get
+// the shared-memory file that reading its journal needs. When it has no journal, nobody
+// can change it, and it is read as the unchangeable file it is.
+bool ReadableAsUnchanging(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::string folder = file.parent_path().empty() ? "." : file.parent_path().string();
+    struct stat st {};
+    return ::access(folder.c_str(), W_OK) != 0 && ::stat((path + "-wal").c_str(), &st) != 0 &&
+           errno == ENOENT;
+}
+
+std::string ImmutableUri(const std::string& path) {
+    std::string uri = "file:";
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c >= 0x80) {
+            uri.push_back(static_cast<char>(c));
+        } else {
+            uri += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 void BindText(sqlite3_stmt* stmt, int index, const std::u16string& text) {
     sqlite3_bind_text16(stmt, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
                         SQLITE_STATIC);
@@ -117,6 +184,11 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
             return nullptr;
         }
     } else {
+        if (errno != ENOENT) {
+            error = u"辞書ファイルを開くことができません: " + shown + u" (" +
+                    U16(SystemErrorText(errno)) + u")";
+            return nullptr;
+        }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             error = u"辞書ファイルを作成できません: " + shown + u" (" +
@@ -132,7 +204,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                U16(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + u")";
+                U16(db ? Problem(db) : sqlite3_errstr(rc)) + u")";
         sqlite3_close(db);
         return nullptr;
     }
@@ -140,17 +212,31 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     std::unique_ptr<EmbeddedStore> store(new EmbeddedStore(db, path));
     store->readOnly_ = sqlite3_db_readonly(db, "main") == 1;
 
-    const auto damaged = [&](const char* detail) {
-        error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown + u" (" +
-                U16(detail) + u")";
+    // A damaged file is told apart from a disk or folder that does not let it be used.
+    const auto failed = [&] {
+        const int code = sqlite3_errcode(db) & 0xFF;
+        if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
+            error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
+        } else {
+            error =
+                u"辞書ファイルを開くことができません: " + shown + u" (" + U16(Problem(db)) + u")";
+        }
         return nullptr;
     };
-    const std::int64_t appId = QueryInt(db, "PRAGMA application_id", rc);
-    if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
-    if (appId == 0) {
-        const std::int64_t objects = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
-        if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
-        if (objects != 0) {
+    Header header;
+    rc = ReadHeader(db, header);
+    if (rc != SQLITE_OK && ReadableAsUnchanging(path)) {
+        store.reset();
+        db = nullptr;
+        rc = sqlite3_open_v2(ImmutableUri(path).c_str(), &db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        store.reset(new EmbeddedStore(db, path));
+        store->readOnly_ = true;
+        if (rc == SQLITE_OK) rc = ReadHeader(db, header);
+    }
+    if (rc != SQLITE_OK) return failed();
+    if (header.applicationId == 0) {
+        if (header.objects != 0) {
             error = u"Wordkeeperの辞書ではないファイルです: " + shown;
             return nullptr;
         }
@@ -161,7 +247,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         // A fresh file: lay out the store. Another process may be doing the same, so
         // look again inside the write transaction.
         sqlite3_exec(db, "PRAGMA encoding = 'UTF-16le'", nullptr, nullptr, nullptr);
-        if (!store->Begin()) return damaged(store->lastError_.c_str());
+        if (!store->Begin()) return failed();
         const std::int64_t again = QueryInt(db, "SELECT count(*) FROM sqlite_schema", rc);
         if (rc == SQLITE_OK && again == 0) {
             const std::string pragmas =
@@ -179,12 +265,12 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
             return nullptr;
         }
-    } else if (appId != kApplicationId) {
+    } else if (header.applicationId != kApplicationId) {
         error = u"Wordkeeperの辞書ではないファイルです: " + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
-    if (rc != SQLITE_OK) return damaged(sqlite3_errmsg(db));
+    if (rc != SQLITE_OK) return failed();
     if (version != kSchemaVersion) {
         error = u"この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
         return nullptr;
@@ -193,7 +279,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     }
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
-    if (!store->Prepare()) return damaged(store->lastError_.c_str());
+    if (!store->Prepare()) return failed();
     return store;
 }
 
@@ -214,7 +300,7 @@ bool EmbeddedStore::Prepare() {
             SQLITE_OK) {
             return true;
         }
-        Fail(sqlite3_errmsg(db_));
+        Fail(Problem(db_));
         return false;
     };
     return prepare("INSERT OR IGNORE INTO words(reading, word, style) VALUES(?1, ?2, ?3)",
@@ -227,10 +313,8 @@ bool EmbeddedStore::Prepare() {
 void EmbeddedStore::Fail(const std::string& what) { lastError_ = what; }
 
 bool EmbeddedStore::Exec(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-    Fail(message ? message : sqlite3_errmsg(db_));
-    sqlite3_free(message);
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    Fail(Problem(db_));
     return false;
 }
 
@@ -264,7 +348,7 @@ bool EmbeddedStore::EnumRegisterWord(const EnumWordCallback& callback) {
         }
     }
     const bool done = rc == SQLITE_DONE;
-    if (!done) Fail(sqlite3_errmsg(db_));
+    if (!done) Fail(Problem(db_));
     sqlite3_reset(select_);
     return done;
 }
@@ -316,7 +400,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
         return false;
     };
     sqlite3_reset(count_);
-    if (sqlite3_step(count_) != SQLITE_ROW) return refuse(sqlite3_errmsg(db_));
+    if (sqlite3_step(count_) != SQLITE_ROW) return refuse(Problem(db_));
     const std::int64_t count = sqlite3_column_int64(count_, 0);
     sqlite3_reset(count_);
     if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
@@ -327,7 +411,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     const int rc = sqlite3_step(insert_);
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
-    if (rc != SQLITE_DONE) return refuse(sqlite3_errmsg(db_));
+    if (rc != SQLITE_DONE) return refuse(Problem(db_));
     if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
     if (inBatch_) {
         if (++pending_ >= kBatchChunk) {
@@ -357,7 +441,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
         if (!inBatch_) Rollback();
-        Fail(rc == SQLITE_DONE ? "その単語は登録されていません" : sqlite3_errmsg(db_));
+        Fail(rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_));
         return false;
     }
     return inBatch_ ? true : Commit();

@@ -8,8 +8,9 @@
 
 namespace wk {
 
-// On Linux the file is $XDG_CONFIG_HOME/Quillwren/Wordkeeper.conf (~/.config by default),
-// section [WordkeeperSetting]. Every program of the suite opens this same file.
+// On Linux the file is $XDG_CONFIG_HOME/Quillwren/Wordkeeper.conf (~/.config by default;
+// relative values are ignored), section [WordkeeperSetting]. Every program of the suite
+// opens this same file; when it writes the file first, it creates it with mode 0600.
 class QtSettingsStore final : public SettingsStore {
   public:
     explicit QtSettingsStore(const QString& group = QStringLiteral("WordkeeperSetting"));
@@ -29,7 +30,9 @@ class QtSettingsStore final : public SettingsStore {
     static std::string InputMethodSetting();
 
   private:
+    void MakePrivateFile();
     QSettings settings_;
+    bool filePrepared_ = false;
 };
 
 }  // namespace wk

@@ -73,5 +73,21 @@ TEST_F(QtSettingsStoreTest, WritesReachAnotherStoreAfterSync) {
     EXPECT_EQ(reader.ReadText("TermReadAdd"), QString::fromUtf8("読み"));
 }
 
+// Qt reports a malformed file as a format error, but still writes the note: it must count
+// as stored, or every program would warn about a note that was in fact left.
+TEST_F(QtSettingsStoreTest, NoteIsStoredInAMalformedFile) {
+    const QByteArray files[] = {
+        QByteArray("\x00\x01\x02\xff[[[\n", 8),
+        "TermChange=0\n[WordkeeperSetting]\n\"x\n",
+        "[WordkeeperSetting]\nTermChange=@ByteArray(\\0\\xff\n",
+    };
+    for (const QByteArray& content : files) {
+        Write(content);
+        QtSettingsStore quickAdd;
+        EXPECT_TRUE(LeaveQuickAddNote(quickAdd)) << content.toStdString();
+        EXPECT_EQ(QtSettingsStore().ReadInt("TermChange"), 1) << content.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace wk

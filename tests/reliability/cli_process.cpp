@@ -1,0 +1,221 @@
+#include "cli_process.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sched.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace wk::reliability {
+
+namespace fs = std::filesystem;
+
+uid_t NobodyId() {
+    const passwd* pw = ::getpwnam("nobody");
+    return pw ? pw->pw_uid : 65534;
+}
+
+CliHome::CliHome() {
+    char pattern[] = "/tmp/wk-reliability-XXXXXX";
+    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
+    home_ = pattern;
+    fs::create_directories(Path("logs"));
+}
+
+CliHome::~CliHome() {
+    // Lazily detach what a test mounted inside, and open up what it locked away.
+    std::error_code ec;
+    for (int pass = 0; pass < 4; ++pass) {
+        bool unmounted = false;
+        std::ifstream mounts("/proc/self/mounts");
+        std::string device, point, rest;
+        while (mounts >> device >> point && std::getline(mounts, rest)) {
+            if (point.starts_with(home_ + "/")) {
+                unmounted |= ::umount2(point.c_str(), MNT_DETACH) == 0;
+            }
+        }
+        if (!unmounted) break;
+    }
+    for (auto it = fs::recursive_directory_iterator(
+             home_, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
+    }
+    ::chmod(home_.c_str(), 0700);
+    fs::remove_all(home_, ec);
+}
+
+pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& options) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry(*e);
+        if (entry.starts_with("HOME=") || entry.starts_with("XDG_") ||
+            entry.starts_with("WORDKEEPER_IME=")) {
+            continue;
+        }
+        env.emplace_back(entry);
+    }
+    env.push_back("HOME=" + home_);
+    env.push_back("XDG_DATA_HOME=" + Path("data"));
+    env.push_back("XDG_CONFIG_HOME=" + Path("config"));
+    for (const std::string& e : options.env) {
+        const std::string name = e.substr(0, e.find('=') + 1);
+        std::erase_if(env, [&](const std::string& have) { return have.starts_with(name); });
+        env.push_back(e);
+    }
+    std::vector<char*> envp, argv{const_cast<char*>(WK_CLI_BINARY)};
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const std::string cwd = options.cwd.empty() ? home_ : options.cwd;
+    const std::string logs = Path("logs/");
+
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    // The child. The tests run on one thread, so it may still allocate before the exec.
+    const std::string me = std::to_string(::getpid());
+    const std::string outPath = logs + me + ".out", errPath = logs + me + ".err";
+    const int in = ::open(options.input.c_str(), O_RDONLY);
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (in < 0 || out < 0 || err < 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    if (options.user) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(*options.user) != 0 ||
+            ::setuid(*options.user) != 0) {
+            ::_exit(126);
+        }
+    }
+    if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+    ::execve(WK_CLI_BINARY, argv.data(), envp.data());
+    ::_exit(127);
+}
+
+Outcome CliHome::Wait(pid_t pid, double timeoutSeconds) {
+    Outcome outcome;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    int status = 0;
+    rusage usage{};
+    for (;;) {
+        const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
+        if (done == pid) break;
+        if (done < 0 && errno != EINTR) return outcome;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::wait4(pid, &status, 0, &usage);
+            outcome.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    outcome.exited = WIFEXITED(status);
+    outcome.exitCode = outcome.exited ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    outcome.maxRssKiB = usage.ru_maxrss;
+    const std::string logs = Path("logs/") + std::to_string(pid);
+    outcome.out = ReadFile(logs + ".out");
+    outcome.err = ReadFile(logs + ".err");
+    ::unlink((logs + ".out").c_str());
+    ::unlink((logs + ".err").c_str());
+    return outcome;
+}
+
+Outcome CliHome::Run(const std::vector<std::string>& args, const RunOptions& options) {
+    return Wait(Start(args, options), options.timeoutSeconds);
+}
+
+std::optional<std::vector<std::string>> CliHome::ListLines(const RunOptions& options) {
+    const Outcome listed = Run({"list"}, options);
+    if (!listed.exited || listed.exitCode != 0) return std::nullopt;
+    return SplitLines(listed.out);
+}
+
+void CliHome::GiveTo(uid_t user) {
+    ::chown(home_.c_str(), user, user);
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(home_, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        ::lchown(it->path().c_str(), user, user);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        lines.emplace_back(text.substr(0, end));
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+std::string DictionaryText(const std::vector<std::string>& lines) {
+    std::string text = "\xEF\xBB\xBF!Wordkeeper out-put text file\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+bool PrivateMounts() {
+    static const bool done = [] {
+        return ::unshare(CLONE_NEWNS) == 0 &&
+               ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    }();
+    return done;
+}
+
+std::string IntegrityCheck(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::string verdict;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        verdict = std::string("cannot open: ") + sqlite3_errmsg(db);
+    } else {
+        sqlite3_exec(
+            db, "PRAGMA integrity_check",
+            [](void* out, int, char** values, char**) {
+                auto& text = *static_cast<std::string*>(out);
+                if (!text.empty()) text += "; ";
+                text += values[0] ? values[0] : "";
+                return 0;
+            },
+            &verdict, nullptr);
+    }
+    sqlite3_close(db);
+    return verdict;
+}
+
+}  // namespace wk::reliability

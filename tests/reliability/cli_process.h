@@ -1,0 +1,78 @@
+// Runs the built wordkeeper-cli as child processes in a temporary home of their own, with
+// time limits, so that tests can kill, race and starve it as the world would.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wk::reliability {
+
+struct Outcome {
+    bool exited = false;  // ended by itself, with exitCode
+    int exitCode = -1;
+    int signal = 0;         // the signal that ended it
+    bool timedOut = false;  // still running when its time was up, then killed
+    long maxRssKiB = 0;     // its peak memory
+    std::string out, err;
+};
+
+struct RunOptions {
+    std::string cwd;                  // the home when empty
+    std::vector<std::string> env;     // NAME=VALUE set on top of the home's
+    std::optional<uid_t> user;        // run under this user id (and the same group id)
+    std::string input = "/dev/null";  // standard input
+    double timeoutSeconds = 60;
+};
+
+// The uid of "nobody", for running where file modes apply also when the tests are root.
+uid_t NobodyId();
+
+class CliHome {
+  public:
+    CliHome();   // a new folder /tmp/wk-reliability-XXXXXX
+    ~CliHome();  // removes it, whatever modes and mounts were left inside
+    CliHome(const CliHome&) = delete;
+    CliHome& operator=(const CliHome&) = delete;
+
+    const std::string& home() const { return home_; }
+    std::string Path(std::string_view name) const { return home_ + "/" + std::string(name); }
+    // Where the embedded store lies: data/Quillwren/Wordkeeper/dictionary.sqlite.
+    std::string StoreFolder() const { return Path("data/Quillwren/Wordkeeper"); }
+    std::string StorePath() const { return StoreFolder() + "/dictionary.sqlite"; }
+    std::string SettingsPath() const { return Path("config/Quillwren/Wordkeeper.conf"); }
+
+    // Starts wordkeeper-cli with `args`; its output goes to files read back by Wait().
+    pid_t Start(const std::vector<std::string>& args, const RunOptions& options = {});
+    // Waits for a started process for at most `timeoutSeconds`, killing it after that.
+    Outcome Wait(pid_t pid, double timeoutSeconds = 60);
+    Outcome Run(const std::vector<std::string>& args, const RunOptions& options = {});
+
+    // The words `list` reports, one "READING\tWORD\tPOS" a line; nullopt when it failed.
+    std::optional<std::vector<std::string>> ListLines(const RunOptions& options = {});
+
+    // Hands the whole home to `user`, so that a process running as that user may use it.
+    void GiveTo(uid_t user);
+
+  private:
+    std::string home_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+std::vector<std::string> SplitLines(std::string_view text);
+
+// A dictionary text file (UTF-8 with a byte-order mark, CR LF) holding `lines`.
+std::string DictionaryText(const std::vector<std::string>& lines);
+
+// Gives the calling process mount points of its own, which vanish with it. False when the
+// system does not allow it (no privilege); tests that mount then skip.
+bool PrivateMounts();
+
+// SQLite's own verdict on a database file: "ok" when sound.
+std::string IntegrityCheck(const std::string& path);
+
+}  // namespace wk::reliability

@@ -1,0 +1,253 @@
+// Several wordkeeper-cli processes registering and removing words in one dictionary at the
+// same time, with a bulk import and readers in between: no change may be lost or doubled,
+// each contested word goes to exactly one of the processes racing for it, and the store ends
+// holding exactly the expected words.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "cli_process.h"
+
+namespace wk::reliability {
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct Word {
+    std::string reading, word, pos;
+    std::string Line() const { return reading + "\t" + word + "\t" + pos; }
+};
+
+Word OwnWord(int worker, int i) {
+    return {"わーかー" + std::to_string(worker) + "の" + std::to_string(i),
+            "語" + std::to_string(worker) + "-" + std::to_string(i), "名詞"};
+}
+
+Word ContestedWord(int i) { return {"きょうそう" + std::to_string(i), "競争", "名詞"}; }
+
+Args With(const Args& ime, Args args) {
+    args.insert(args.begin(), ime.begin(), ime.end());
+    return args;
+}
+
+// Runs `work` in a child process, whose exit status is what `work` returns.
+pid_t Fork(const std::function<int()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int status = work();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    return pid;
+}
+
+int Join(pid_t pid, double timeoutSeconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct Race {
+    int workers = 3;
+    int rounds = 40;
+    int contested = 20;
+    int importWords = 0;  // a concurrent bulk import of this many words, when not 0
+    int lists = 0;        // concurrent `list` runs
+};
+
+// One writer: per round it adds a word of its own, tries to add a contested word, and every
+// third round removes the word it added the round before. Returns the number of commands
+// that did not end as they should; the contested words it won go to `won`.
+int Writer(CliHome& home, const Args& ime, const Race& race, int id, const std::string& won) {
+    int failures = 0;
+    std::string wonLines, problems;
+    const auto run = [&](const Args& args) {
+        Outcome o = home.Run(With(ime, args));
+        if (!o.exited) problems += "did not end: " + args[0] + "\n";
+        return o;
+    };
+    for (int i = 0; i < race.rounds; ++i) {
+        const Word own = OwnWord(id, i);
+        if (Outcome o = run({"add", own.reading, own.word, own.pos}); o.exitCode != 0) {
+            ++failures;
+            problems += "add " + own.reading + ": " + o.err;
+        }
+        const Word fought = ContestedWord((i + id) % race.contested);
+        Outcome o = run({"add", fought.reading, fought.word, fought.pos});
+        if (o.exitCode == 0) {
+            wonLines += fought.Line() + "\n";
+        } else if (o.err.find("すでに登録されています") == std::string::npos) {
+            ++failures;
+            problems += "contested add: " + o.err;
+        }
+        if (i % 3 == 2) {
+            const Word old = OwnWord(id, i - 1);
+            if (Outcome r = run({"remove", old.reading, old.word, old.pos}); r.exitCode != 0) {
+                ++failures;
+                problems += "remove " + old.reading + ": " + r.err;
+            }
+        }
+    }
+    WriteFile(won, wonLines);
+    if (!problems.empty()) std::cerr << "writer " << id << ":\n" << problems;
+    return std::min(failures, 100);
+}
+
+struct RaceResult {
+    std::set<std::string> expected;
+    std::map<std::string, int> winners;  // contested word line -> how many processes won it
+    int changes = 0;                     // single add and remove commands
+    int failedProcesses = 0;
+};
+
+RaceResult RunRace(CliHome& home, const Args& ime, const Race& race) {
+    RaceResult result;
+    std::vector<std::string> imported;
+    for (int i = 0; i < race.importWords; ++i) {
+        imported.push_back("いっかつ" + std::to_string(i) + "\t一括" + std::to_string(i) +
+                           "\t名詞");
+    }
+    if (race.importWords > 0) WriteFile(home.Path("bulk.txt"), DictionaryText(imported));
+
+    std::vector<pid_t> children;
+    for (int id = 0; id < race.workers; ++id) {
+        children.push_back(Fork([&, id] {
+            return Writer(home, ime, race, id, home.Path("won-" + std::to_string(id)));
+        }));
+    }
+    if (race.importWords > 0) {
+        children.push_back(Fork([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            const Outcome o = home.Run(With(ime, {"import", "bulk.txt"}));
+            if (o.exitCode != 0) std::cerr << "import: " << o.err;
+            return o.exitCode == 0 ? 0 : 1;
+        }));
+    }
+    if (race.lists > 0) {
+        children.push_back(Fork([&] {
+            int failures = 0;
+            for (int i = 0; i < race.lists; ++i) {
+                const Outcome o = home.Run(With(ime, {"list"}));
+                bool wellFormed = o.exitCode == 0;
+                for (const std::string& line : SplitLines(o.out)) {
+                    wellFormed = wellFormed && std::count(line.begin(), line.end(), '\t') == 2;
+                }
+                if (!wellFormed) {
+                    ++failures;
+                    std::cerr << "list: " << o.err;
+                }
+            }
+            return std::min(failures, 100);
+        }));
+    }
+    for (pid_t child : children) {
+        if (Join(child, 500) != 0) ++result.failedProcesses;
+    }
+
+    for (int id = 0; id < race.workers; ++id) {
+        for (int i = 0; i < race.rounds; ++i) {
+            const bool removed = i % 3 == 1 && i + 1 < race.rounds;
+            if (!removed) result.expected.insert(OwnWord(id, i).Line());
+        }
+        for (const std::string& line :
+             SplitLines(ReadFile(home.Path("won-" + std::to_string(id))))) {
+            ++result.winners[line];
+        }
+    }
+    for (int c = 0; c < race.contested; ++c) result.expected.insert(ContestedWord(c).Line());
+    result.expected.insert(imported.begin(), imported.end());
+    result.changes = race.workers * (2 * race.rounds + race.rounds / 3);
+    return result;
+}
+
+void ExpectNothingLost(CliHome& home, const Args& ime, const Race& race, const char* what) {
+    const RaceResult result = RunRace(home, ime, race);
+    EXPECT_EQ(result.failedProcesses, 0) << "see the messages above";
+    for (int c = 0; c < race.contested; ++c) {
+        const std::string line = ContestedWord(c).Line();
+        EXPECT_EQ(result.winners.count(line) ? result.winners.at(line) : 0, 1) << line;
+    }
+    const Outcome listed = home.Run(With(ime, {"list"}));
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const std::vector<std::string> lines = SplitLines(listed.out);
+    const std::set<std::string> held(lines.begin(), lines.end());
+    EXPECT_EQ(held.size(), lines.size()) << "a word is listed twice";
+    std::vector<std::string> missing, extra;
+    std::ranges::set_difference(result.expected, held, std::back_inserter(missing));
+    std::ranges::set_difference(held, result.expected, std::back_inserter(extra));
+    EXPECT_TRUE(missing.empty()) << missing.size() << " lost, such as " << missing.front();
+    EXPECT_TRUE(extra.empty()) << extra.size() << " not expected, such as " << extra.front();
+    std::cout << what << ": " << result.changes << " adds and removes by " << race.workers
+              << " processes, beside an import of " << race.importWords << " words and "
+              << race.lists << " lists; the store then held " << held.size() << " words\n";
+}
+
+TEST(ConcurrencyTest, EmbeddedStoreLosesNoChangeOfProcessesWritingAtOnce) {
+    CliHome home;
+    Race race;
+    race.rounds = 120;
+    race.importWords = 20000;
+    race.lists = 15;
+    ExpectNothingLost(home, {}, race, "embedded store");
+}
+
+// Programs started together on a dictionary that does not exist yet: one lays the store
+// out, and every other one must wait for it and then find a store of its own kind.
+TEST(ConcurrencyTest, ProcessesStartedTogetherOnANewStoreAllOpenIt) {
+    CliHome home;
+    int failures = 0;
+    for (int round = 0; round < 20; ++round) {
+        std::filesystem::remove_all(home.StoreFolder());
+        std::vector<pid_t> started;
+        for (int i = 0; i < 6; ++i) {
+            started.push_back(i % 2 ? home.Start({"list"})
+                                    : home.Start({"add", "あ" + std::to_string(i), "亜", "名詞"}));
+        }
+        for (pid_t pid : started) {
+            const Outcome o = home.Wait(pid);
+            if (o.exitCode != 0) {
+                ++failures;
+                ADD_FAILURE() << "round " << round << ": " << o.err;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(ConcurrencyTest, AnthyDictionaryLosesNoChangeOfProcessesWritingAtOnce) {
+    CliHome home;
+    const Args anthy = {"--ime", "anthy"};
+    if (home.Run(With(anthy, {"styles"})).exitCode != 0) {
+        GTEST_SKIP() << "wordkeeper-cli is built without the Anthy back end";
+    }
+    Race race;
+    race.rounds = 40;
+    race.contested = 10;
+    race.importWords = 500;
+    race.lists = 10;
+    ExpectNothingLost(home, anthy, race, "Anthy dictionary");
+}
+
+}  // namespace
+}  // namespace wk::reliability

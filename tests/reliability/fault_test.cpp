@@ -1,0 +1,166 @@
+// wordkeeper-cli on a full disk, a read-only store, settings that cannot be written and a
+// store folder it may not enter: each change is refused (or, for the settings, the user is
+// told what did not happen) with a Japanese message, and no word is lost.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include "cli_process.h"
+
+namespace wk::reliability {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kBefore = {"たなか\t田中\t姓", "やまだ\t山田\t姓"};
+
+void AddBefore(CliHome& home, const RunOptions& options = {}) {
+    for (const char* reading : {"やまだ", "たなか"}) {
+        const std::string word = reading == std::string("やまだ") ? "山田" : "田中";
+        ASSERT_EQ(home.Run({"add", reading, word, "姓"}, options).exitCode, 0);
+    }
+}
+
+// Mounts a tmpfs of `size` at `folder` (created), in this test's own mount namespace.
+bool MountTmpfs(const std::string& folder, const char* size) {
+    fs::create_directories(folder);
+    return PrivateMounts() && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0;
+}
+
+// Binds `folder` onto itself read-only.
+bool MakeReadOnly(const std::string& folder) {
+    return PrivateMounts() &&
+           ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           ::mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) ==
+               0;
+}
+
+// Fills the file system of `folder` to the last byte.
+void Fill(const std::string& folder) {
+    const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const std::string block(4096, 'x');
+    for (std::size_t size = 4096; size > 0; size /= 2) {
+        while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {
+        }
+    }
+    ::close(fd);
+}
+
+// A word-refusing outcome: exit status 1, the message on standard error, no crash.
+void ExpectRefused(const Outcome& o, const std::string& message) {
+    EXPECT_TRUE(o.exited) << "ended by signal " << o.signal;
+    EXPECT_EQ(o.exitCode, 1) << o.err;
+    EXPECT_NE(o.err.find(message), std::string::npos) << o.err;
+}
+
+std::string ManyWords(int count) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+        lines.push_back("ことば" + std::to_string(i) + "\t言葉" + std::to_string(i) + "\t名詞");
+    }
+    return DictionaryText(lines);
+}
+
+TEST(FaultTest, FullDiskRefusesChangesAndKeepsEveryWord) {
+    CliHome home;
+    if (!MountTmpfs(home.Path("data"), "size=256k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    AddBefore(home);
+    WriteFile(home.Path("words.txt"), ManyWords(3000));
+    Fill(home.Path("data"));
+
+    ExpectRefused(home.Run({"add", "すずき", "鈴木", "姓"}), "ディスクの空き容量が足りません");
+    ExpectRefused(home.Run({"remove", "やまだ", "山田", "姓"}), "ディスクの空き容量が足りません");
+    ExpectRefused(home.Run({"import", "words.txt"}), "ディスクの空き容量が足りません");
+
+    // Room enough to open the store, not to take the file: the words accepted by the
+    // import are lost at the commit, and the import has to say so.
+    fs::resize_file(home.Path("data/filler"), fs::file_size(home.Path("data/filler")) - 65536);
+    const Outcome import = home.Run({"import", "words.txt"});
+    ExpectRefused(import, "辞書に書き込めませんでした");
+    std::smatch counts;
+    ASSERT_TRUE(std::regex_search(import.out, counts, std::regex("(\\d+) 個の単語を登録しました")))
+        << import.out;
+    const std::size_t registered = std::stoul(counts[1]);
+
+    fs::remove(home.Path("data/filler"));
+    EXPECT_EQ(IntegrityCheck(home.StorePath()), "ok");
+    const std::vector<std::string> held = home.ListLines().value();
+    EXPECT_EQ(held.size(), kBefore.size() + registered) << "words said to be registered are lost";
+    for (const std::string& line : kBefore) EXPECT_NE(std::ranges::find(held, line), held.end());
+}
+
+TEST(FaultTest, ExportToAFullDiskLeavesTheOldFile) {
+    CliHome home;
+    if (!MountTmpfs(home.Path("full"), "size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    WriteFile(home.Path("words.txt"), ManyWords(5000));
+    ASSERT_EQ(home.Run({"import", "words.txt"}).exitCode, 0);
+    const std::string old = DictionaryText({"ふるい\t古い\t形容詞"});
+    WriteFile(home.Path("full/export.txt"), old);
+    Fill(home.Path("full"));
+    ExpectRefused(home.Run({"export", "full/export.txt"}),
+                  "辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません");
+    EXPECT_EQ(ReadFile(home.Path("full/export.txt")), old);
+}
+
+TEST(FaultTest, ReadOnlyStoreRefusesChangesAndStillLists) {
+    CliHome home;
+    AddBefore(home);
+    const std::string bytes = ReadFile(home.StorePath());
+    WriteFile(home.Path("words.txt"), ManyWords(10));
+    if (!MakeReadOnly(home.StoreFolder())) GTEST_SKIP() << "cannot mount read-only here";
+
+    ExpectRefused(home.Run({"add", "すずき", "鈴木", "姓"}), "辞書ファイルに書き込めません");
+    ExpectRefused(home.Run({"remove", "やまだ", "山田", "姓"}), "辞書ファイルに書き込めません");
+    ExpectRefused(home.Run({"import", "words.txt"}), "辞書ファイルに書き込めません");
+    EXPECT_EQ(home.ListLines(), kBefore);
+    EXPECT_EQ(home.Run({"export", "out.txt"}).exitCode, 0);
+    EXPECT_EQ(ReadFile(home.StorePath()), bytes);
+}
+
+TEST(FaultTest, SettingsThatCannotBeWrittenAreReportedAndTheWordKept) {
+    CliHome home;
+    AddBefore(home);
+    const std::string settings = ReadFile(home.SettingsPath());
+    if (!MakeReadOnly(home.Path("config/Quillwren"))) {
+        GTEST_SKIP() << "cannot mount read-only here";
+    }
+    // The word is registered; only the note for a running manager could not be left.
+    const Outcome o = home.Run({"add", "すずき", "鈴木", "姓"});
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_NE(o.err.find("設定ファイルに書き込めません"), std::string::npos) << o.err;
+    EXPECT_EQ(home.ListLines().value().size(), 3u);
+    EXPECT_EQ(ReadFile(home.SettingsPath()), settings);
+}
+
+TEST(FaultTest, StoreFolderThatMayNotBeEnteredRefusesEverything) {
+    CliHome home;
+    // File modes do not hold root back, so the program runs as nobody then.
+    RunOptions options;
+    if (::geteuid() == 0) {
+        options.user = NobodyId();
+        home.GiveTo(NobodyId());
+    }
+    const Outcome probe = home.Run({"styles"}, options);
+    if (!probe.exited || probe.exitCode > 2) GTEST_SKIP() << "cannot run as another user here";
+    AddBefore(home, options);
+    ASSERT_EQ(::chmod(home.StoreFolder().c_str(), 0), 0);
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add", "すずき", "鈴木", "姓"},
+          {"list"},
+          {"export", "out.txt"}}) {
+        ExpectRefused(home.Run(args, options), "アクセスが許可されていません");
+    }
+    ASSERT_EQ(::chmod(home.StoreFolder().c_str(), 0700), 0);
+    EXPECT_EQ(home.ListLines(options), kBefore);
+}
+
+}  // namespace
+}  // namespace wk::reliability
