@@ -53,8 +53,8 @@ typedef struct GsFileRequest {
     uint32_t structSize; /* sizeof(GsFileRequest) as the program knows it */
     uint32_t version;    /* GS_FILE_REQUEST_VERSION */
 
-    /* The X11 window id of the program's main window (0 when there is none), for a
-     * dialog that wants to stay above it. */
+    /* The native window id of the program's main window as Qt gives it (the X11 window
+     * id under X11; 0 when there is none), for a dialog that wants to stay above it. */
     uint64_t ownerWindow;
 
     /* Pairs of NUL-terminated UTF-8 strings, the text shown and its patterns (several

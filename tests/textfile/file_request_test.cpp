@@ -1,6 +1,5 @@
-// The file requests and the order of the dialog library and the standard dialog, with two
-// libraries of the tests' own (gsgetfile_test_library.c): one with both exports, one
-// with gsGetOpenFileName only.
+// The order of the dialog library and the standard dialog, with two libraries of the tests'
+// own (gsgetfile_test_library.c): one with both exports, one with gsGetOpenFileName only.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,34 +15,23 @@ namespace wk::textfile {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kFull = WK_GSGETFILE_FULL;
-const std::string kOpenOnly = WK_GSGETFILE_OPEN_ONLY;
-const std::string kMissing = "/nonexistent-folder/libgsgetfile.so";
-
-// What the test library is told, by the end of its variable names ("RESULT", "ANSWER"...).
 using Settings = std::vector<std::pair<std::string, std::string>>;
 
-// Sets the test library's variables for as long as it lives.
-struct Environment {
-    explicit Environment(const Settings& settings) {
-        Clear();
-        for (const auto& [name, value] : settings)
-            ::setenv(("WK_TEST_GSGETFILE_" + name).c_str(), value.c_str(), 1);
-    }
-    ~Environment() { Clear(); }
-    static void Clear() {
-        for (const char* name : {"RESULT", "ANSWER", "FILTER", "FILL", "LOG"})
-            ::unsetenv((std::string("WK_TEST_GSGETFILE_") + name).c_str());
-    }
-};
+const std::string kFull = WK_GSGETFILE_FULL, kOpenOnly = WK_GSGETFILE_OPEN_ONLY;
+const std::string kMissing = "/nonexistent-folder/libgsgetfile.so";
+const std::string kStandard = "/from/the/standard/dialog.txt";
 
-// Runs one request; `served` tells who answered it.
-int Ask(FileRequest& request, const std::vector<std::string>& libraries, std::string& served) {
-    served = "library";
-    const StandardDialog standard = [&](FileRequest& r) {
-        served = "standard";
-        r.file = "/chosen/in/standard.txt";
+// Tells the test library what to answer (WK_TEST_GSGETFILE_RESULT, _ANSWER ...).
+void Tell(const Settings& settings) {
+    for (const char* name : {"RESULT", "ANSWER", "FILTER", "FILL", "LOG"})
+        ::unsetenv((std::string("WK_TEST_GSGETFILE_") + name).c_str());
+    for (const auto& [name, value] : settings)
+        ::setenv(("WK_TEST_GSGETFILE_" + name).c_str(), value.c_str(), 1);
+}
+
+int Ask(FileRequest& request, const std::vector<std::string>& libraries) {
+    const StandardDialog standard = [](FileRequest& r) {
+        r.file = kStandard;
         return 1;
     };
     return request.kind == FileRequestKind::Open ? DoGetOpenFileName(request, libraries, standard)
@@ -54,190 +42,92 @@ TEST(FileRequest, LibraryFirstThenStandardDialog) {
     struct Case {
         const char* name;
         std::vector<std::string> libraries;
-        FileRequestKind kind;
-        Settings env;
-        std::string served;
+        bool open;
+        Settings told;
         int result;
-        std::string file;
+        std::string file;  // the answer
         int filterIndex;
     };
-    const auto open = FileRequestKind::Open, save = FileRequestKind::Save;
-    const char* answer = "/home/u/words.txt";
+    const std::string chosen = "/home/u/words.txt";
+    const Settings choose{{"ANSWER", chosen}};
     const Case cases[] = {
-        {"no library", {kMissing}, open, Settings{}, "standard", 1, "/chosen/in/standard.txt", 0},
-        {"library chooses", {kFull}, open, Settings{{"ANSWER", answer}}, "library", 1, answer, 0},
-        {"library reports the filter",
-         {kFull},
-         save,
-         Settings{{"ANSWER", answer}, {"FILTER", "3"}},
-         "library",
-         1,
-         answer,
-         3},
-        {"open only: open",
-         {kOpenOnly},
-         open,
-         Settings{{"ANSWER", answer}},
-         "library",
-         1,
-         answer,
-         0},
-        {"open only: save falls to the standard",
-         {kOpenOnly},
-         save,
-         Settings{},
-         "standard",
-         1,
-         "/chosen/in/standard.txt",
-         0},
-        {"first found serves, lacking or not",
-         {kMissing, kOpenOnly, kFull},
-         save,
-         Settings{},
-         "standard",
-         1,
-         "/chosen/in/standard.txt",
-         0},
-        {"missing ones are passed over",
-         {kMissing, kFull},
-         save,
-         Settings{{"ANSWER", answer}},
-         "library",
-         1,
-         answer,
-         0},
-        {"result 0", {kFull}, open, Settings{{"RESULT", "0"}}, "library", 0, "", 0},
-        {"result 2",
-         {kFull},
-         open,
-         Settings{{"RESULT", "2"}, {"ANSWER", answer}},
-         "library",
-         2,
-         "",
-         0},
-        {"result -1",
-         {kFull},
-         save,
-         Settings{{"RESULT", "-1"}, {"ANSWER", answer}},
-         "library",
-         -1,
-         "",
-         0},
-        {"1 with a relative path",
-         {kFull},
-         save,
-         Settings{{"ANSWER", "words.txt"}},
-         "library",
-         0,
-         "",
-         0},
-        {"1 with no path", {kFull}, open, Settings{}, "library", 0, "", 0},
-        {"1 with an unterminated path",
-         {kFull},
-         open,
-         Settings{{"FILL", "1"}},
-         "library",
-         0,
-         "",
-         0},
+        {"no library", {kMissing}, true, {}, 1, kStandard, 0},
+        {"library", {kFull}, true, choose, 1, chosen, 0},
+        {"library's filter", {kFull}, false, {{"ANSWER", chosen}, {"FILTER", "3"}}, 1, chosen, 3},
+        {"open only: open", {kOpenOnly}, true, choose, 1, chosen, 0},
+        {"open only: save", {kOpenOnly}, false, choose, 1, kStandard, 0},
+        {"the first found serves", {kMissing, kOpenOnly, kFull}, false, choose, 1, kStandard, 0},
+        {"missing passed over", {kMissing, kFull}, false, choose, 1, chosen, 0},
+        {"result 2", {kFull}, true, {{"ANSWER", chosen}, {"RESULT", "2"}}, 2, "", 0},
+        {"result -1", {kFull}, false, {{"ANSWER", chosen}, {"RESULT", "-1"}}, -1, "", 0},
+        {"1, relative path", {kFull}, false, {{"ANSWER", "words.txt"}}, 0, "", 0},
+        {"1, unterminated path", {kFull}, true, {{"FILL", "1"}}, 0, "", 0},
     };
     for (const Case& c : cases) {
-        FileRequest request = c.kind == open ? OpenTextRequest("/docs") : SaveTextRequest("/docs");
-        std::string served;
-        Environment env(c.env);
-        EXPECT_EQ(Ask(request, c.libraries, served), c.result) << c.name;
-        EXPECT_EQ(served, c.served) << c.name;
+        FileRequest request = c.open ? OpenTextRequest("/docs") : SaveTextRequest("/docs");
+        Tell(c.told);
+        EXPECT_EQ(Ask(request, c.libraries), c.result) << c.name;
         EXPECT_EQ(request.file, c.file) << c.name;
         EXPECT_EQ(request.filterIndex, c.filterIndex) << c.name;
     }
+    Tell({});
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        char pattern[] = "/tmp/wk-request-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~TempFolder() { fs::remove_all(path); }
-};
-
-// The library sees every field of the request; it is loaded anew for each request, so one
-// removed in between is no longer used, and one in the current folder never is.
+// The library sees the request's fields; it is loaded anew for each request, so one removed
+// in between is no longer used, and one in the current folder never is.
 TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
-    TempFolder folder;
-    const std::string log = (folder.path / "log").string();
-    const fs::path library = folder.path / "lib" / "libgsgetfile.so";
+    char pattern[] = "/tmp/wk-request-XXXXXX";
+    const fs::path folder = ::mkdtemp(pattern);
+    const fs::path library = folder / "lib" / "libgsgetfile.so";
     fs::create_directory(library.parent_path());
     fs::copy_file(kFull, library);
-    Environment env({{"LOG", log}, {"ANSWER", "/a.txt"}});
-    std::string served;
-    FileRequest open = OpenTextRequest("/home/u/Documents");
-    FileRequest save = SaveTextRequest("/home/u/Documents");
-    save.filterIndex = 2;
-    EXPECT_EQ(Ask(open, {library.string()}, served), 1);
-    EXPECT_EQ(Ask(save, {library.string()}, served), 1);
-    const std::string size = std::to_string(sizeof(GsFileRequest));
-    EXPECT_EQ(Slurp(log),
-              "open|辞書ﾃｷｽﾄﾌｧｲﾙを開く|/home/u/Documents|4100|0|" + size +
-                  "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*\n"
-                  "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
-                  size +
-                  "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
-
+    fs::copy_file(kFull, folder / "libgsgetfile.so");
+    Tell({{"LOG", (folder / "log").string()}, {"ANSWER", "/a.txt"}});
+    FileRequest request = SaveTextRequest("/home/u/Documents");
+    request.filterIndex = 2;
+    EXPECT_EQ(Ask(request, {library.string()}), 1);
+    std::stringstream log;
+    log << std::ifstream(folder / "log").rdbuf();
+    EXPECT_EQ(log.str(), "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
+                             std::to_string(sizeof(GsFileRequest)) +
+                             "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|"
+                             "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
     fs::remove(library);
-    EXPECT_EQ(Ask(open, {library.string()}, served), 1);
-    EXPECT_EQ(served, "standard");
+    EXPECT_EQ(Ask(request, {library.string()}), 1);
+    EXPECT_EQ(request.file, kStandard);
 
-    // In the current folder, under the name the system's search is asked for.
-    fs::copy_file(kFull, folder.path / "libgsgetfile.so");
     const fs::path before = fs::current_path();
-    fs::current_path(folder.path);
-    EXPECT_EQ(Ask(open, DialogLibraryCandidates("/nonexistent-folder", nullptr), served), 1);
+    fs::current_path(folder);
+    request.file.clear();
+    EXPECT_EQ(Ask(request, DialogLibraryCandidates("/nonexistent-folder", nullptr)), 1);
     fs::current_path(before);
-    EXPECT_EQ(served, "standard");
+    EXPECT_EQ(request.file, kStandard);
+    Tell({});
+    fs::remove_all(folder);
 }
 
 TEST(FileRequest, WhereTheLibraryIsLookedFor) {
-    struct Case {
-        std::string folder;
-        const char* ldLibraryPath;
-        std::vector<std::string> candidates;
-    };
-    const std::string name = "libgsgetfile.so";
-    const Case cases[] = {
-        {"/opt/wk/bin", nullptr, {"/opt/wk/bin/" + name, name}},
-        {"/opt/wk/bin/", "", {"/opt/wk/bin/" + name, name}},
-        {"", "/usr/local/lib", {name}},
-        {"bin", "/a:/b", {name}},
+    const std::string so = "libgsgetfile.so";
+    const std::tuple<std::string, const char*, std::vector<std::string>> cases[] = {
+        {"/opt/wk/bin", nullptr, {"/opt/wk/bin/" + so, so}},
+        {"/opt/wk/bin/", "", {"/opt/wk/bin/" + so, so}},
+        {"bin", "/a:/b", {so}},
         // Entries the loader would take relative to the current folder.
-        {"/p", "/a::/b", {"/p/" + name, "/a/" + name, "/b/" + name}},
-        {"/p", "/a:", {"/p/" + name, "/a/" + name}},
-        {"/p", "lib;/b", {"/p/" + name, "/b/" + name}},
-        {"/p", "$ORIGIN/lib", {"/p/" + name}},
+        {"/p", "/a::/b", {"/p/" + so, "/a/" + so, "/b/" + so}},
+        {"/p", "/a:", {"/p/" + so, "/a/" + so}},
+        {"/p", "lib;/b", {"/p/" + so, "/b/" + so}},
+        {"/p", "$ORIGIN/lib", {"/p/" + so}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DialogLibraryCandidates(c.folder, c.ldLibraryPath), c.candidates)
-            << c.folder << " " << (c.ldLibraryPath ? c.ldLibraryPath : "(unset)");
-    }
+    for (const auto& [folder, path, candidates] : cases)
+        EXPECT_EQ(DialogLibraryCandidates(folder, path), candidates)
+            << folder << (path ? path : "-");
 }
 
 TEST(FileRequest, TextExtensionForNamesWithoutOne) {
     const std::pair<std::string, std::string> cases[] = {
-        {"/home/u/words", "/home/u/words.txt"},
-        {"/home/u/words.txt", "/home/u/words.txt"},
-        {"/home/u/words.csv", "/home/u/words.csv"},
-        {"/home/u/my.folder/words", "/home/u/my.folder/words.txt"},
-        {"/home/u/.words", "/home/u/.words"},
-        {"/home/u/words.", "/home/u/words."},
-        {"words", "words.txt"},
-        {"/home/u/", "/home/u/"},
+        {"/u/words", "/u/words.txt"},   {"/u/words.csv", "/u/words.csv"},
+        {"/u/my.d/w", "/u/my.d/w.txt"}, {"/u/.words", "/u/.words"},
+        {"/u/words.", "/u/words."},     {"/u/", "/u/"},
     };
     for (const auto& [chosen, used] : cases) EXPECT_EQ(WithTextExtension(chosen), used) << chosen;
 }
