@@ -1,8 +1,11 @@
 #include "wordkeeper_view.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGestureEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -15,11 +18,14 @@
 #include <memory>
 #include <new>
 
+#include "bulk_progress.h"
 #include "commands.h"
 #include "core/word_checks.h"
+#include "file_dialogs.h"
 #include "find_reading_dlg.h"
 #include "skeleton/main_frame.h"
 #include "skeleton/message_box.h"
+#include "textfile/text_commands.h"
 #include "word_edit_dlg.h"
 
 namespace wk {
@@ -28,6 +34,36 @@ namespace {
 
 const QString kDeleteQuestion = QStringLiteral("選択された単語を削除してよろしいですか?");
 const QString kIncompleteRead = QStringLiteral("辞書の単語を最後まで読み込めませんでした");
+const QString kReplaceQuestion = QStringLiteral("同じﾌｧｲﾙが存在します。ﾌｧｲﾙを置き換えますか?");
+
+// The text-file commands' messages in the view's boxes; a progress window is taken away
+// before the first of them.
+class ViewMessages final : public textfile::MessageSink {
+  public:
+    explicit ViewMessages(QWidget* owner, BulkProgress* progress = nullptr)
+        : owner_(owner), progress_(progress) {}
+    void Show(textfile::MessageKind kind, std::u16string_view text,
+              std::u16string_view detail) override {
+        if (progress_ != nullptr) progress_->Close();
+        if (kind == textfile::MessageKind::Memory) {
+            ShowApplicationMessage(owner_, text, detail);
+        } else {
+            ShowNotice(owner_, text, detail);
+        }
+    }
+
+  private:
+    QWidget* owner_;
+    BulkProgress* progress_;
+};
+
+std::string StartFolder() { return QFile::encodeName(DocumentsFolder()).toStdString(); }
+
+// Whether anything at all has that name: a file, a folder, a link (also a broken one).
+bool NameTaken(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
 
 }  // namespace
 
@@ -313,11 +349,25 @@ void CWordkeeperView::OnFindReading() {
 }
 
 void CWordkeeperView::OnBulkRegister() {
-    // Connected later by the text-file commands.
+    CommandScope scope(*this);
+    textfile::FileRequest request = textfile::OpenTextRequest(StartFolder());
+    if (DoGetOpenFileName(this, request) != 1) return;
+    BulkProgress progress(this);
+    ViewMessages messages(this, &progress);
+    textfile::BulkRegisterFile(
+        request.file, dictionary_, *this, messages,
+        [&progress](const textfile::ReadProgress& read) { return progress.Update(read); });
 }
 
 void CWordkeeperView::OnExportText() {
-    // Connected later by the text-file commands.
+    CommandScope scope(*this);
+    textfile::FileRequest request = textfile::SaveTextRequest(StartFolder());
+    if (DoGetSaveFileName(this, request) != 1) return;
+    const std::string path = textfile::WithTextExtension(request.file);
+    if (NameTaken(path) && AskYesNoCancel(this, kReplaceQuestion) != QMessageBox::Yes) return;
+    ViewMessages messages(this);
+    textfile::ExportFile(path, dictionary_, *this, messages,
+                         textfile::EncodingOfFilter(request.filterIndex));
 }
 
 void CWordkeeperView::OnMultiSelect() {

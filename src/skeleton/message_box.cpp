@@ -16,12 +16,12 @@ MessageHook& Hook() {
 
 const QString kConfirmCaption = QStringLiteral("確認");
 
-bool Run(const MessageRequest& request) {
-    if (const MessageHook& hook = Hook()) return hook(request);
+QMessageBox::StandardButton Run(const MessageRequest& request) {
+    if (const MessageHook& hook = Hook()) return hook(request) ? QMessageBox::Yes : QMessageBox::No;
     QMessageBox* box = CreateMessageBox(request);
     const int answer = box->exec();
     delete box;
-    return answer == QMessageBox::Yes;
+    return static_cast<QMessageBox::StandardButton>(answer);
 }
 
 }  // namespace
@@ -34,11 +34,17 @@ QMessageBox* CreateMessageBox(const MessageRequest& request) {
     box->setWindowTitle(request.caption);
     box->setText(request.text);
     box->setTextFormat(Qt::PlainText);
+    if (!request.detail.isEmpty()) box->setInformativeText(request.detail);
     if (request.kind == MessageKind::Question) {
         box->setIcon(QMessageBox::Question);
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
+    } else if (request.kind == MessageKind::QuestionWithCancel) {
+        box->setIcon(QMessageBox::Question);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::Cancel);
     } else {
         box->setIcon(QMessageBox::Warning);
         box->setStandardButtons(QMessageBox::Ok);
@@ -48,21 +54,28 @@ QMessageBox* CreateMessageBox(const MessageRequest& request) {
 }
 
 void ShowNotice(QWidget* owner, const QString& text) {
-    Run({owner, MessageKind::Notice, kConfirmCaption, text});
+    Run({owner, MessageKind::Notice, kConfirmCaption, text, {}});
 }
 
-void ShowNotice(QWidget* owner, std::u16string_view text) { ShowNotice(owner, ToQString(text)); }
+void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail) {
+    Run({owner, MessageKind::Notice, kConfirmCaption, ToQString(text), ToQString(detail)});
+}
 
 bool AskYesNo(QWidget* owner, const QString& text) {
-    return Run({owner, MessageKind::Question, kConfirmCaption, text});
+    return Run({owner, MessageKind::Question, kConfirmCaption, text, {}}) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton AskYesNoCancel(QWidget* owner, const QString& text) {
+    return Run({owner, MessageKind::QuestionWithCancel, kConfirmCaption, text, {}});
 }
 
 void ShowApplicationMessage(QWidget* owner, const QString& text) {
-    Run({owner, MessageKind::Application, ApplicationCaption(), text});
+    Run({owner, MessageKind::Application, ApplicationCaption(), text, {}});
 }
 
-void ShowApplicationMessage(QWidget* owner, std::u16string_view text) {
-    ShowApplicationMessage(owner, ToQString(text));
+void ShowApplicationMessage(QWidget* owner, std::u16string_view text, std::u16string_view detail) {
+    Run({owner, MessageKind::Application, ApplicationCaption(), ToQString(text),
+         ToQString(detail)});
 }
 
 }  // namespace wk

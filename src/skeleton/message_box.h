@@ -15,9 +15,10 @@ class QWidget;
 namespace wk {
 
 enum class MessageKind {
-    Notice,       // caption "確認", exclamation icon, OK
-    Question,     // caption "確認", question icon, Yes and No, Yes the default
-    Application,  // caption the program's name, exclamation icon, OK
+    Notice,              // caption "確認", exclamation icon, OK
+    Question,            // caption "確認", question icon, Yes and No, Yes the default
+    QuestionWithCancel,  // the same with a Cancel button, which Escape presses too
+    Application,         // caption the program's name, exclamation icon, OK
 };
 
 struct MessageRequest {
@@ -25,10 +26,11 @@ struct MessageRequest {
     MessageKind kind = MessageKind::Notice;
     QString caption;
     QString text;
+    QString detail;  // more about a failure, shown below the text; usually empty
 };
 
 // Replaces the boxes, for callers that answer them without a screen (tests, scripted runs):
-// the hook gets every request and answers questions (true is Yes). An empty hook brings
+// the hook gets every request and answers questions (true is Yes, false No). An empty hook brings
 // the boxes back.
 using MessageHook = std::function<bool(const MessageRequest&)>;
 void SetMessageHook(MessageHook hook);
@@ -38,13 +40,17 @@ QMessageBox* CreateMessageBox(const MessageRequest& request);
 
 // An error or notice of a view, form or dialog.
 void ShowNotice(QWidget* owner, const QString& text);
-void ShowNotice(QWidget* owner, std::u16string_view text);
+void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail = {});
 
 // A question of a view, form or dialog: true only on Yes.
 bool AskYesNo(QWidget* owner, const QString& text);
 
+// A question that can also be cancelled: QMessageBox::Yes, No or Cancel.
+QMessageBox::StandardButton AskYesNoCancel(QWidget* owner, const QString& text);
+
 // The application's own box, for running out of memory and for start-up failures.
 void ShowApplicationMessage(QWidget* owner, const QString& text);
-void ShowApplicationMessage(QWidget* owner, std::u16string_view text);
+void ShowApplicationMessage(QWidget* owner, std::u16string_view text,
+                            std::u16string_view detail = {});
 
 }  // namespace wk

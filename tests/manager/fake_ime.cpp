@@ -18,6 +18,7 @@ bool FakeIme::Has(const Word& word) const {
 
 bool FakeIme::RegisterWord(const std::u16string& reading, std::uint32_t style,
                            const std::u16string& word) {
+    if (beforeRegister) beforeRegister();
     calls.push_back(u"+" + word);
     if (refuseRegister.count(word) != 0 || Has({reading, style, word})) return false;
     words.push_back({reading, style, word});

@@ -1,6 +1,7 @@
 // An input method of the tests' own: words in memory, chosen words refused, calls logged.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class FakeIme final : public InputMethod {
     std::set<std::u16string> refuseRegister;    // by the word's text
     std::set<std::u16string> refuseUnregister;  // by the word's text
     bool failEnumeration = false;
+    std::function<void()> beforeRegister;  // runs at the start of every registration
     int enumerations = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
 };

@@ -129,13 +129,21 @@ void SkeletonTest::messageBoxes_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("icon");
     QTest::addColumn<QStringList>("buttons");  // the default one first
+    QTest::addColumn<int>("key");              // pressed to answer
+    QTest::addColumn<int>("answer");
+    const int yes = QMessageBox::Yes, ok = QMessageBox::Ok;
     QTest::newRow("notice") << int(MessageKind::Notice) << u"確認"_qs << int(QMessageBox::Warning)
-                            << QStringList{u"OK"_qs};
+                            << QStringList{u"OK"_qs} << int(Qt::Key_Return) << ok;
     QTest::newRow("question") << int(MessageKind::Question) << u"確認"_qs
-                              << int(QMessageBox::Question)
-                              << QStringList{u"はい"_qs, u"いいえ"_qs};
+                              << int(QMessageBox::Question) << QStringList{u"はい"_qs, u"いいえ"_qs}
+                              << int(Qt::Key_Return) << yes;
+    QTest::newRow("question with cancel, Escape")
+        << int(MessageKind::QuestionWithCancel) << u"確認"_qs << int(QMessageBox::Question)
+        << QStringList{u"はい"_qs, u"キャンセル"_qs, u"いいえ"_qs} << int(Qt::Key_Escape)
+        << int(QMessageBox::Cancel);
     QTest::newRow("application") << int(MessageKind::Application) << u"Sample"_qs
-                                 << int(QMessageBox::Warning) << QStringList{u"OK"_qs};
+                                 << int(QMessageBox::Warning) << QStringList{u"OK"_qs}
+                                 << int(Qt::Key_Return) << ok;
 }
 
 void SkeletonTest::messageBoxes() {
@@ -143,6 +151,9 @@ void SkeletonTest::messageBoxes() {
     QFETCH(QString, caption);
     QFETCH(int, icon);
     QFETCH(QStringList, buttons);
+    QFETCH(int, key);
+    QFETCH(int, answer);
+    const int yes = QMessageBox::Yes;
     QWidget owner;
     owner.show();
     QStringList shown;
@@ -153,20 +164,22 @@ void SkeletonTest::messageBoxes() {
             if (button != box->defaultButton()) shown << button->text();
         }
         shownIcon = box->icon();
-        QTest::keyClick(box, Qt::Key_Return);  // the default button
+        QTest::keyClick(box, Qt::Key(key));
     });
     const QString text = u"単語削除できません"_qs;
-    bool answer = false;
+    int answered = QMessageBox::Ok;
     if (kind == int(MessageKind::Notice)) ShowNotice(&owner, text);
-    if (kind == int(MessageKind::Question)) answer = AskYesNo(&owner, text);
+    if (kind == int(MessageKind::Question)) answered = AskYesNo(&owner, text) ? yes : 0;
+    if (kind == int(MessageKind::QuestionWithCancel)) answered = AskYesNoCancel(&owner, text);
     if (kind == int(MessageKind::Application)) ShowApplicationMessage(&owner, text);
     QVERIFY(watch->ok());
-    QCOMPARE(answer, kind == int(MessageKind::Question));
+    QCOMPARE(answered, answer);
     QCOMPARE(shownIcon, icon);
     QCOMPARE(shown.mid(0, 2), (QStringList{caption, text}));
     // Qt's Japanese texts carry their mnemonic in brackets: "はい(&Y)".
     QCOMPARE(shown.size(), buttons.size() + 2);
-    for (int i = 0; i < buttons.size(); ++i) QVERIFY(shown[i + 2].startsWith(buttons[i]));
+    for (int i = 0; i < buttons.size(); ++i)
+        QVERIFY2(shown[i + 2].startsWith(buttons[i]), qPrintable(shown.join(u"/"_qs)));
 
     // With a hook the box is not shown; the hook answers.
     std::vector<MessageRequest> hooked;

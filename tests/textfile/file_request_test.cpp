@@ -1,0 +1,136 @@
+// The order of the dialog library and the standard dialog, with two libraries of the tests'
+// own (gsgetfile_test_library.c): one with both exports, one with gsGetOpenFileName only.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "textfile/file_request.h"
+
+namespace wk::textfile {
+namespace {
+
+namespace fs = std::filesystem;
+using Settings = std::vector<std::pair<std::string, std::string>>;
+
+const std::string kFull = WK_GSGETFILE_FULL, kOpenOnly = WK_GSGETFILE_OPEN_ONLY;
+const std::string kMissing = "/nonexistent-folder/libgsgetfile.so";
+const std::string kStandard = "/from/the/standard/dialog.txt";
+
+// Tells the test library what to answer (WK_TEST_GSGETFILE_RESULT, _ANSWER ...).
+void Tell(const Settings& settings) {
+    for (const char* name : {"RESULT", "ANSWER", "FILTER", "FILL", "LOG"})
+        ::unsetenv((std::string("WK_TEST_GSGETFILE_") + name).c_str());
+    for (const auto& [name, value] : settings)
+        ::setenv(("WK_TEST_GSGETFILE_" + name).c_str(), value.c_str(), 1);
+}
+
+int Ask(FileRequest& request, const std::vector<std::string>& libraries) {
+    const StandardDialog standard = [](FileRequest& r) {
+        r.file = kStandard;
+        return 1;
+    };
+    return request.kind == FileRequestKind::Open ? DoGetOpenFileName(request, libraries, standard)
+                                                 : DoGetSaveFileName(request, libraries, standard);
+}
+
+TEST(FileRequest, LibraryFirstThenStandardDialog) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> libraries;
+        bool open;
+        Settings told;
+        int result;
+        std::string file;  // the answer
+        int filterIndex;
+    };
+    const std::string chosen = "/home/u/words.txt";
+    const Settings choose{{"ANSWER", chosen}};
+    const Case cases[] = {
+        {"no library", {kMissing}, true, {}, 1, kStandard, 0},
+        {"library", {kFull}, true, choose, 1, chosen, 0},
+        {"library's filter", {kFull}, false, {{"ANSWER", chosen}, {"FILTER", "3"}}, 1, chosen, 3},
+        {"open only: open", {kOpenOnly}, true, choose, 1, chosen, 0},
+        {"open only: save", {kOpenOnly}, false, choose, 1, kStandard, 0},
+        {"the first found serves", {kMissing, kOpenOnly, kFull}, false, choose, 1, kStandard, 0},
+        {"missing passed over", {kMissing, kFull}, false, choose, 1, chosen, 0},
+        {"result 2", {kFull}, true, {{"ANSWER", chosen}, {"RESULT", "2"}}, 2, "", 0},
+        {"result -1", {kFull}, false, {{"ANSWER", chosen}, {"RESULT", "-1"}}, -1, "", 0},
+        {"1, relative path", {kFull}, false, {{"ANSWER", "words.txt"}}, 0, "", 0},
+        {"1, unterminated path", {kFull}, true, {{"FILL", "1"}}, 0, "", 0},
+    };
+    for (const Case& c : cases) {
+        FileRequest request = c.open ? OpenTextRequest("/docs") : SaveTextRequest("/docs");
+        Tell(c.told);
+        EXPECT_EQ(Ask(request, c.libraries), c.result) << c.name;
+        EXPECT_EQ(request.file, c.file) << c.name;
+        EXPECT_EQ(request.filterIndex, c.filterIndex) << c.name;
+    }
+    Tell({});
+}
+
+// The library sees the request's fields; it is loaded anew for each request, so one removed
+// in between is no longer used, and one in the current folder never is.
+TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
+    char pattern[] = "/tmp/wk-request-XXXXXX";
+    const fs::path folder = ::mkdtemp(pattern);
+    const fs::path library = folder / "lib" / "libgsgetfile.so";
+    fs::create_directory(library.parent_path());
+    fs::copy_file(kFull, library);
+    fs::copy_file(kFull, folder / "libgsgetfile.so");
+    Tell({{"LOG", (folder / "log").string()}, {"ANSWER", "/a.txt"}});
+    FileRequest request = SaveTextRequest("/home/u/Documents");
+    request.filterIndex = 2;
+    EXPECT_EQ(Ask(request, {library.string()}), 1);
+    std::stringstream log;
+    log << std::ifstream(folder / "log").rdbuf();
+    EXPECT_EQ(log.str(), "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
+                             std::to_string(sizeof(GsFileRequest)) +
+                             "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|"
+                             "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
+    fs::remove(library);
+    EXPECT_EQ(Ask(request, {library.string()}), 1);
+    EXPECT_EQ(request.file, kStandard);
+
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    request.file.clear();
+    EXPECT_EQ(Ask(request, DialogLibraryCandidates("/nonexistent-folder", nullptr)), 1);
+    fs::current_path(before);
+    EXPECT_EQ(request.file, kStandard);
+    Tell({});
+    fs::remove_all(folder);
+}
+
+TEST(FileRequest, WhereTheLibraryIsLookedFor) {
+    const std::string so = "libgsgetfile.so";
+    const std::tuple<std::string, const char*, std::vector<std::string>> cases[] = {
+        {"/opt/wk/bin", nullptr, {"/opt/wk/bin/" + so, so}},
+        {"/opt/wk/bin/", "", {"/opt/wk/bin/" + so, so}},
+        {"bin", "/a:/b", {so}},
+        // Entries the loader would take relative to the current folder.
+        {"/p", "/a::/b", {"/p/" + so, "/a/" + so, "/b/" + so}},
+        {"/p", "/a:", {"/p/" + so, "/a/" + so}},
+        {"/p", "lib;/b", {"/p/" + so, "/b/" + so}},
+        {"/p", "$ORIGIN/lib", {"/p/" + so}},
+    };
+    for (const auto& [folder, path, candidates] : cases)
+        EXPECT_EQ(DialogLibraryCandidates(folder, path), candidates)
+            << folder << (path ? path : "-");
+}
+
+TEST(FileRequest, TextExtensionForNamesWithoutOne) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/u/words", "/u/words.txt"},   {"/u/words.csv", "/u/words.csv"},
+        {"/u/my.d/w", "/u/my.d/w.txt"}, {"/u/.words", "/u/.words"},
+        {"/u/words.", "/u/words."},     {"/u/", "/u/"},
+    };
+    for (const auto& [chosen, used] : cases) EXPECT_EQ(WithTextExtension(chosen), used) << chosen;
+}
+
+}  // namespace
+}  // namespace wk::textfile
