@@ -20,6 +20,7 @@ class QuickAddProgramTest : public QObject {
     void commandLine();
     void storeThatCannotBeOpened();
     void frameLayout();
+    void installedEntries();
 };
 
 void QuickAddProgramTest::commandLine_data() {
@@ -88,6 +89,26 @@ void QuickAddProgramTest::frameLayout() {
     QCOMPARE(buttons, (QStringList{u"-"_qs, u"Ctrl+X"_qs, u"Ctrl+C"_qs, u"Ctrl+V"_qs, u"-"_qs}));
     QCOMPARE(frame.spec().program.aboutTitle, u"WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報"_qs);
     QCOMPARE(frame.spec().program.aboutLines.value(0), u"WordkeeperAdd Version 0.5"_qs);
+}
+
+void QuickAddProgramTest::installedEntries() {
+    // Quotes, a dollar and a space in the prefix must survive the Exec line.
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(u"it's \"a\" $prefix"_qs);
+    QProcess install;
+    install.start(QStringLiteral(WK_CMAKE),
+                  {u"--install"_qs, QStringLiteral(WK_BUILD_DIR), u"--prefix"_qs, prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+    const QString bin = prefix + u"/bin/"_qs;
+    QCOMPARE(FindManager(bin).kind, ManagerCandidate::Kind::Executable);
+    for (const QString& program : {u"Wordkeeper"_qs, u"WordkeeperAdd"_qs}) {
+        const QString entry = prefix + u"/share/applications/org.quillwren."_qs + program;
+        QCOMPARE(ReadDesktopEntryCommand(entry + u".desktop"_qs), QStringList{bin + program});
+        QVERIFY(QFileInfo(bin + program).isExecutable());
+        QVERIFY(QFile::exists(prefix + u"/share/icons/hicolor/32x32/apps/org.quillwren."_qs +
+                              program + u".png"_qs));
+    }
 }
 
 int main(int argc, char** argv) {
