@@ -1,14 +1,16 @@
-// The quick-add form: first update, the checks and the registration, the quick-add note,
-// cut/copy/paste routing, and the start of the manager from a folder of stand-ins.
+// The quick-add program: its form (first update, checks, note, cut/copy/paste routing),
+// the start of the manager from a folder of stand-ins, its command line and installing.
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
 
 #include <algorithm>
+#include <optional>
 
 #include "gui_test_support.h"
 #include "quickadd/commands.h"
@@ -25,43 +27,38 @@ namespace {
 class RecordingIme final : public InputMethod {
   public:
     std::vector<PosStyle> GetRegisterWordStyles() override {
-        ++styleFetches;
+        ++fetches;
         return styles;
     }
     bool EnumRegisterWord(const EnumWordCallback&) override { return true; }
-    bool RegisterWord(const std::u16string& reading, std::uint32_t style,
-                      const std::u16string& word) override {
-        calls << ToQString(reading) + u'/' + QString::number(style) + u'/' + ToQString(word);
+    bool RegisterWord(const std::u16string& r, std::uint32_t s, const std::u16string& w) override {
+        calls << ToQString(r) + u'/' + QString::number(s) + u'/' + ToQString(w);
         return !refuse && std::any_of(styles.begin(), styles.end(),
-                                      [style](const PosStyle& row) { return row.style == style; });
+                                      [s](const PosStyle& row) { return row.style == s; });
     }
     bool UnregisterWord(const std::u16string&, std::uint32_t, const std::u16string&) override {
         return false;
     }
     std::vector<PosStyle> styles{{7, u"名詞"}, {3, u"人名"}, {12, u"地名"}};
     bool refuse = false;
-    int styleFetches = 0;
+    int fetches = 0;
     QStringList calls;
 };
 
-QVariant Note() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
-                       u"Wordkeeper"_qs);
-    return settings.value(u"WordkeeperSetting/TermChange"_qs);
-}
-void SetNote(int value) {
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs, u"Wordkeeper"_qs)
-        .setValue(u"WordkeeperSetting/TermChange"_qs, value);
+QVariant Note(std::optional<int> value = std::nullopt) {
+    QSettings shared(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
+                     u"Wordkeeper"_qs);
+    if (value) shared.setValue(u"WordkeeperSetting/TermChange"_qs, *value);
+    return shared.value(u"WordkeeperSetting/TermChange"_qs);
 }
 
 struct Form {
-    explicit Form(bool withStyles = true, const QString& folder = u"/nonexistent"_qs,
+    explicit Form(bool withStyles = true, const QString& folder = u"/nowhere"_qs,
                   const QString& path = {}) {
         if (!withStyles) ime.styles.clear();
         QProcessEnvironment environment;
         environment.insert(u"PATH"_qs, path);
-        window =
-            std::make_unique<QuickAddWindow>(ime, settings, ManagerLauncher(folder, environment));
+        window.emplace(ime, settings, ManagerLauncher(folder, environment));
         SetMessageHook([this](const MessageRequest& request) {
             messages << request.caption + u':' + request.text;
             return true;
@@ -71,25 +68,25 @@ struct Form {
         active = QTest::qWaitForWindowActive(&window->frame());
     }
     ~Form() { SetMessageHook({}); }
-    template <class T>
-    T* Find(const char* name) {
-        return window->view().findChild<T*>(QLatin1String(name));
+    template <class T = QWidget>
+    T* Find(const QString& name) {
+        return window->view().findChild<T*>(name);
     }
-    QLineEdit* reading() { return Find<QLineEdit>("edit1001"); }
-    QLineEdit* word() { return Find<QLineEdit>("edit1002"); }
-    QComboBox* pos() { return Find<QComboBox>("combo1003"); }
-    QPushButton* registerButton() { return Find<QPushButton>("button1000"); }
+    QLineEdit* reading() { return Find<QLineEdit>(u"edit1001"_qs); }
+    QLineEdit* word() { return Find<QLineEdit>(u"edit1002"_qs); }
+    QComboBox* pos() { return Find<QComboBox>(u"combo1003"_qs); }
+    QPushButton* registerButton() { return Find<QPushButton>(u"button1000"_qs); }
 
     RecordingIme ime;
     QtSettingsStore settings;
-    std::unique_ptr<QuickAddWindow> window;
+    std::optional<QuickAddWindow> window;
     QStringList messages;
     bool active = false;
 };
 
 }  // namespace
 
-class QuickAddViewTest : public QObject {
+class QuickAddTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QuietPlatformNotes(); }
@@ -101,69 +98,59 @@ class QuickAddViewTest : public QObject {
     void clipboardCommands();
     void startManager_data();
     void startManager();
-    void desktopEntries_data();
-    void desktopEntries();
+    void noDisplay();
+    void installedEntries();
 };
 
-void QuickAddViewTest::firstUpdate() {
+void QuickAddTest::firstUpdate() {
     Form form;
     QVERIFY(form.active);
-    QCOMPARE(form.pos()->count(), 3);
     QCOMPARE(form.pos()->itemText(2), u"地名"_qs);
     QCOMPARE(form.pos()->itemData(1).toUInt(), 3u);
     QCOMPARE(form.pos()->currentIndex(), 0);
     QVERIFY(!form.registerButton()->isEnabled());
     QVERIFY(form.reading()->hasFocus());
-    // Fetched once, never again.
     form.ime.styles.pop_back();
     form.window->view().OnInitialUpdate();
-    QCOMPARE(form.ime.styleFetches, 1);
+    QCOMPARE(form.ime.fetches, 1);
     QCOMPARE(form.pos()->count(), 3);
     QTest::keyClick(form.reading(), Qt::Key_A);
     QVERIFY(form.registerButton()->isEnabled());
-
-    Form empty(false);
-    QCOMPARE(empty.pos()->count(), 0);
-    QCOMPARE(empty.pos()->currentIndex(), -1);
+    QCOMPARE(Form(false).pos()->currentIndex(), -1);
 }
 
-void QuickAddViewTest::registration_data() {
+void QuickAddTest::registration_data() {
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QString>("word");
     QTest::addColumn<bool>("withStyles");
     QTest::addColumn<bool>("refuse");
-    QTest::addColumn<QString>("message");  // with its caption; empty for none
+    QTest::addColumn<QString>("message");  // caption:text; empty for none
     QTest::addColumn<QString>("call");     // the input method's call; empty for none
-    const QString sixty(60, u'あ'), sixtyOne(61, u'あ');
-    const QString noWord = u"確認:単語が入力されていません"_qs;
+    const QString sixty(60, u'あ'), sixtyOne(61, u'あ'), spaced = u' ' + QString(59, u'あ');
     const QString tooLong = u"確認:60文字以上は入力できません"_qs;
     const QString refused = u"確認:単語登録できません"_qs;
-    QTest::newRow("both empty") << QString() << QString() << true << false << noWord << QString();
+    QTest::newRow("both empty") << QString() << QString() << true << false
+                                << u"確認:単語が入力されていません"_qs << QString();
     QTest::newRow("reading empty") << QString() << u"山"_qs << true << false
                                    << u"確認:読みが入力されていません"_qs << QString();
     QTest::newRow("reading of 61") << sixtyOne << u"山"_qs << true << false << tooLong << QString();
     QTest::newRow("word of 61") << u"やま"_qs << sixtyOne << true << false << tooLong << QString();
-    QTest::newRow("31 surrogate pairs")
-        << u"やま"_qs << QString(31, u'x').replace(u"x"_qs, u"𠮷"_qs) << true << false << tooLong
-        << QString();
-    QTest::newRow("60 and 60") << sixty << sixty << true << false << QString()
-                               << sixty + u"/12/"_qs + sixty;
-    QTest::newRow("passed as typed")
-        << u" やま "_qs << u"山 "_qs << true << false << QString() << u" やま /12/山 "_qs;
+    QTest::newRow("60 and 60, as typed")
+        << sixty << spaced << true << false << QString() << sixty + u"/12/"_qs + spaced;
     QTest::newRow("refused") << u"やま"_qs << u"山"_qs << true << true << refused
                              << u"やま/12/山"_qs;
     QTest::newRow("no styles") << u"やま"_qs << u"山"_qs << false << false << refused
                                << u"やま/4294967295/山"_qs;
 }
 
-void QuickAddViewTest::registration() {
+void QuickAddTest::registration() {
     QFETCH(QString, reading);
     QFETCH(QString, word);
     QFETCH(bool, withStyles);
     QFETCH(bool, refuse);
     QFETCH(QString, message);
     QFETCH(QString, call);
-    SetNote(0);
+    Note(0);
     Form form(withStyles);
     form.ime.refuse = refuse;
     form.pos()->setCurrentIndex(withStyles ? 2 : -1);
@@ -172,50 +159,41 @@ void QuickAddViewTest::registration() {
     form.word()->setText(word);
     QTest::mouseClick(form.registerButton(), Qt::LeftButton);
 
-    QCOMPARE(form.messages, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(form.ime.calls, call.isEmpty() ? QStringList() : QStringList{call});
     const bool registered = message.isEmpty();
-    QCOMPARE(form.reading()->text(), registered ? QString() : reading);
-    QCOMPARE(form.word()->text(), registered ? QString() : word);
+    QCOMPARE(form.messages, registered ? QStringList() : QStringList{message});
+    QCOMPARE(form.ime.calls, call.isEmpty() ? QStringList() : QStringList{call});
+    QCOMPARE(form.reading()->text() + form.word()->text(), registered ? QString() : reading + word);
     QCOMPARE(form.pos()->currentIndex(), withStyles ? 2 : -1);
     QCOMPARE(form.registerButton()->isEnabled(), !registered);
     QCOMPARE(Note().toInt(), registered ? 1 : 0);
     if (!registered) return;
-
     // The manager clears the note; the next word, entered with Enter, sets it again.
-    SetNote(0);
+    Note(0);
     QTest::keyClicks(form.reading(), u"kawa"_qs);
     QTest::keyClicks(form.word(), u"river"_qs);
-    QVERIFY(form.registerButton()->isEnabled());
     QTest::keyClick(form.word(), Qt::Key_Return);
     QCOMPARE(form.ime.calls.size(), 2);
     QCOMPARE(Note().toInt(), 1);
 }
 
-void QuickAddViewTest::clipboardCommands_data() {
+void QuickAddTest::clipboardCommands_data() {
     QTest::addColumn<QString>("focus");  // object name of the widget with the focus
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("how");        // menu, tool (button) or key
     QTest::addColumn<QStringList>("after");  // reading, word, clipboard
-    const QString clip = u"クリップ"_qs;
-    const QStringList unchanged{u"よみ"_qs, u"たんご"_qs, clip};
+    const QString clip = u"クリップ"_qs, reading = u"よみ"_qs, word = u"たんご"_qs;
+    const QStringList unchanged{reading, word, clip};
     QTest::newRow("cut reading") << u"edit1001"_qs << cmd::kEditCut << u"tool"_qs
-                                 << QStringList{{}, u"たんご"_qs, u"よみ"_qs};
+                                 << QStringList{{}, word, reading};
     QTest::newRow("copy word") << u"edit1002"_qs << cmd::kEditCopy << u"menu"_qs
-                               << QStringList{u"よみ"_qs, u"たんご"_qs, u"たんご"_qs};
+                               << QStringList{reading, word, word};
     QTest::newRow("paste reading")
-        << u"edit1001"_qs << cmd::kEditPaste << u"key"_qs << QStringList{clip, u"たんご"_qs, clip};
-    QTest::newRow("paste word") << u"edit1002"_qs << cmd::kEditPaste << u"tool"_qs
-                                << QStringList{u"よみ"_qs, clip, clip};
-    QTest::newRow("paste in the box")
-        << u"combo1003"_qs << cmd::kEditPaste << u"key"_qs << unchanged;
-    QTest::newRow("paste on Register")
-        << u"button1000"_qs << cmd::kEditPaste << u"menu"_qs << unchanged;
-    QTest::newRow("paste on the start button")
-        << u"button1005"_qs << cmd::kEditPaste << u"tool"_qs << unchanged;
+        << u"edit1001"_qs << cmd::kEditPaste << u"key"_qs << QStringList{clip, word, clip};
+    QTest::newRow("in the box") << u"combo1003"_qs << cmd::kEditPaste << u"key"_qs << unchanged;
+    QTest::newRow("on start") << u"button1005"_qs << cmd::kEditPaste << u"tool"_qs << unchanged;
 }
 
-void QuickAddViewTest::clipboardCommands() {
+void QuickAddTest::clipboardCommands() {
     QFETCH(QString, focus);
     QFETCH(int, command);
     QFETCH(QString, how);
@@ -225,15 +203,14 @@ void QuickAddViewTest::clipboardCommands() {
     QGuiApplication::clipboard()->setText(u"クリップ"_qs);
     form.reading()->setText(u"よみ"_qs);
     form.word()->setText(u"たんご"_qs);
-    auto* target = form.window->view().findChild<QWidget*>(focus);
-    target->setFocus();
-    if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
+    form.Find(focus)->setFocus();
+    if (auto* edit = form.Find<QLineEdit>(focus)) edit->selectAll();
     QAction* action = form.window->frame().action(command);
     if (how == u"menu") {
         action->trigger();
     } else if (how == u"tool") {
-        QToolBar* bar = form.window->frame().commandBar();
-        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+        QTest::mouseClick(form.window->frame().commandBar()->widgetForAction(action),
+                          Qt::LeftButton);
     } else {
         QTest::keySequence(QApplication::focusWidget(), action->shortcut());
     }
@@ -242,26 +219,33 @@ void QuickAddViewTest::clipboardCommands() {
              after);
 }
 
-void QuickAddViewTest::startManager_data() {
+void QuickAddTest::startManager_data() {
     QTest::addColumn<QString>("executable");  // what bears the name Wordkeeper
-    QTest::addColumn<QString>("exec");        // Exec of the desktop entry; none when empty
+    QTest::addColumn<QString>("entry");       // lines of the desktop entry; none when empty
     QTest::addColumn<QString>("path");        // PATH of the manager's environment
     QTest::addColumn<QString>("started");     // what the stand-in noted; empty for no start
-    const QString target = u"\"%DIR%/bin/wk target\" \"a b\" c %U"_qs;
+    const QString entry = u"[Desktop Entry]\nExec=\"%DIR%/bin/wk target\" \"a b\" %U\n"_qs;
     const QString file = u"file"_qs, none;
     QTest::newRow("executable") << file << QString() << QString() << u"exe"_qs;
-    QTest::newRow("entry only") << none << target << QString() << u"entry|a b|c"_qs;
-    QTest::newRow("both") << file << target << QString() << u"exe"_qs;
+    QTest::newRow("entry only") << none << entry << QString() << u"entry|a b"_qs;
+    QTest::newRow("both") << file << entry << QString() << u"exe"_qs;
     QTest::newRow("neither") << none << QString() << QString() << QString();
-    QTest::newRow("a folder named so") << u"folder"_qs << target << QString() << QString();
-    QTest::newRow("name from PATH") << none << u"wk-target %f"_qs << u"%DIR%/bin"_qs << u"entry"_qs;
-    QTest::newRow("relative PATH folder") << none << u"wk-target"_qs << u"bin"_qs << QString();
-    QTest::newRow("relative program") << none << u"bin/wk-target"_qs << QString() << QString();
+    QTest::newRow("a folder named so") << u"folder"_qs << entry << QString() << QString();
+    QTest::newRow("escapes, %%, groups") << none << uR"([Other]
+Exec=no
+[Desktop Entry]
+# comment
+Exec = "%DIR%/bin/wk target" "say \"hi\"" "a\\\\b" 100%% "x\sy" "" %k)"_qs
+                                         << QString() << uR"(entry|say "hi"|a\b|100%|x y|)"_qs;
+    QTest::newRow("name from PATH")
+        << none << u"[Desktop Entry]\nExec=wk-target %f"_qs << u"%DIR%/bin"_qs << u"entry"_qs;
+    QTest::newRow("relative program")
+        << none << u"[Desktop Entry]\nExec=bin/wk-target"_qs << QString() << QString();
 }
 
-void QuickAddViewTest::startManager() {
+void QuickAddTest::startManager() {
     QFETCH(QString, executable);
-    QFETCH(QString, exec);
+    QFETCH(QString, entry);
     QFETCH(QString, path);
     QFETCH(QString, started);
     QTemporaryDir dir;
@@ -280,13 +264,13 @@ void QuickAddViewTest::startManager() {
     write(u"bin/wk-target"_qs, standIn(u"entry"_qs));
     if (executable == u"file") write(u"Wordkeeper"_qs, standIn(u"exe"_qs));
     if (executable == u"folder") QVERIFY(QDir(dir.path()).mkdir(u"Wordkeeper"_qs));
-    if (!exec.isEmpty()) write(u"Wordkeeper.desktop"_qs, u"[Desktop Entry]\nExec="_qs + exec);
+    if (!entry.isEmpty()) write(u"Wordkeeper.desktop"_qs, entry);
     // Relative names would resolve here; they must not.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     Form form(true, dir.path(), QString(path).replace(u"%DIR%"_qs, dir.path()));
     form.reading()->setText(u"よみ"_qs);
-    QTest::mouseClick(form.Find<QPushButton>("button1005"), Qt::LeftButton);
+    QTest::mouseClick(form.Find<QPushButton>(u"button1005"_qs), Qt::LeftButton);
     QDir::setCurrent(previous);
 
     const auto noted = [&dir] {
@@ -295,50 +279,51 @@ void QuickAddViewTest::startManager() {
     };
     if (started.isEmpty()) QTest::qWait(300);
     QTRY_COMPARE_WITH_TIMEOUT(noted(), started, 10000);
-    const bool neither = executable.isEmpty() && exec.isEmpty();
+    const bool neither = executable.isEmpty() && entry.isEmpty();
     QCOMPARE(form.messages,
              neither ? QStringList{u"WordkeeperAdd:Wordkeeperが見つかりません"_qs} : QStringList());
     QCOMPARE(form.reading()->text(), u"よみ"_qs);
     QVERIFY(form.registerButton()->isEnabled());
 }
 
-void QuickAddViewTest::desktopEntries_data() {
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QStringList>("command");  // empty when the entry is refused
-    const QString head = u"[Desktop Entry]\nType=Application\n"_qs;
-    QTest::newRow("plain") << head + u"Exec=/opt/wk/Wordkeeper"_qs
-                           << QStringList{u"/opt/wk/Wordkeeper"_qs};
-    QTest::newRow("field codes and %%")
-        << head + u"Exec=wk %U --share=100%% %k"_qs << QStringList{u"wk"_qs, u"--share=100%"_qs};
-    QTest::newRow("quotes and escapes")
-        << head + uR"(Exec="/opt/my apps/wk" "say \"hi\"" "a\\\\b" "" "x\sy")"_qs
-        << QStringList{u"/opt/my apps/wk"_qs, uR"(say "hi")"_qs, uR"(a\b)"_qs, QString(),
-                       u"x y"_qs};
-    QTest::newRow("other groups ignored")
-        << u"[Other]\nExec=no\n[Desktop Entry]\r\n# note\nExec = /bin/wk -x\r\n"_qs
-        << QStringList{u"/bin/wk"_qs, u"-x"_qs};
-    QTest::newRow("unterminated quote") << head + u"Exec=\"/bin/wk"_qs << QStringList();
-    QTest::newRow("unknown field code") << head + u"Exec=/bin/wk %z"_qs << QStringList();
-    QTest::newRow("only a field code") << head + u"Exec=%f"_qs << QStringList();
-    QTest::newRow("a link") << u"[Desktop Entry]\nType=Link\nExec=/bin/wk"_qs << QStringList();
-    QTest::newRow("no Exec") << head << QStringList();
+void QuickAddTest::noDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
+        environment.remove(name);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(WK_QUICKADD_PROGRAM));
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(
+        QString::fromUtf8(program.readAllStandardError()).contains(u"xvfb-run WordkeeperAdd"_qs));
 }
 
-void QuickAddViewTest::desktopEntries() {
-    QFETCH(QString, content);
-    QFETCH(QStringList, command);
+void QuickAddTest::installedEntries() {
+    // Quotes, a dollar and a space in the prefix must survive the Exec line.
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"Wordkeeper.desktop"_qs));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) > 0);
-    file.close();
-    QCOMPARE(ReadDesktopEntryCommand(file.fileName()).value_or(QStringList()), command);
+    const QString prefix = dir.filePath(u"it's \"a\" $prefix"_qs), bin = prefix + u"/bin/"_qs;
+    QProcess install;
+    install.start(QStringLiteral(WK_CMAKE),
+                  {u"--install"_qs, QStringLiteral(WK_BUILD_DIR), u"--prefix"_qs, prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+    QCOMPARE(FindManager(bin).kind, ManagerCandidate::Kind::Executable);
+    for (const QString& program : {u"Wordkeeper"_qs, u"WordkeeperAdd"_qs}) {
+        const QString name = u"org.quillwren."_qs + program;
+        QCOMPARE(
+            ReadDesktopEntryCommand(prefix + u"/share/applications/"_qs + name + u".desktop"_qs),
+            QStringList{bin + program});
+        QVERIFY(QFileInfo(bin + program).isExecutable());
+        QVERIFY(QFile::exists(prefix + u"/share/icons/hicolor/32x32/apps/"_qs + name + u".png"_qs));
+    }
 }
 
 int main(int argc, char** argv) {
     PrepareGuiTestEnvironment();
     CWordkeeperApp app(argc, argv, QuickAddProgramInfo());
-    QuickAddViewTest test;
+    QuickAddTest test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "quick_add_view_test.moc"
+#include "quick_add_test.moc"
