@@ -1,5 +1,5 @@
 // WordkeeperAdd's session driven from outside, for the tests between the two programs:
-//   quick_add_driver IME-SPEC READING/WORD...
+//   quick_add_driver embedded:PATH READING/WORD...
 // Prints "ready" once the form is up, waits for a line on stdin, then types and registers
 // each word through the form and closes it. Exit status 3 when a word did not go through.
 #include <QApplication>
