@@ -1,0 +1,140 @@
+#include "quick_add_window.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+#include "commands.h"
+#include "ime/backend.h"
+#include "skeleton/application.h"
+#include "skeleton/message_box.h"
+#include "skeleton/qt_settings_store.h"
+
+static void InitQuickAddResources() { Q_INIT_RESOURCE(wordkeeper_add); }
+
+namespace wk {
+
+namespace {
+
+constexpr const char* kVersionText = "WordkeeperAdd 0.5.0";
+
+}  // namespace
+
+ProgramInfo QuickAddProgramInfo() {
+    InitQuickAddResources();
+    ProgramInfo info;
+    info.name = QStringLiteral("WordkeeperAdd");
+    info.version = QStringLiteral("0.5.0");
+    info.aboutTitle = QStringLiteral("WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報");
+    info.aboutLines = {QStringLiteral("WordkeeperAdd Version 0.5"),
+                       QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
+                       QStringLiteral("Copyright (C) Quillwren")};
+    info.iconPath = QStringLiteral(":/icons/wordkeeper_add.png");
+    return info;
+}
+
+FrameSpec QuickAddFrameSpec() {
+    using Keys = QList<QKeySequence>;
+    FrameSpec spec;
+    spec.program = QuickAddProgramInfo();
+    spec.commands = {
+        {cmd::kAppAbout, QStringLiteral("WordkeeperAddについて..."), false, {}, {}},
+        {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
+        {cmd::kEditCut, QStringLiteral("切り取り"), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_X)},
+         QStringLiteral(":/icons/cut.png")},
+        {cmd::kEditCopy, QStringLiteral("ｺﾋﾟｰ"), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_C)},
+         QStringLiteral(":/icons/copy.png")},
+        {cmd::kEditPaste, QStringLiteral("貼り付け"), false,
+         Keys{QKeySequence(Qt::CTRL | Qt::Key_V)}, QStringLiteral(":/icons/paste.png")},
+    };
+    spec.menus = {
+        {QStringLiteral("ﾌｧｲﾙ"), {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
+        {QStringLiteral("編集"), {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
+    };
+    spec.toolButtons = {cmd::kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste,
+                        cmd::kSeparator};
+    spec.initialSize = QSize(320, 200);
+    return spec;
+}
+
+QuickAddWindow::QuickAddWindow(InputMethod& ime, SettingsStore& settings, ManagerLauncher launcher)
+    : frame_(std::make_unique<CMainFrame>(QuickAddFrameSpec())) {
+    view_ = new CWordkeeperAddView(ime, settings, std::move(launcher), frame_.get());
+    frame_->setCentralWidget(view_);
+    view_->AttachFrame(*frame_);
+    // Large enough for the whole form in any font.
+    frame_->resize(frame_->sizeHint().expandedTo(frame_->spec().initialSize));
+}
+
+QuickAddWindow::~QuickAddWindow() = default;
+
+void QuickAddWindow::Start() {
+    frame_->show();
+    view_->OnInitialUpdate();
+}
+
+std::string QuickAddUsage() {
+    return "使い方: WordkeeperAdd [--ime 入力方式]\n"
+           "\n"
+           "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
+           "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定の\n"
+           "                   [InputMethod] Backend を使います\n"
+           "  --help           この説明を表示する\n"
+           "  --version        版を表示する\n"
+           "\n"
+           "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
+           "(なければ Wordkeeper.desktop を) 起動します。\n";
+}
+
+ManagerLauncher SessionLauncher(const std::string& imeSpec) {
+    ManagerLauncher launcher(QCoreApplication::applicationDirPath());
+    // The manager works on the dictionary this program registers into, whatever its own
+    // choice would have been.
+    launcher.environment().insert(QStringLiteral("WORDKEEPER_IME"),
+                                  QString::fromStdString(imeSpec));
+    return launcher;
+}
+
+int RunQuickAddSession(const ProgramArguments& arguments) {
+    const std::string backend =
+        QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
+    const std::string imeSpec = ime::ChooseImeSpec(arguments.imeOption, backend);
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(imeSpec);
+    if (!opened.ime) {
+        const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
+        std::fprintf(stderr, "WordkeeperAdd: %s\n", text.toUtf8().constData());
+        ShowApplicationMessage(nullptr, text);
+        return 1;
+    }
+    QtSettingsStore settings;
+    QuickAddWindow window(*opened.ime, settings, SessionLauncher(imeSpec));
+    window.Start();
+    return QApplication::exec();
+}
+
+int RunQuickAdd(int argc, char** argv) {
+    switch (FindEarlyRequest(argc, argv)) {
+        case EarlyRequest::Help:
+            std::fputs(QuickAddUsage().c_str(), stdout);
+            return 0;
+        case EarlyRequest::Version:
+            std::printf("%s\n", kVersionText);
+            return 0;
+        case EarlyRequest::None:
+            break;
+    }
+    if (!CheckDisplay(argc, argv, "WordkeeperAdd", stderr)) return 1;
+
+    CWordkeeperApp app(argc, argv, QuickAddProgramInfo());
+    QStringList own;
+    for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
+    const ProgramArguments arguments = ParseProgramArguments(own);
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "WordkeeperAdd: %s\n\n%s", arguments.error.c_str(),
+                     QuickAddUsage().c_str());
+        return 2;
+    }
+    return RunQuickAddSession(arguments);
+}
+
+}  // namespace wk

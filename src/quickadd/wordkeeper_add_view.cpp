@@ -1,0 +1,117 @@
+#include "wordkeeper_add_view.h"
+
+#include <QAction>
+
+#include "commands.h"
+#include "core/word_checks.h"
+#include "skeleton/main_frame.h"
+#include "skeleton/message_box.h"
+#include "ui_quick_add_form.h"
+
+namespace wk {
+
+namespace {
+
+const QString kManagerNotFound = QStringLiteral("Wordkeeperが見つかりません");
+
+}  // namespace
+
+CWordkeeperAddView::CWordkeeperAddView(InputMethod& ime, SettingsStore& settings,
+                                       ManagerLauncher launcher, QWidget* parent)
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::CWordkeeperAddView>()),
+      ime_(ime),
+      settings_(settings),
+      launcher_(std::move(launcher)) {
+    ui_->setupUi(this);
+    const auto enableRegister = [this] { ui_->button1000->setEnabled(true); };
+    connect(ui_->edit1001, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->edit1002, &QLineEdit::textChanged, this, enableRegister);
+    // Register is the form's default button: Enter in an edit presses it while it is enabled.
+    const auto pressDefault = [this] {
+        if (ui_->button1000->isEnabled()) OnRegister();
+    };
+    connect(ui_->edit1001, &QLineEdit::returnPressed, this, pressDefault);
+    connect(ui_->edit1002, &QLineEdit::returnPressed, this, pressDefault);
+    connect(ui_->button1000, &QPushButton::clicked, this, &CWordkeeperAddView::OnRegister);
+    connect(ui_->button1005, &QPushButton::clicked, this, &CWordkeeperAddView::OnStartManager);
+}
+
+CWordkeeperAddView::~CWordkeeperAddView() = default;
+
+void CWordkeeperAddView::AttachFrame(CMainFrame& frame) {
+    const auto bind = [this, &frame](int id, void (CWordkeeperAddView::*handler)()) {
+        if (QAction* action = frame.action(id)) connect(action, &QAction::triggered, this, handler);
+    };
+    bind(cmd::kEditCut, &CWordkeeperAddView::OnEditCut);
+    bind(cmd::kEditCopy, &CWordkeeperAddView::OnEditCopy);
+    bind(cmd::kEditPaste, &CWordkeeperAddView::OnEditPaste);
+}
+
+void CWordkeeperAddView::OnInitialUpdate() {
+    if (initialised_) return;
+    initialised_ = true;
+    ui_->edit1001->setFocus();
+    // An input method that cannot hand over its styles leaves the box empty, unreported.
+    posTable_.Load(ime_);
+    ui_->combo1003->clear();
+    for (const PosStyle& row : posTable_.rows())
+        ui_->combo1003->addItem(ToQString(row.description), QVariant::fromValue(row.style));
+    ui_->combo1003->setCurrentIndex(posTable_.Count() > 0 ? 0 : -1);
+    ui_->button1000->setEnabled(false);
+}
+
+void CWordkeeperAddView::OnRegister() {
+    const std::u16string reading = ToU16(ui_->edit1001->text());
+    const std::u16string word = ToU16(ui_->edit1002->text());
+    const int posIndex = ui_->combo1003->currentIndex();
+
+    const FieldCheck check = CheckWordFields(reading, word);
+    if (check != FieldCheck::Ok) {
+        ShowNotice(this, MessageOf(check));
+        return;
+    }
+    // Without a row of the table there is no style; the input method gets "none" and
+    // answers for itself.
+    const std::uint32_t style =
+        posIndex >= 0 && posIndex < posTable_.Count() ? posTable_.Row(posIndex).style : kNoStyle;
+    if (!ime_.RegisterWord(reading, style, word)) {
+        ShowNotice(this, msg::kCannotRegister);
+        return;
+    }
+
+    ui_->edit1002->clear();
+    ui_->edit1001->clear();
+    // Disabled only now: emptying the edits has just enabled it again.
+    const bool registerHadFocus = ui_->button1000->hasFocus();
+    ui_->button1000->setEnabled(false);
+    if (registerHadFocus) ui_->edit1001->setFocus();
+    // The word is registered whether or not the note can be written.
+    LeaveQuickAddNote(settings_);
+}
+
+QLineEdit* CWordkeeperAddView::FocusedEdit() const {
+    if (ui_->edit1001->hasFocus()) return ui_->edit1001;
+    if (ui_->edit1002->hasFocus()) return ui_->edit1002;
+    return nullptr;
+}
+
+void CWordkeeperAddView::OnEditCut() {
+    if (QLineEdit* edit = FocusedEdit()) edit->cut();
+}
+
+void CWordkeeperAddView::OnEditCopy() {
+    if (QLineEdit* edit = FocusedEdit()) edit->copy();
+}
+
+void CWordkeeperAddView::OnEditPaste() {
+    if (QLineEdit* edit = FocusedEdit()) edit->paste();
+}
+
+void CWordkeeperAddView::OnStartManager() {
+    // A manager that is there but does not start is the system's affair; the form goes on.
+    if (launcher_.Launch() == ManagerLauncher::Result::NotFound)
+        ShowApplicationMessage(this, kManagerNotFound);
+}
+
+}  // namespace wk

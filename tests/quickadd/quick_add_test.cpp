@@ -1,0 +1,329 @@
+// The quick-add program: its form (first update, checks, note, cut/copy/paste routing),
+// the start of the manager from a folder of stand-ins, its command line and installing.
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include <algorithm>
+#include <optional>
+
+#include "gui_test_support.h"
+#include "quickadd/commands.h"
+#include "quickadd/quick_add_window.h"
+#include "skeleton/message_box.h"
+#include "skeleton/qt_settings_store.h"
+
+using namespace wk;
+using namespace wk::testing;
+
+namespace {
+
+// Accepts a word whose style is one of its own unless told to refuse; logs every call.
+class RecordingIme final : public InputMethod {
+  public:
+    std::vector<PosStyle> GetRegisterWordStyles() override {
+        ++fetches;
+        return styles;
+    }
+    bool EnumRegisterWord(const EnumWordCallback&) override { return true; }
+    bool RegisterWord(const std::u16string& r, std::uint32_t s, const std::u16string& w) override {
+        calls << ToQString(r) + u'/' + QString::number(s) + u'/' + ToQString(w);
+        return !refuse && std::any_of(styles.begin(), styles.end(),
+                                      [s](const PosStyle& row) { return row.style == s; });
+    }
+    bool UnregisterWord(const std::u16string&, std::uint32_t, const std::u16string&) override {
+        return false;
+    }
+    std::vector<PosStyle> styles{{7, u"名詞"}, {3, u"人名"}, {12, u"地名"}};
+    bool refuse = false;
+    int fetches = 0;
+    QStringList calls;
+};
+
+QVariant Note(std::optional<int> value = std::nullopt) {
+    QSettings shared(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
+                     u"Wordkeeper"_qs);
+    if (value) shared.setValue(u"WordkeeperSetting/TermChange"_qs, *value);
+    return shared.value(u"WordkeeperSetting/TermChange"_qs);
+}
+
+struct Form {
+    explicit Form(bool withStyles = true, const QString& folder = u"/nowhere"_qs,
+                  const QString& path = {}) {
+        if (!withStyles) ime.styles.clear();
+        QProcessEnvironment environment;
+        environment.insert(u"PATH"_qs, path);
+        window.emplace(ime, settings, ManagerLauncher(folder, environment));
+        SetMessageHook([this](const MessageRequest& request) {
+            messages << request.caption + u':' + request.text;
+            return true;
+        });
+        window->Start();
+        window->frame().activateWindow();
+        active = QTest::qWaitForWindowActive(&window->frame());
+    }
+    ~Form() { SetMessageHook({}); }
+    template <class T = QWidget>
+    T* Find(const QString& name) {
+        return window->view().findChild<T*>(name);
+    }
+    QLineEdit* reading() { return Find<QLineEdit>(u"edit1001"_qs); }
+    QLineEdit* word() { return Find<QLineEdit>(u"edit1002"_qs); }
+    QComboBox* pos() { return Find<QComboBox>(u"combo1003"_qs); }
+    QPushButton* registerButton() { return Find<QPushButton>(u"button1000"_qs); }
+
+    RecordingIme ime;
+    QtSettingsStore settings;
+    std::optional<QuickAddWindow> window;
+    QStringList messages;
+    bool active = false;
+};
+
+}  // namespace
+
+class QuickAddTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QuietPlatformNotes(); }
+    void cleanup() { CloseAllModals(); }
+    void firstUpdate();
+    void registration_data();
+    void registration();
+    void clipboardCommands_data();
+    void clipboardCommands();
+    void startManager_data();
+    void startManager();
+    void noDisplay();
+    void installedEntries();
+};
+
+void QuickAddTest::firstUpdate() {
+    Form form;
+    QVERIFY(form.active);
+    QCOMPARE(form.pos()->itemText(2), u"地名"_qs);
+    QCOMPARE(form.pos()->itemData(1).toUInt(), 3u);
+    QCOMPARE(form.pos()->currentIndex(), 0);
+    QVERIFY(!form.registerButton()->isEnabled());
+    QVERIFY(form.reading()->hasFocus());
+    form.ime.styles.pop_back();
+    form.window->view().OnInitialUpdate();
+    QCOMPARE(form.ime.fetches, 1);
+    QCOMPARE(form.pos()->count(), 3);
+    QTest::keyClick(form.reading(), Qt::Key_A);
+    QVERIFY(form.registerButton()->isEnabled());
+    QCOMPARE(Form(false).pos()->currentIndex(), -1);
+}
+
+void QuickAddTest::registration_data() {
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("withStyles");
+    QTest::addColumn<bool>("refuse");
+    QTest::addColumn<QString>("message");  // caption:text; empty for none
+    QTest::addColumn<QString>("call");     // the input method's call; empty for none
+    const QString sixty(60, u'あ'), sixtyOne(61, u'あ'), spaced = u' ' + QString(59, u'あ');
+    const QString tooLong = u"確認:60文字以上は入力できません"_qs;
+    const QString refused = u"確認:単語登録できません"_qs;
+    QTest::newRow("both empty") << QString() << QString() << true << false
+                                << u"確認:単語が入力されていません"_qs << QString();
+    QTest::newRow("reading empty") << QString() << u"山"_qs << true << false
+                                   << u"確認:読みが入力されていません"_qs << QString();
+    QTest::newRow("reading of 61") << sixtyOne << u"山"_qs << true << false << tooLong << QString();
+    QTest::newRow("word of 61") << u"やま"_qs << sixtyOne << true << false << tooLong << QString();
+    QTest::newRow("60 and 60, as typed")
+        << sixty << spaced << true << false << QString() << sixty + u"/12/"_qs + spaced;
+    QTest::newRow("refused") << u"やま"_qs << u"山"_qs << true << true << refused
+                             << u"やま/12/山"_qs;
+    QTest::newRow("no styles") << u"やま"_qs << u"山"_qs << false << false << refused
+                               << u"やま/4294967295/山"_qs;
+}
+
+void QuickAddTest::registration() {
+    QFETCH(QString, reading);
+    QFETCH(QString, word);
+    QFETCH(bool, withStyles);
+    QFETCH(bool, refuse);
+    QFETCH(QString, message);
+    QFETCH(QString, call);
+    Note(0);
+    Form form(withStyles);
+    form.ime.refuse = refuse;
+    form.pos()->setCurrentIndex(withStyles ? 2 : -1);
+    form.reading()->setText(u"typed, then erased"_qs);
+    form.reading()->setText(reading);
+    form.word()->setText(word);
+    QTest::mouseClick(form.registerButton(), Qt::LeftButton);
+
+    const bool registered = message.isEmpty();
+    QCOMPARE(form.messages, registered ? QStringList() : QStringList{message});
+    QCOMPARE(form.ime.calls, call.isEmpty() ? QStringList() : QStringList{call});
+    QCOMPARE(form.reading()->text() + form.word()->text(), registered ? QString() : reading + word);
+    QCOMPARE(form.pos()->currentIndex(), withStyles ? 2 : -1);
+    QCOMPARE(form.registerButton()->isEnabled(), !registered);
+    QCOMPARE(Note().toInt(), registered ? 1 : 0);
+    if (!registered) return;
+    // The manager clears the note; the next word, entered with Enter, sets it again.
+    Note(0);
+    QTest::keyClicks(form.reading(), u"kawa"_qs);
+    QTest::keyClicks(form.word(), u"river"_qs);
+    QTest::keyClick(form.word(), Qt::Key_Return);
+    QCOMPARE(form.ime.calls.size(), 2);
+    QCOMPARE(Note().toInt(), 1);
+}
+
+void QuickAddTest::clipboardCommands_data() {
+    QTest::addColumn<QString>("focus");  // object name of the widget with the focus
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("how");        // menu, tool (button) or key
+    QTest::addColumn<QStringList>("after");  // reading, word, clipboard
+    const QString clip = u"クリップ"_qs, reading = u"よみ"_qs, word = u"たんご"_qs;
+    const QStringList unchanged{reading, word, clip};
+    QTest::newRow("cut reading") << u"edit1001"_qs << cmd::kEditCut << u"tool"_qs
+                                 << QStringList{{}, word, reading};
+    QTest::newRow("copy word") << u"edit1002"_qs << cmd::kEditCopy << u"menu"_qs
+                               << QStringList{reading, word, word};
+    QTest::newRow("paste reading")
+        << u"edit1001"_qs << cmd::kEditPaste << u"key"_qs << QStringList{clip, word, clip};
+    QTest::newRow("in the box") << u"combo1003"_qs << cmd::kEditPaste << u"key"_qs << unchanged;
+    QTest::newRow("on start") << u"button1005"_qs << cmd::kEditPaste << u"tool"_qs << unchanged;
+}
+
+void QuickAddTest::clipboardCommands() {
+    QFETCH(QString, focus);
+    QFETCH(int, command);
+    QFETCH(QString, how);
+    QFETCH(QStringList, after);
+    Form form;
+    QVERIFY(form.active);
+    QGuiApplication::clipboard()->setText(u"クリップ"_qs);
+    form.reading()->setText(u"よみ"_qs);
+    form.word()->setText(u"たんご"_qs);
+    form.Find(focus)->setFocus();
+    if (auto* edit = form.Find<QLineEdit>(focus)) edit->selectAll();
+    QAction* action = form.window->frame().action(command);
+    if (how == u"menu") {
+        action->trigger();
+    } else if (how == u"tool") {
+        QTest::mouseClick(form.window->frame().commandBar()->widgetForAction(action),
+                          Qt::LeftButton);
+    } else {
+        QTest::keySequence(QApplication::focusWidget(), action->shortcut());
+    }
+    QCOMPARE((QStringList{form.reading()->text(), form.word()->text(),
+                          QGuiApplication::clipboard()->text()}),
+             after);
+}
+
+void QuickAddTest::startManager_data() {
+    QTest::addColumn<QString>("executable");  // what bears the name Wordkeeper
+    QTest::addColumn<QString>("entry");       // lines of the desktop entry; none when empty
+    QTest::addColumn<QString>("path");        // PATH of the manager's environment
+    QTest::addColumn<QString>("started");     // what the stand-in noted; empty for no start
+    const QString entry = u"[Desktop Entry]\nExec=\"%DIR%/bin/wk target\" \"a b\" %U\n"_qs;
+    const QString file = u"file"_qs, none;
+    QTest::newRow("executable") << file << QString() << QString() << u"exe"_qs;
+    QTest::newRow("entry only") << none << entry << QString() << u"entry|a b"_qs;
+    QTest::newRow("both") << file << entry << QString() << u"exe"_qs;
+    QTest::newRow("neither") << none << QString() << QString() << QString();
+    QTest::newRow("a folder named so") << u"folder"_qs << entry << QString() << QString();
+    QTest::newRow("escapes, %%, groups") << none << uR"([Other]
+Exec=no
+[Desktop Entry]
+# comment
+Exec = "%DIR%/bin/wk target" "say \"hi\"" "a\\\\b" 100%% "x\sy" "" %k)"_qs
+                                         << QString() << uR"(entry|say "hi"|a\b|100%|x y|)"_qs;
+    QTest::newRow("name from PATH")
+        << none << u"[Desktop Entry]\nExec=wk-target %f"_qs << u"%DIR%/bin"_qs << u"entry"_qs;
+    QTest::newRow("relative program")
+        << none << u"[Desktop Entry]\nExec=bin/wk-target"_qs << QString() << QString();
+}
+
+void QuickAddTest::startManager() {
+    QFETCH(QString, executable);
+    QFETCH(QString, entry);
+    QFETCH(QString, path);
+    QFETCH(QString, started);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"bin"_qs));
+    const auto write = [&dir](const QString& name, const QString& text) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QString(text).replace(u"%DIR%"_qs, dir.path()).toUtf8());
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    };
+    const auto standIn = [](const QString& label) {
+        return u"#!/bin/sh\nprintf %s "_qs + label +
+               u" > %DIR%/started\nfor a; do printf '|%s' \"$a\" >> %DIR%/started; done\n"_qs;
+    };
+    write(u"bin/wk target"_qs, standIn(u"entry"_qs));
+    write(u"bin/wk-target"_qs, standIn(u"entry"_qs));
+    if (executable == u"file") write(u"Wordkeeper"_qs, standIn(u"exe"_qs));
+    if (executable == u"folder") QVERIFY(QDir(dir.path()).mkdir(u"Wordkeeper"_qs));
+    if (!entry.isEmpty()) write(u"Wordkeeper.desktop"_qs, entry);
+    // Relative names would resolve here; they must not.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Form form(true, dir.path(), QString(path).replace(u"%DIR%"_qs, dir.path()));
+    form.reading()->setText(u"よみ"_qs);
+    QTest::mouseClick(form.Find<QPushButton>(u"button1005"_qs), Qt::LeftButton);
+    QDir::setCurrent(previous);
+
+    const auto noted = [&dir] {
+        QFile note(dir.filePath(u"started"_qs));
+        return note.open(QIODevice::ReadOnly) ? QString::fromUtf8(note.readAll()) : QString();
+    };
+    if (started.isEmpty()) QTest::qWait(300);
+    QTRY_COMPARE_WITH_TIMEOUT(noted(), started, 10000);
+    const bool neither = executable.isEmpty() && entry.isEmpty();
+    QCOMPARE(form.messages,
+             neither ? QStringList{u"WordkeeperAdd:Wordkeeperが見つかりません"_qs} : QStringList());
+    QCOMPARE(form.reading()->text(), u"よみ"_qs);
+    QVERIFY(form.registerButton()->isEnabled());
+}
+
+void QuickAddTest::noDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
+        environment.remove(name);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(WK_QUICKADD_PROGRAM));
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(
+        QString::fromUtf8(program.readAllStandardError()).contains(u"xvfb-run WordkeeperAdd"_qs));
+}
+
+void QuickAddTest::installedEntries() {
+    // Quotes, a dollar and a space in the prefix must survive the Exec line.
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(u"it's \"a\" $prefix"_qs), bin = prefix + u"/bin/"_qs;
+    QProcess install;
+    install.start(QStringLiteral(WK_CMAKE),
+                  {u"--install"_qs, QStringLiteral(WK_BUILD_DIR), u"--prefix"_qs, prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+    QCOMPARE(FindManager(bin).kind, ManagerCandidate::Kind::Executable);
+    for (const QString& program : {u"Wordkeeper"_qs, u"WordkeeperAdd"_qs}) {
+        const QString name = u"org.quillwren."_qs + program;
+        QCOMPARE(
+            ReadDesktopEntryCommand(prefix + u"/share/applications/"_qs + name + u".desktop"_qs),
+            QStringList{bin + program});
+        QVERIFY(QFileInfo(bin + program).isExecutable());
+        QVERIFY(QFile::exists(prefix + u"/share/icons/hicolor/32x32/apps/"_qs + name + u".png"_qs));
+    }
+}
+
+int main(int argc, char** argv) {
+    PrepareGuiTestEnvironment();
+    CWordkeeperApp app(argc, argv, QuickAddProgramInfo());
+    QuickAddTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "quick_add_test.moc"
