@@ -96,9 +96,8 @@ ManagerLauncher SessionLauncher(const std::string& imeSpec) {
 }
 
 int RunQuickAddSession(const ProgramArguments& arguments) {
-    const std::string backend =
-        QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
-    const std::string imeSpec = ime::ChooseImeSpec(arguments.imeOption, backend);
+    const std::string imeSpec =
+        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
     ime::OpenedInputMethod opened = ime::OpenInputMethod(imeSpec);
     if (!opened.ime) {
         const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
