@@ -48,10 +48,10 @@ QTemporaryDir& Folder() {
 std::string StoreWith(int words) {
     static std::map<int, std::string> made;
     if (const auto found = made.find(words); found != made.end()) return found->second;
-    const std::string spec =
+    const std::string storeName =
         "embedded:" +
         (Folder().path() + QStringLiteral("/words-%1.sqlite").arg(words)).toStdString();
-    auto opened = wk::ime::OpenInputMethod(spec);
+    auto opened = wk::ime::OpenInputMethod(storeName);
     if (!opened.ime) return {};
     {
         auto batch = opened.ime->BeginBatch();
@@ -62,8 +62,8 @@ std::string StoreWith(int words) {
         }
         if (batch) batch->Finish();
     }
-    made[words] = spec;
-    return spec;
+    made[words] = storeName;
+    return storeName;
 }
 
 // Notes the first paint of the list that shows rows.
@@ -93,13 +93,13 @@ bool WaitFor(const bool& flag) {
 }
 
 void BM_StartupToFirstPaintedRows(benchmark::State& state) {
-    const std::string spec = StoreWith(static_cast<int>(state.range(0)));
-    if (spec.empty()) {
+    const std::string storeName = StoreWith(static_cast<int>(state.range(0)));
+    if (storeName.empty()) {
         state.SkipWithError("store could not be made");
         return;
     }
     for (auto _ : state) {
-        auto opened = wk::ime::OpenInputMethod(spec);
+        auto opened = wk::ime::OpenInputMethod(storeName);
         wk::QtSettingsStore settings;
         wk::Dictionary dictionary(*opened.ime);
         auto window = std::make_unique<wk::ManagerWindow>(dictionary, settings);
@@ -114,8 +114,8 @@ void BM_StartupToFirstPaintedRows(benchmark::State& state) {
 }
 
 void BM_ScrollToTheEnd(benchmark::State& state) {
-    const std::string spec = StoreWith(static_cast<int>(state.range(0)));
-    auto opened = wk::ime::OpenInputMethod(spec);
+    const std::string storeName = StoreWith(static_cast<int>(state.range(0)));
+    auto opened = wk::ime::OpenInputMethod(storeName);
     wk::QtSettingsStore settings;
     wk::Dictionary dictionary(*opened.ime);
     wk::ManagerWindow window(dictionary, settings);

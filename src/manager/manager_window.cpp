@@ -36,9 +36,9 @@ ProgramInfo ManagerProgramInfo() {
 
 FrameSpec ManagerFrameSpec() {
     using Keys = QList<QKeySequence>;
-    FrameSpec spec;
-    spec.program = ManagerProgramInfo();
-    spec.commands = {
+    FrameSpec layout;
+    layout.program = ManagerProgramInfo();
+    layout.commands = {
         {cmd::kBulkRegister, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録..."), false, {}, {}},
         {cmd::kExportText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙヘ出力..."), false, {}, {}},
         {cmd::kAppAbout, QStringLiteral("Wordkeeperについて..."), false, {}, {}},
@@ -64,7 +64,7 @@ FrameSpec ManagerFrameSpec() {
          Keys{QKeySequence(Qt::Key_F5)},
          {}},
     };
-    spec.menus = {
+    layout.menus = {
         {QStringLiteral("ﾌｧｲﾙ"),
          {cmd::kBulkRegister, cmd::kExportText, cmd::kSeparator, cmd::kAppAbout, cmd::kSeparator,
           cmd::kAppExit}},
@@ -72,10 +72,10 @@ FrameSpec ManagerFrameSpec() {
          {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kEditFind,
           cmd::kSeparator, cmd::kMultiSelect, cmd::kSelectAll, cmd::kSeparator, cmd::kRefresh}},
     };
-    spec.toolButtons = {cmd::kSeparator, cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords,
-                        cmd::kEditFind};
-    spec.initialSize = QSize(480, 400);
-    return spec;
+    layout.toolButtons = {cmd::kSeparator, cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords,
+                          cmd::kEditFind};
+    layout.initialSize = QSize(480, 400);
+    return layout;
 }
 
 ManagerWindow::ManagerWindow(Dictionary& dictionary, SettingsStore& settings)

@@ -35,9 +35,9 @@ ProgramInfo QuickAddProgramInfo() {
 
 FrameSpec QuickAddFrameSpec() {
     using Keys = QList<QKeySequence>;
-    FrameSpec spec;
-    spec.program = QuickAddProgramInfo();
-    spec.commands = {
+    FrameSpec layout;
+    layout.program = QuickAddProgramInfo();
+    layout.commands = {
         {cmd::kAppAbout, QStringLiteral("WordkeeperAddについて..."), false, {}, {}},
         {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
         {cmd::kEditCut, QStringLiteral("切り取り"), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_X)},
@@ -47,14 +47,14 @@ FrameSpec QuickAddFrameSpec() {
         {cmd::kEditPaste, QStringLiteral("貼り付け"), false,
          Keys{QKeySequence(Qt::CTRL | Qt::Key_V)}, QStringLiteral(":/icons/paste.png")},
     };
-    spec.menus = {
+    layout.menus = {
         {QStringLiteral("ﾌｧｲﾙ"), {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
         {QStringLiteral("編集"), {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
     };
-    spec.toolButtons = {cmd::kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste,
-                        cmd::kSeparator};
-    spec.initialSize = QSize(320, 200);
-    return spec;
+    layout.toolButtons = {cmd::kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste,
+                          cmd::kSeparator};
+    layout.initialSize = QSize(320, 200);
+    return layout;
 }
 
 QuickAddWindow::QuickAddWindow(InputMethod& ime, SettingsStore& settings, ManagerLauncher launcher)
@@ -63,7 +63,7 @@ QuickAddWindow::QuickAddWindow(InputMethod& ime, SettingsStore& settings, Manage
     frame_->setCentralWidget(view_);
     view_->AttachFrame(*frame_);
     // Large enough for the whole form in any font.
-    frame_->resize(frame_->sizeHint().expandedTo(frame_->spec().initialSize));
+    frame_->resize(frame_->sizeHint().expandedTo(frame_->layout().initialSize));
 }
 
 QuickAddWindow::~QuickAddWindow() = default;

@@ -13,13 +13,13 @@
 
 namespace wk {
 
-CMainFrame::CMainFrame(FrameSpec spec, QWidget* parent)
-    : QMainWindow(parent), spec_(std::move(spec)) {
+CMainFrame::CMainFrame(FrameSpec layout, QWidget* parent)
+    : QMainWindow(parent), layout_(std::move(layout)) {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(spec_.program.name);
-    if (!spec_.program.iconPath.isEmpty()) setWindowIcon(QIcon(spec_.program.iconPath));
+    setWindowTitle(layout_.program.name);
+    if (!layout_.program.iconPath.isEmpty()) setWindowIcon(QIcon(layout_.program.iconPath));
 
-    for (const CommandSpec& command : spec_.commands) {
+    for (const CommandSpec& command : layout_.commands) {
         auto* action = new QAction(command.text, this);
         action->setObjectName(QStringLiteral("command%1").arg(command.id));
         action->setData(command.id);
@@ -36,7 +36,7 @@ CMainFrame::CMainFrame(FrameSpec spec, QWidget* parent)
     }
 
     int menuIndex = 0;
-    for (const MenuSpec& menuSpec : spec_.menus) {
+    for (const MenuSpec& menuSpec : layout_.menus) {
         QMenu* menu = menuBar()->addMenu(menuSpec.title);
         menu->setObjectName(QStringLiteral("menu%1").arg(menuIndex++));
         for (int id : menuSpec.items) {
@@ -54,7 +54,7 @@ CMainFrame::CMainFrame(FrameSpec spec, QWidget* parent)
     commandBar_->setFloatable(false);
     commandBar_->setIconSize(QSize(16, 16));
     commandBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (int id : spec_.toolButtons) {
+    for (int id : layout_.toolButtons) {
         if (id == cmd::kSeparator) {
             commandBar_->addSeparator();
         } else if (QAction* button = action(id)) {
@@ -67,7 +67,7 @@ CMainFrame::CMainFrame(FrameSpec spec, QWidget* parent)
     if (QAction* exit = action(cmd::kAppExit))
         connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    resize(spec_.initialSize);
+    resize(layout_.initialSize);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -78,7 +78,7 @@ QAction* CMainFrame::action(int id) const {
 }
 
 void CMainFrame::OnAppAbout() {
-    CAboutDlg about(spec_.program, this);
+    CAboutDlg about(layout_.program, this);
     about.exec();
 }
 

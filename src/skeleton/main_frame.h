@@ -47,10 +47,10 @@ struct FrameSpec {
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
   public:
-    explicit CMainFrame(FrameSpec spec, QWidget* parent = nullptr);
+    explicit CMainFrame(FrameSpec layout, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    const FrameSpec& spec() const { return spec_; }
+    const FrameSpec& layout() const { return layout_; }
 
     // The action of a command id; nullptr for an id the program does not have.
     QAction* action(int id) const;
@@ -71,7 +71,7 @@ class CMainFrame final : public QMainWindow {
     QMenu* createPopupMenu() override;
 
   private:
-    FrameSpec spec_;
+    FrameSpec layout_;
     std::map<int, QAction*> actions_;
     QToolBar* commandBar_ = nullptr;
     bool closed_ = false;

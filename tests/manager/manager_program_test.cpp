@@ -87,9 +87,9 @@ void ManagerProgramTest::storeThatCannotBeOpened() {
 
 void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     QTemporaryDir folder;
-    const std::string spec = "embedded:" + folder.filePath(u"words.sqlite"_qs).toStdString();
+    const std::string storeName = "embedded:" + folder.filePath(u"words.sqlite"_qs).toStdString();
     {
-        auto opened = ime::OpenInputMethod(spec);
+        auto opened = ime::OpenInputMethod(storeName);
         QVERIFY(opened.ime && opened.ime->RegisterWord(u"ふじ", 8, u"富士") &&
                 opened.ime->RegisterWord(u"あさま", 8, u"浅間"));
     }
@@ -111,7 +111,7 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     poll.start(10);
     QTimer::singleShot(20000, qApp, [] { QApplication::exit(99); });
     ManagerArguments arguments;
-    arguments.imeOption = spec;
+    arguments.imeOption = storeName;
     QCOMPARE(RunManagerSession(arguments), 0);
     QCOMPARE(seen, (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs}));
     QCOMPARE(StoredSetting(u"ColumnWidth2"_qs).toInt(), 90);

@@ -50,9 +50,9 @@ class QuickAddProtocolTest : public QObject {
 
 void QuickAddProtocolTest::registeringBesideTheManager() {
     QTemporaryDir folder;
-    const std::string spec = "embedded:" + folder.filePath(u"words.sqlite"_qs).toStdString();
+    const std::string storeName = "embedded:" + folder.filePath(u"words.sqlite"_qs).toStdString();
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec);
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName);
     CountingIme ime(*opened.ime);
     QtSettingsStore settings;
     Dictionary dictionary(ime);
@@ -69,7 +69,7 @@ void QuickAddProtocolTest::registeringBesideTheManager() {
     QProcess quickAdd;
     quickAdd.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     quickAdd.start(QStringLiteral(WK_QUICKADD_DRIVER),
-                   QStringList{QString::fromStdString(spec)} + theirs);
+                   QStringList{QString::fromStdString(storeName)} + theirs);
     QVERIFY(quickAdd.waitForReadyRead(20000));
     QCOMPARE(quickAdd.readLine(), QByteArray("ready\n"));
     quickAdd.write("go\n");

@@ -76,16 +76,16 @@ void SkeletonTest::frame() {
     QCOMPARE(QCoreApplication::organizationName(), u"Quillwren"_qs);
     QVERIFY(CWordkeeperApp::instance()->japaneseLoaded());
 
-    FrameSpec spec{TestProgram(),
-                   {{100, u"ひとつ"_qs, false, {QKeySequence(Qt::CTRL | Qt::Key_1)}, {}},
-                    {101, u"ふたつ"_qs, true, {}, {}},
-                    {cmd::kAppAbout, u"Sampleについて..."_qs, false, {}, {}},
-                    {cmd::kAppExit, u"終了"_qs, false, {}, {}}},
-                   {{u"ﾌｧｲﾙ"_qs, {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
-                    {u"編集"_qs, {100, cmd::kSeparator, 101, 555}}},
-                   {cmd::kSeparator, 101, 100},
-                   QSize(300, 200)};
-    CMainFrame frame(spec);
+    FrameSpec layout{TestProgram(),
+                     {{100, u"ひとつ"_qs, false, {QKeySequence(Qt::CTRL | Qt::Key_1)}, {}},
+                      {101, u"ふたつ"_qs, true, {}, {}},
+                      {cmd::kAppAbout, u"Sampleについて..."_qs, false, {}, {}},
+                      {cmd::kAppExit, u"終了"_qs, false, {}, {}}},
+                     {{u"ﾌｧｲﾙ"_qs, {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
+                      {u"編集"_qs, {100, cmd::kSeparator, 101, 555}}},
+                     {cmd::kSeparator, 101, 100},
+                     QSize(300, 200)};
+    CMainFrame frame(layout);
     QCOMPARE(frame.windowTitle(), u"Sample"_qs);
     const QList<QAction*> menus = frame.menuBar()->actions();
     QCOMPARE(Texts(menus), (QStringList{u"ﾌｧｲﾙ"_qs, u"編集"_qs}));
