@@ -63,7 +63,7 @@ QuickAddWindow::QuickAddWindow(InputMethod& ime, SettingsStore& settings, Manage
     frame_->setCentralWidget(view_);
     view_->AttachFrame(*frame_);
     // Large enough for the whole form in any font.
-    frame_->resize(frame_->sizeHint().expandedTo(frame_->layout().initialSize));
+    frame_->resize(frame_->sizeHint().expandedTo(frame_->frameLayout().initialSize));
 }
 
 QuickAddWindow::~QuickAddWindow() = default;

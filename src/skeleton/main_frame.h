@@ -50,7 +50,7 @@ class CMainFrame final : public QMainWindow {
     explicit CMainFrame(FrameSpec layout, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    const FrameSpec& layout() const { return layout_; }
+    const FrameSpec& frameLayout() const { return layout_; }
 
     // The action of a command id; nullptr for an id the program does not have.
     QAction* action(int id) const;
