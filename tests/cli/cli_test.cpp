@@ -32,9 +32,10 @@ class CliTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(home); }
 
     Result Run(const std::vector<std::string>& args) {
-        const fs::path outFile = home / "out.txt", errFile = home / "err.txt";
+        const fs::path outFile = home / "stdout.log", errFile = home / "stderr.log";
         const pid_t pid = ::fork();
         if (pid == 0) {
+            if (::chdir(home.c_str()) != 0) std::_Exit(126);
             ::setenv("HOME", home.c_str(), 1);
             ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
@@ -58,6 +59,10 @@ class CliTest : public ::testing::Test {
     }
 
     std::string Settings() { return Slurp(home / "config" / "Quillwren" / "Wordkeeper.conf"); }
+    bool NoteLeft() { return Settings().find("TermChange=1") != std::string::npos; }
+    void Put(const std::string& name, const std::string& bytes) {
+        std::ofstream(home / name, std::ios::binary) << bytes;
+    }
 
     fs::path home;
 };
@@ -170,7 +175,74 @@ TEST_F(CliTest, StylesAndChosenStores) {
 
 TEST_F(CliTest, RefusedChangesLeaveNoNote) {
     EXPECT_EQ(Run({"remove", "a", "b", "名詞"}).status, 1);
-    EXPECT_EQ(Settings().find("TermChange=1"), std::string::npos);
+    EXPECT_FALSE(NoteLeft());
+}
+
+const std::string kHead = "!Wordkeeper out-put text file\r\n";
+
+TEST_F(CliTest, ImportThenExportInEitherEncodingAndOrder) {
+    // あい/愛/名詞, かな/ｶﾅ/記号, うみ/海/名詞, and one part of speech that does not exist.
+    Put("in.txt", kHead +
+                      "\x82\xa0\x82\xa2\t\x88\xa4\t\x96\xbc\x8e\x8c\r\n"
+                      "\x82\xa9\x82\xc8\t\xb6\xc5\t\x8b\x4c\x8d\x86\r\n"
+                      "\x82\xa4\x82\xdd\t\x8a\x43\t\x96\xbc\x8e\x8c\r\n"
+                      "x\ty\tnone\r\n");
+    Result r = Run({"import", "in.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "4 個の単語のうち 3 個の単語を登録しました。\n1 個は登録されませんでした\n");
+    EXPECT_TRUE(NoteLeft());
+
+    r = Run({"export", "out.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "3 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。\n");
+    EXPECT_EQ(Slurp(home / "out.txt"), kHead +
+                                           "\x82\xa0\x82\xa2\t\x88\xa4\t\x96\xbc\x8e\x8c\r\n"
+                                           "\x82\xa4\x82\xdd\t\x8a\x43\t\x96\xbc\x8e\x8c\r\n"
+                                           "\x82\xa9\x82\xc8\t\xb6\xc5\t\x8b\x4c\x8d\x86\r\n");
+
+    r = Run({"export", "--sort", "word", "--descending", "--encoding", "utf-8", "out8.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(home / "out8.txt"),
+              kHead + "かな\tｶﾅ\t記号\r\nうみ\t海\t名詞\r\nあい\t愛\t名詞\r\n");
+
+    // Importing the export again offers every word; the store has them all already.
+    r = Run({"import", "out8.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "3 個の単語のうち 0 個の単語を登録しました。\n3 個は登録されませんでした\n");
+}
+
+TEST_F(CliTest, Failures) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+        int exit;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"import", "bad.txt"},
+         kHead + "a\tb\r\n",
+         1,
+         "2 "
+         "行目の単語が読み取れません。Wordkeeperで読み込めない形式のﾃｷｽﾄﾌｧｲﾙの可能性があります。"
+         "\n"},
+        {{"import", "missing.txt"}, "", 1, "辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません"},
+        {{"export", "--encoding", "latin1", "x.txt"}, "", 2, "--encoding"},
+    };
+    for (const Case& c : cases) {
+        if (!c.file.empty()) Put("bad.txt", c.file);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.exit) << c.args[1];
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args[1] << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.args[1];
+    }
+    EXPECT_FALSE(NoteLeft());
+}
+
+TEST_F(CliTest, WordsBeforeAnUnreadableLineStayAndLeaveTheNote) {
+    Put("in.txt", "a\tb\t名詞\r\nc\td\r\n");
+    EXPECT_EQ(Run({"import", "in.txt"}).status, 1);
+    EXPECT_TRUE(NoteLeft());
+    EXPECT_EQ(Run({"list"}).out, "a\tb\t名詞\n");
 }
 
 }  // namespace
