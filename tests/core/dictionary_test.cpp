@@ -2,13 +2,33 @@
 
 #include "core/dictionary.h"
 #include "core/word_checks.h"
-#include "fake_input_method.h"
+#include "fake_ime.h"
 
 namespace wk {
 namespace {
 
-using test::FakeInputMethod;
-using test::RecordingDisplay;
+using FakeInputMethod = testing::FakeIme;
+
+// Records what the core asks of the list display.
+class RecordingDisplay : public ListDisplay {
+  public:
+    int waitDepth = 0;
+    int waitShown = 0;
+    int deleteAll = 0;
+    int itemCount = -1;
+    int redraws = 0;
+    std::u16string headers[3];
+
+    void ShowWaitCursor() override {
+        ++waitDepth;
+        ++waitShown;
+    }
+    void RestoreCursor() override { --waitDepth; }
+    void DeleteAllItems() override { ++deleteAll; }
+    void SetItemCount(int count) override { itemCount = count; }
+    void SetColumnText(int column, const std::u16string& text) override { headers[column] = text; }
+    void RedrawAll() override { ++redraws; }
+};
 
 std::vector<std::u16string> Column(const Dictionary& d, SortField field) {
     std::vector<std::u16string> out;
@@ -24,10 +44,10 @@ std::vector<std::u16string> Column(const Dictionary& d, SortField field) {
 class DictionaryTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ime.words = {{u"さとう", 20, u"佐藤"},
-                     {u"あおもり", 30, u"青森"},
-                     {u"かさ", 10, u"傘"},
-                     {u"いぬ", 10, u"犬"}};
+        ime.words = {{u"さとう", 2, u"佐藤"},
+                     {u"あおもり", 3, u"青森"},
+                     {u"かさ", 1, u"傘"},
+                     {u"いぬ", 1, u"犬"}};
         dictionary.LoadPosTable();
     }
     FakeInputMethod ime;
@@ -61,8 +81,8 @@ TEST_F(DictionaryTest, RefreshTwiceGivesTheSameList) {
 }
 
 TEST_F(DictionaryTest, RefreshSkipsNullFieldsAndKeepsUnknownStyles) {
-    ime.words.push_back({u"", 10, u"x", true, false});
-    ime.words.push_back({u"y", 10, u"", false, true});
+    ime.words.push_back({u"", 1, u"x", true, false});
+    ime.words.push_back({u"y", 1, u"", false, true});
     ime.words.push_back({u"なぞ", 99, u"謎"});
     dictionary.RefreshWords(display);
     EXPECT_EQ(dictionary.wordCount, 5);
@@ -139,7 +159,7 @@ TEST_F(DictionaryTest, AddWordGoesToTheTopWithTheRowsPartOfSpeech) {
     EXPECT_EQ(dictionary.wordCount, 5);
     EXPECT_EQ(added->serial, 4);
     EXPECT_EQ(added->posName, u"人名");
-    EXPECT_EQ(added->style, 20u);
+    EXPECT_EQ(added->style, 2u);
     EXPECT_EQ(dictionary.wordList.EntryAt(1)->reading, u"あおもり");
 }
 

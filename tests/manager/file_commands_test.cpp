@@ -146,7 +146,9 @@ void FileCommandsTest::bulkRegisterCancelledFromProgress() {
     for (int i = 0; i < 400; ++i) content += "よみ\t語" + QByteArray::number(i) + "\t名詞\r\n";
     Store(folder.filePath(u"many.txt"_qs), content);
     Session session(SampleWords());
-    session.ime.beforeRegister = [] { std::this_thread::sleep_for(std::chrono::milliseconds(4)); };
+    session.ime.beforeRegister = [](const FakeIme::Word&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    };
     QVERIFY(session.Start());
     DialogAnswer answer(1, folder.filePath(u"many.txt"_qs));
     QElapsedTimer started;

@@ -55,7 +55,7 @@ TEST(ReadDictionaryText, CountsMessagesAndOrder) {
         Session s;
         MemoryFile file(c.bytes);
         const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
-        EXPECT_EQ(Joined(s.ime.calls), c.calls) << c.name;
+        EXPECT_EQ(Joined(s.calls), c.calls) << c.name;
         EXPECT_EQ(Joined(s.log), c.log) << c.name;
         EXPECT_EQ(bulk.result, c.result) << c.name;
         EXPECT_EQ(bulk.counts.words, bulk.counts.registered + bulk.counts.notRegistered);
