@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "fake_ime.h"
 #include "gui_test_support.h"
 #include "quickadd/commands.h"
 #include "quickadd/quick_add_window.h"
@@ -23,28 +24,6 @@ using namespace wk::testing;
 
 namespace {
 
-// Accepts a word whose style is one of its own unless told to refuse; logs every call.
-class RecordingIme final : public InputMethod {
-  public:
-    std::vector<PosStyle> GetRegisterWordStyles() override {
-        ++fetches;
-        return styles;
-    }
-    bool EnumRegisterWord(const EnumWordCallback&) override { return true; }
-    bool RegisterWord(const std::u16string& r, std::uint32_t s, const std::u16string& w) override {
-        calls << ToQString(r) + u'/' + QString::number(s) + u'/' + ToQString(w);
-        return !refuse && std::any_of(styles.begin(), styles.end(),
-                                      [s](const PosStyle& row) { return row.style == s; });
-    }
-    bool UnregisterWord(const std::u16string&, std::uint32_t, const std::u16string&) override {
-        return false;
-    }
-    std::vector<PosStyle> styles{{7, u"名詞"}, {3, u"人名"}, {12, u"地名"}};
-    bool refuse = false;
-    int fetches = 0;
-    QStringList calls;
-};
-
 QVariant Note(std::optional<int> value = std::nullopt) {
     QSettings shared(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
                      u"Wordkeeper"_qs);
@@ -55,7 +34,14 @@ QVariant Note(std::optional<int> value = std::nullopt) {
 struct Form {
     explicit Form(bool withStyles = true, const QString& folder = u"/nowhere"_qs,
                   const QString& path = {}) {
+        // Accepts a word whose style is one of its own unless told to refuse; logs every call.
+        ime.styles = {{7, u"名詞"}, {3, u"人名"}, {12, u"地名"}};
         if (!withStyles) ime.styles.clear();
+        ime.strict = true;
+        ime.beforeRegister = [this](const FakeIme::Word& w) {
+            calls << ToQString(w.reading) + u'/' + QString::number(w.style) + u'/' +
+                         ToQString(w.word);
+        };
         QProcessEnvironment environment;
         environment.insert(u"PATH"_qs, path);
         window.emplace(ime, settings, ManagerLauncher(folder, environment));
@@ -77,7 +63,8 @@ struct Form {
     QComboBox* pos() { return Find<QComboBox>(u"combo1003"_qs); }
     QPushButton* registerButton() { return Find<QPushButton>(u"button1000"_qs); }
 
-    RecordingIme ime;
+    FakeIme ime;
+    QStringList calls;  // "reading/style/word"
     QtSettingsStore settings;
     std::optional<QuickAddWindow> window;
     QStringList messages;
@@ -112,7 +99,7 @@ void QuickAddTest::firstUpdate() {
     QVERIFY(form.reading()->hasFocus());
     form.ime.styles.pop_back();
     form.window->view().OnInitialUpdate();
-    QCOMPARE(form.ime.fetches, 1);
+    QCOMPARE(form.ime.styleFetches, 1);
     QCOMPARE(form.pos()->count(), 3);
     QTest::keyClick(form.reading(), Qt::Key_A);
     QVERIFY(form.registerButton()->isEnabled());
@@ -152,7 +139,7 @@ void QuickAddTest::registration() {
     QFETCH(QString, call);
     Note(0);
     Form form(withStyles);
-    form.ime.refuse = refuse;
+    if (refuse) form.ime.refuseRegister.insert(word.toStdU16String());
     form.pos()->setCurrentIndex(withStyles ? 2 : -1);
     form.reading()->setText(u"typed, then erased"_qs);
     form.reading()->setText(reading);
@@ -161,7 +148,7 @@ void QuickAddTest::registration() {
 
     const bool registered = message.isEmpty();
     QCOMPARE(form.messages, registered ? QStringList() : QStringList{message});
-    QCOMPARE(form.ime.calls, call.isEmpty() ? QStringList() : QStringList{call});
+    QCOMPARE(form.calls, call.isEmpty() ? QStringList() : QStringList{call});
     QCOMPARE(form.reading()->text() + form.word()->text(), registered ? QString() : reading + word);
     QCOMPARE(form.pos()->currentIndex(), withStyles ? 2 : -1);
     QCOMPARE(form.registerButton()->isEnabled(), !registered);
@@ -172,7 +159,7 @@ void QuickAddTest::registration() {
     QTest::keyClicks(form.reading(), u"kawa"_qs);
     QTest::keyClicks(form.word(), u"river"_qs);
     QTest::keyClick(form.word(), Qt::Key_Return);
-    QCOMPARE(form.ime.calls.size(), 2);
+    QCOMPARE(form.calls.size(), 2);
     QCOMPARE(Note().toInt(), 1);
 }
 

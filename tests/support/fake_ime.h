@@ -34,9 +34,13 @@ class FakeIme final : public InputMethod {
     std::optional<std::size_t> lostInBatch;  // set: registrations come in a batch losing this many
     std::function<void(const Word&)> beforeRegister;  // runs at the start of every registration
     int enumerations = 0;
+    int styleFetches = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
 
-    std::vector<PosStyle> GetRegisterWordStyles() override { return styles; }
+    std::vector<PosStyle> GetRegisterWordStyles() override {
+        ++styleFetches;
+        return styles;
+    }
 
     bool EnumRegisterWord(const EnumWordCallback& callback) override {
         ++enumerations;
