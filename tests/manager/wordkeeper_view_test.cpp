@@ -186,8 +186,6 @@ void WordkeeperViewTest::wordChecks_data() {
     QTest::addColumn<QString>("message");  // empty: registered
     const QString sixty(60, u'あ'), sixtyOne(61, u'あ');
     QTest::newRow("both empty") << QString() << QString() << Q(msg::kWordEmpty);
-    QTest::newRow("word empty, reading too long")
-        << QString(70, u'か') << QString() << Q(msg::kWordEmpty);
     QTest::newRow("reading empty") << QString() << u"語"_qs << Q(msg::kReadingEmpty);
     QTest::newRow("word of 61") << u"よみ"_qs << sixtyOne << Q(msg::kTooLong);
     QTest::newRow("reading of 61") << sixtyOne << u"語"_qs << Q(msg::kTooLong);
