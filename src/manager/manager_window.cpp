@@ -95,34 +95,6 @@ void ManagerWindow::Start() {
     view_->OnInitialUpdate();
 }
 
-ManagerArguments ParseManagerArguments(const QStringList& arguments) {
-    ManagerArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            parsed.help = true;
-        } else if (argument == QLatin1String("--version")) {
-            parsed.version = true;
-        } else if (argument == QLatin1String("--ime")) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                parsed.error = "--ime には入力方式を指定してください";
-                return parsed;
-            }
-            parsed.imeOption = arguments[++i].toStdString();
-        } else if (argument.startsWith(QLatin1String("--ime="))) {
-            parsed.imeOption = argument.mid(6).toStdString();
-            if (parsed.imeOption.empty()) {
-                parsed.error = "--ime には入力方式を指定してください";
-                return parsed;
-            }
-        } else {
-            parsed.error = "不明な引数です: " + argument.toStdString();
-            return parsed;
-        }
-    }
-    return parsed;
-}
-
 std::string ManagerUsage() {
     return "使い方: Wordkeeper [--ime 入力方式]\n"
            "\n"
@@ -168,7 +140,7 @@ int RunManager(int argc, char** argv) {
     CWordkeeperApp app(argc, argv, ManagerProgramInfo());
     QStringList own;
     for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
-    const ManagerArguments arguments = ParseManagerArguments(own);
+    const ManagerArguments arguments = ParseProgramArguments(own);
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "Wordkeeper: %s\n\n%s", arguments.error.c_str(),
                      ManagerUsage().c_str());

@@ -9,6 +9,7 @@
 #include "core/dictionary.h"
 #include "core/settings.h"
 #include "skeleton/main_frame.h"
+#include "skeleton/program_arguments.h"
 #include "wordkeeper_view.h"
 
 namespace wk {
@@ -35,15 +36,8 @@ class ManagerWindow {
     CWordkeeperView* view_ = nullptr;
 };
 
-struct ManagerArguments {
-    std::string imeOption;  // --ime, empty when not given
-    bool help = false;
-    bool version = false;
-    std::string error;  // a usage error, for stderr
-};
-
-// The program's own arguments, after Qt has taken its own out.
-ManagerArguments ParseManagerArguments(const QStringList& arguments);
+// The manager takes the arguments every graphical program of the suite takes.
+using ManagerArguments = ProgramArguments;
 
 std::string ManagerUsage();
 
