@@ -128,9 +128,7 @@ std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
 void LeaveNote(const Context& ctx) {
     QtSettingsStore store;
     if (!LeaveQuickAddNote(store)) {
-        Error(ctx,
-              u"設定ファイルに書き込めません。起動中のWordkeeperは一覧を自動では読み直しません",
-              store.fileName().toStdString());
+        Error(ctx, msg::kNoteNotWritten, store.fileName().toStdString());
     }
 }
 

@@ -58,4 +58,8 @@ class InputMethod {
     virtual std::string LastErrorDetail() const { return {}; }
 };
 
+// LastErrorDetail() of `ime` as UTF-16, for showing beside a refusal; empty when there is
+// none or it is not valid UTF-8.
+std::u16string ErrorDetailOf(const InputMethod& ime);
+
 }  // namespace wk

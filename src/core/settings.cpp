@@ -30,11 +30,12 @@ std::array<std::int32_t, 3> BeginManagerSession(SettingsStore& store, std::int32
     return widths;
 }
 
-void SaveColumnWidths(SettingsStore& store, const std::array<std::int32_t, 3>& widths) {
+bool SaveColumnWidths(SettingsStore& store, const std::array<std::int32_t, 3>& widths) {
+    bool written = true;
     for (std::size_t column = 0; column < widths.size(); ++column) {
-        store.WriteInt(settings::kColumnWidthNames[column], widths[column]);
+        written = store.WriteInt(settings::kColumnWidthNames[column], widths[column]) && written;
     }
-    store.Sync();
+    return store.Sync() && written;
 }
 
 bool CheckQuickAddNote(SettingsStore& store, const std::function<void()>& reload) {

@@ -48,8 +48,9 @@ std::int32_t ColumnWidthOrDefault(std::optional<std::int32_t> stored, int column
 // width of the list's client area measured before the columns exist.
 std::array<std::int32_t, 3> BeginManagerSession(SettingsStore& store, std::int32_t clientWidth);
 
-// The manager's end: the three current widths, in column order, changed or not.
-void SaveColumnWidths(SettingsStore& store, const std::array<std::int32_t, 3>& widths);
+// The manager's end: the three current widths, in column order, changed or not. False
+// when they could not be stored.
+bool SaveColumnWidths(SettingsStore& store, const std::array<std::int32_t, 3>& widths);
 
 // The manager's activation: picks up what other processes wrote, and when the note is
 // set, clears it and then calls `reload`. The note is cleared first so that a word
@@ -57,8 +58,8 @@ void SaveColumnWidths(SettingsStore& store, const std::array<std::int32_t, 3>& w
 // Returns true when it reloaded.
 bool CheckQuickAddNote(SettingsStore& store, const std::function<void()>& reload);
 
-// The quick-add side: sets the note and writes it through at once. Failures are not
-// reported to the user; the result says whether the note was stored.
+// The quick-add side: sets the note and writes it through at once; the result says
+// whether the note was stored.
 bool LeaveQuickAddNote(SettingsStore& store);
 
 }  // namespace wk

@@ -96,7 +96,7 @@ bool CWordEditDlg::RegisterEditedWord() {
     bool removedOld = false;
     if (changeMode() && oldWordInIme_) {
         if (!ime.UnregisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
-            ShowNotice(this, msg::kCannotDelete);
+            ShowNotice(this, msg::kCannotDelete, ErrorDetailOf(ime));
             return false;
         }
         removedOld = true;
@@ -109,12 +109,13 @@ bool CWordEditDlg::RegisterEditedWord() {
         ime.RegisterWord(ToU16(editReading_),
                          ui_->combo1003->itemData(index).value<std::uint32_t>(), ToU16(editWord_));
     if (!registered) {
+        const std::u16string why = ErrorDetailOf(ime);
         // The old word must not be lost because its replacement was refused.
         if (removedOld && !ime.RegisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
             oldWordInIme_ = false;
             oldWordLost_ = true;
         }
-        ShowNotice(this, msg::kCannotRegister);
+        ShowNotice(this, msg::kCannotRegister, why);
         return false;
     }
     return true;

@@ -196,7 +196,7 @@ void CWordkeeperView::OnDestroy() {
     std::array<std::int32_t, 3> widths{};
     for (int column = 0; column < kColumnCount; ++column)
         widths[static_cast<std::size_t>(column)] = horizontalHeader()->sectionSize(column);
-    SaveColumnWidths(settings_, widths);
+    if (!SaveColumnWidths(settings_, widths)) ShowNotice(this, msg::kWidthsNotSaved);
 }
 
 void CWordkeeperView::ShowWaitCursor() {
@@ -307,6 +307,7 @@ void CWordkeeperView::OnDeleteWords() {
 
     ShowWaitCursor();
     bool refused = false;
+    std::u16string why;
     InputMethod& ime = dictionary_.ime();
     // From the bottom up, so that taking an entry out moves none still to be deleted.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
@@ -314,6 +315,7 @@ void CWordkeeperView::OnDeleteWords() {
         if (entry == nullptr) continue;
         if (!ime.UnregisterWord(entry->reading, entry->style, entry->word)) {
             refused = true;
+            why = ErrorDetailOf(ime);
             break;
         }
         dictionary_.wordList.RemoveAt(*it);
@@ -329,7 +331,7 @@ void CWordkeeperView::OnDeleteWords() {
         selectionModel()->setCurrentIndex(model_->index(focused, 0), QItemSelectionModel::NoUpdate);
     }
     RedrawAll();
-    if (refused) ShowNotice(this, msg::kCannotDelete);
+    if (refused) ShowNotice(this, msg::kCannotDelete, why);
 }
 
 void CWordkeeperView::OnFindReading() {

@@ -76,7 +76,7 @@ void CWordkeeperAddView::OnRegister() {
     const std::uint32_t style =
         posIndex >= 0 && posIndex < posTable_.Count() ? posTable_.Row(posIndex).style : kNoStyle;
     if (!ime_.RegisterWord(reading, style, word)) {
-        ShowNotice(this, msg::kCannotRegister);
+        ShowNotice(this, msg::kCannotRegister, ErrorDetailOf(ime_));
         return;
     }
 
@@ -86,8 +86,12 @@ void CWordkeeperAddView::OnRegister() {
     const bool registerHadFocus = ui_->button1000->hasFocus();
     ui_->button1000->setEnabled(false);
     if (registerHadFocus) ui_->edit1001->setFocus();
-    // The word is registered whether or not the note can be written.
-    LeaveQuickAddNote(settings_);
+    // The word is registered whether or not the note can be written; the user hears of
+    // a note that could not be left once, not at every word.
+    if (!LeaveQuickAddNote(settings_) && !toldNoteNotWritten_) {
+        toldNoteNotWritten_ = true;
+        ShowNotice(this, msg::kNoteNotWritten);
+    }
 }
 
 QLineEdit* CWordkeeperAddView::FocusedEdit() const {

@@ -56,6 +56,7 @@ class CWordkeeperAddView final : public QWidget {
     SettingsStore& settings_;
     ManagerLauncher launcher_;
     PosTable posTable_;
+    bool toldNoteNotWritten_ = false;
     bool initialised_ = false;
 };
 
