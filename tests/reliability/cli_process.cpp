@@ -198,6 +198,28 @@ bool PrivateMounts() {
     return done;
 }
 
+bool MountTmpfs(const std::string& folder, const char* size) {
+    std::filesystem::create_directories(folder);
+    return PrivateMounts() && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0;
+}
+
+bool MakeReadOnly(const std::string& folder) {
+    return PrivateMounts() &&
+           ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           ::mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) ==
+               0;
+}
+
+void Fill(const std::string& folder) {
+    const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const std::string block(4096, 'x');
+    for (std::size_t size = block.size(); size > 0; size /= 2) {
+        while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {
+        }
+    }
+    ::close(fd);
+}
+
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
     std::string verdict;

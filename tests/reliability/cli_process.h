@@ -72,6 +72,16 @@ std::string DictionaryText(const std::vector<std::string>& lines);
 // system does not allow it (no privilege); tests that mount then skip.
 bool PrivateMounts();
 
+// Mounts a tmpfs of `size` ("size=256k") at `folder`, created if need be, among the
+// process's own mounts; false when that is not allowed here.
+bool MountTmpfs(const std::string& folder, const char* size);
+
+// Binds `folder` onto itself read-only, among the process's own mounts.
+bool MakeReadOnly(const std::string& folder);
+
+// Fills the file system of `folder` to the last byte with a file named "filler".
+void Fill(const std::string& folder);
+
 // SQLite's own verdict on a database file: "ok" when sound.
 std::string IntegrityCheck(const std::string& path);
 

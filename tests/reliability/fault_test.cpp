@@ -1,8 +1,6 @@
 // wordkeeper-cli on a full disk, a read-only store, settings that cannot be written and a
 // store folder it may not enter: each change is refused (or, for the settings, the user is
 // told what did not happen) with a Japanese message, and no word is lost.
-#include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,31 +24,6 @@ void AddBefore(CliHome& home, const RunOptions& options = {}) {
         const std::string word = reading == std::string("やまだ") ? "山田" : "田中";
         ASSERT_EQ(home.Run({"add", reading, word, "姓"}, options).exitCode, 0);
     }
-}
-
-// Mounts a tmpfs of `size` at `folder` (created), in this test's own mount namespace.
-bool MountTmpfs(const std::string& folder, const char* size) {
-    fs::create_directories(folder);
-    return PrivateMounts() && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0;
-}
-
-// Binds `folder` onto itself read-only.
-bool MakeReadOnly(const std::string& folder) {
-    return PrivateMounts() &&
-           ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-           ::mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) ==
-               0;
-}
-
-// Fills the file system of `folder` to the last byte.
-void Fill(const std::string& folder) {
-    const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    const std::string block(4096, 'x');
-    for (std::size_t size = 4096; size > 0; size /= 2) {
-        while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {
-        }
-    }
-    ::close(fd);
 }
 
 // A word-refusing outcome: exit status 1, the message on standard error, no crash.

@@ -1,0 +1,514 @@
+// The graphical programs beside each other and under faults. The manager runs in this
+// process (offscreen); quick-add sessions run in processes of their own, next to
+// wordkeeper-cli, all on one embedded store and one settings file. Then the manager and
+// the quick-add form on a full disk, a read-only store, settings that cannot be written
+// and a store folder they may not enter.
+#include <sys/fsuid.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include "cli_process.h"
+#include "core/word_checks.h"
+#include "ime/backend.h"
+#include "manager/word_edit_dlg.h"
+#include "manager_test_support.h"
+#include "quickadd/quick_add_window.h"
+
+using namespace wk;
+using namespace wk::testing;
+using namespace wk::reliability;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+template <class T = QLineEdit>
+T* Child(QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
+    for (const auto& [name, text] : {std::pair{"edit1001", reading}, std::pair{"edit1002", word}}) {
+        Child(dialog, name)->insert(u"x"_qs);
+        Child(dialog, name)->setText(text);
+    }
+    QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
+}
+
+bool Activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+// The manager's rows as wordkeeper-cli lists them: "READING\tWORD\tPOS".
+QStringList Rows(ManagerWindow& manager) {
+    const QAbstractItemModel& model = manager.view().wordModel();
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < 3; ++column)
+            cells << model.index(row, column).data().toString();
+        rows << cells.join(u'\t');
+    }
+    return rows;
+}
+
+int RowOf(ManagerWindow& manager, const QString& word) {
+    const QAbstractItemModel& model = manager.view().wordModel();
+    for (int row = 0; row < model.rowCount(); ++row)
+        if (model.index(row, 1).data().toString() == word) return row;
+    return -1;
+}
+
+// Registers one word through the manager's 単語登録 dialog; false when the dialog did not
+// come up or close.
+bool RegisterThroughDialog(ManagerWindow& manager, const QString& reading, const QString& word) {
+    auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
+        TypeAndRegister(dialog, reading, word);
+        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+    });
+    manager.frame().action(cmd::kNewWord)->trigger();
+    return watch->ok();
+}
+
+void DeleteRow(ManagerWindow& manager, int row) {
+    CWordkeeperView& view = manager.view();
+    view.clearSelection();
+    view.selectionModel()->select(view.wordModel().index(row, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    manager.frame().action(cmd::kDeleteWords)->trigger();
+}
+
+QStringList CliList(const QString& spec, QString* problem = nullptr) {
+    QProcess cli;
+    cli.start(QStringLiteral(WK_CLI_BINARY), {u"--ime"_qs, spec, u"list"_qs});
+    if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
+        if (problem) *problem = QString::fromUtf8(cli.readAllStandardError());
+        return {u"(list failed)"_qs};
+    }
+    return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// wordkeeper-cli commands run one after another while the event loop goes on.
+class CliChain {
+  public:
+    CliChain(const QString& spec, QList<QStringList> commands)
+        : spec_(spec), commands_(std::move(commands)) {
+        QObject::connect(&process_, &QProcess::finished,
+                         [this](int code, QProcess::ExitStatus how) {
+                             if (code != 0 || how != QProcess::NormalExit)
+                                 problems << commands_[next_ - 1].join(u' ') + u": "_qs +
+                                                 QString::fromUtf8(process_.readAllStandardError());
+                             Next();
+                         });
+    }
+    void Start() { Next(); }
+    bool done() const { return done_; }
+    QStringList problems;
+
+  private:
+    void Next() {
+        if (next_ == commands_.size()) {
+            done_ = true;
+            return;
+        }
+        process_.start(QStringLiteral(WK_CLI_BINARY),
+                       QStringList{u"--ime"_qs, spec_} + commands_[next_++]);
+    }
+    QString spec_;
+    QList<QStringList> commands_;
+    QProcess process_;
+    qsizetype next_ = 0;
+    bool done_ = false;
+};
+
+// Settings kept in memory, for the cases about the store alone.
+class MemorySettings final : public SettingsStore {
+  public:
+    std::optional<std::int32_t> ReadInt(std::string_view name) override {
+        const auto it = values_.find(std::string(name));
+        return it == values_.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool WriteInt(std::string_view name, std::int32_t value) override {
+        values_[std::string(name)] = value;
+        return true;
+    }
+    bool WriteString(std::string_view, std::u16string_view) override { return true; }
+    bool Sync() override { return true; }
+
+  private:
+    std::map<std::string, std::int32_t> values_;
+};
+
+// Takes away a mount of the test's when it goes, so the temporary folder can go too.
+struct Unmount {
+    std::string folder;
+    ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
+};
+
+// File accesses of this thread as `user` while it lives (the tests may run as root, whom
+// file modes do not hold back).
+struct FileAccessAs {
+    explicit FileAccessAs(uid_t user)
+        : oldGroup(::setfsgid(static_cast<gid_t>(user))), oldUser(::setfsuid(user)) {}
+    ~FileAccessAs() {
+        ::setfsuid(static_cast<uid_t>(oldUser));
+        ::setfsgid(static_cast<gid_t>(oldGroup));
+    }
+    int oldGroup, oldUser;
+};
+
+const QStringList kInitial = {u"すずき\t鈴木\t姓"_qs, u"たなか\t田中\t姓"_qs,
+                              u"やまだ\t山田\t姓"_qs};
+
+void Seed(const std::string& spec) {
+    ime::OpenedInputMethod seed = ime::OpenInputMethod(spec);
+    for (const QString& line : kInitial) {
+        const QStringList fields = line.split(u'\t');
+        seed.ime->RegisterWord(ToU16(fields[0]), 5, ToU16(fields[1]));
+    }
+}
+
+// The words of the dictionary as wordkeeper-cli lists them, read in this process.
+QStringList StoreRows(const QString& spec) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    if (!opened.ime) return {u"(cannot open)"_qs};
+    std::map<std::uint32_t, QString> names;
+    for (const PosStyle& style : opened.ime->GetRegisterWordStyles())
+        names[style.style] = ToQString(style.description);
+    QStringList rows;
+    opened.ime->EnumRegisterWord(
+        [&](const char16_t* reading, std::uint32_t style, const char16_t* word) {
+            rows << QString::fromUtf16(reading) + u'\t' + QString::fromUtf16(word) + u'\t' +
+                        names[style];
+            return 1;
+        });
+    rows.sort();
+    return rows;
+}
+
+QString StoreSpec(const QString& folder) { return u"embedded:"_qs + folder + u"/words.sqlite"_qs; }
+
+enum Fault { FullDisk, ReadOnlyStore };
+
+}  // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QuietPlatformNotes(); }
+    void cleanup() { CloseAllModals(); }
+    void everyoneAtOnce();
+    void changesOnABrokenStore_data();
+    void changesOnABrokenStore();
+    void settingsThatCannotBeWritten();
+    void storeFolderThatMayNotBeEntered();
+};
+
+// The manager registers and deletes through its dialogs, two quick-add sessions register
+// through their forms and wordkeeper-cli adds and removes, all at once. No change is lost,
+// and the manager's list after the reload the note brings is the dictionary's.
+void DesktopTest::everyoneAtOnce() {
+    QTemporaryDir folder;
+    const QString spec = StoreSpec(folder.path());
+    MessageLog messages;
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    QVERIFY(opened.ime);
+    QtSettingsStore settings;
+    Dictionary dictionary(*opened.ime);
+    ManagerWindow manager(dictionary, settings);
+    manager.Start();
+    QWidget other;
+    other.show();
+
+    QSet<QString> expected;
+    std::vector<std::unique_ptr<QProcess>> quickAdds;
+    for (const QString& who : {u"ひだり"_qs, u"みぎ"_qs}) {
+        QStringList words;
+        for (int i = 0; i < 80; ++i) {
+            words << who + QString::number(i) + u'/' + who + u"語"_qs + QString::number(i);
+            expected << who + QString::number(i) + u'\t' + who + u"語"_qs + QString::number(i) +
+                            u"\t名詞"_qs;
+        }
+        auto& process = quickAdds.emplace_back(std::make_unique<QProcess>());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(WK_QUICKADD_DRIVER), QStringList{spec} + words);
+    }
+    QList<QStringList> commands;
+    for (int i = 0; i < 90; ++i) {
+        const QStringList word = {u"こまんど"_qs + QString::number(i),
+                                  u"命令"_qs + QString::number(i), u"名詞"_qs};
+        commands << QStringList{u"add"_qs} + word;
+        expected << word.join(u'\t');
+        if (i % 3 == 2) {
+            const QStringList old = {u"こまんど"_qs + QString::number(i - 1),
+                                     u"命令"_qs + QString::number(i - 1), u"名詞"_qs};
+            commands << QStringList{u"remove"_qs} + old;
+            expected.remove(old.join(u'\t'));
+        }
+    }
+    CliChain cli(spec, commands);
+    for (auto& process : quickAdds) {
+        QVERIFY(process->waitForReadyRead(20000));
+        QCOMPARE(process->readLine(), QByteArray("ready\n"));
+    }
+    for (auto& process : quickAdds) process->write("go\n");
+    cli.Start();
+
+    int operations = 0;
+    for (int i = 0; i < 60; ++i) {
+        const QString reading = u"まねーじゃ"_qs + QString::number(i);
+        const QString word = u"管理"_qs + QString::number(i);
+        QVERIFY(RegisterThroughDialog(manager, reading, word));
+        ++operations;
+        expected << reading + u'\t' + word + u"\t名詞"_qs;
+        if (i % 3 == 2) {
+            const QString old = u"管理"_qs + QString::number(i - 1);
+            const int row = RowOf(manager, old);
+            QVERIFY2(row >= 0, qPrintable(old));
+            DeleteRow(manager, row);
+            ++operations;
+            QVERIFY(RowOf(manager, old) < 0);
+            expected.remove(u"まねーじゃ"_qs + QString::number(i - 1) + u'\t' + old + u"\t名詞"_qs);
+        }
+        // Now and then the user comes back to the window, and the note brings a reload
+        // while the others go on writing.
+        if (i % 5 == 4) QVERIFY(Activate(other) && Activate(manager.frame()));
+    }
+    for (auto& process : quickAdds) {
+        QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(60000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 0);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(cli.done(), 120000);
+    QVERIFY2(cli.problems.isEmpty(), qPrintable(cli.problems.join(u'\n')));
+    operations += 160 + static_cast<int>(commands.size());
+
+    QVERIFY(Activate(other) && Activate(manager.frame()));
+    QString problem;
+    const QStringList listed = CliList(spec, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(QSet<QString>(listed.begin(), listed.end()), expected);
+    QCOMPARE(listed.size(), expected.size());
+    const QStringList shown = Rows(manager);
+    QCOMPARE(QSet<QString>(shown.begin(), shown.end()), expected);
+    // Re-read, the list is in the same order as the tool's.
+    manager.frame().action(cmd::kRefresh)->trigger();
+    QCOMPARE(Rows(manager), listed);
+    for (const MessageRequest& request : messages.requests)
+        QVERIFY2(request.kind == MessageKind::Question, qPrintable(request.text));
+    qInfo("%d changes by the manager, two quick-add sessions and wordkeeper-cli; %d words held",
+          operations, static_cast<int>(listed.size()));
+}
+
+void DesktopTest::changesOnABrokenStore_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("why");  // the input method's reason, shown beside the refusal
+    QTest::newRow("full disk") << int(FullDisk) << u"ディスクの空き容量が足りません"_qs;
+    QTest::newRow("read-only store") << int(ReadOnlyStore) << u"辞書ファイルに書き込めません"_qs;
+}
+
+// Every change through the manager and the quick-add form is refused with the reason, the
+// windows stay usable, and every word is still there afterwards.
+void DesktopTest::changesOnABrokenStore() {
+    QFETCH(int, fault);
+    QFETCH(QString, why);
+    QTemporaryDir temporary;
+    const std::string folder = temporary.filePath(u"store"_qs).toStdString();
+    fs::create_directories(folder);
+    Unmount unmount{folder};
+    if (fault == FullDisk && !MountTmpfs(folder, "size=1m")) QSKIP("cannot mount a tmpfs here");
+    const QString spec = StoreSpec(QString::fromStdString(folder));
+    Seed(spec.toStdString());
+    if (fault == ReadOnlyStore && !MakeReadOnly(folder)) QSKIP("cannot mount read-only here");
+    const std::string storeFile = folder + "/words.sqlite";
+    const std::string bytes = ReadFile(storeFile);
+
+    MessageLog messages;
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    QVERIFY(opened.ime);
+    MemorySettings settings;
+    Dictionary dictionary(*opened.ime);
+    ManagerWindow manager(dictionary, settings);
+    manager.Start();
+    QCOMPARE(Rows(manager), kInitial);
+    if (fault == FullDisk) Fill(folder);
+
+    const auto refusal = [&](std::u16string_view text) {
+        if (messages.requests.size() != 1) return u"%1 messages"_qs.arg(messages.requests.size());
+        const MessageRequest request = messages.requests.front();
+        messages.requests.clear();
+        if (request.text != ToQString(text) || !request.detail.contains(why))
+            return request.text + u" / "_qs + request.detail;
+        return QString();
+    };
+
+    // A new word: refused, and the dialog keeps what was typed.
+    QString typed;
+    auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
+        TypeAndRegister(dialog, u"もり"_qs, u"森"_qs);
+        typed = Child(dialog, "edit1002")->text();
+        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+    });
+    manager.frame().action(cmd::kNewWord)->trigger();
+    QVERIFY(watch->ok());
+    QCOMPARE(refusal(msg::kCannotRegister), QString());
+    QCOMPARE(typed, u"森"_qs);
+
+    // A change of 田中: the old word stays.
+    manager.view().selectionModel()->setCurrentIndex(manager.view().wordModel().index(1, 0),
+                                                     QItemSelectionModel::NoUpdate);
+    watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
+        Child(dialog, "edit1002")->setText(u"田仲"_qs);
+        QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+    });
+    manager.frame().action(cmd::kChangeWord)->trigger();
+    QVERIFY(watch->ok());
+    // Taking the old word out is the step that is refused.
+    QCOMPARE(refusal(msg::kCannotDelete), QString());
+
+    // A deletion.
+    DeleteRow(manager, 2);
+    QCOMPARE(messages.requests.size(), std::size_t{2});
+    QCOMPARE(messages.requests.front().kind, MessageKind::Question);
+    messages.requests.erase(messages.requests.begin());
+    QCOMPARE(refusal(msg::kCannotDelete), QString());
+    QCOMPARE(Rows(manager), kInitial);
+
+    // The quick-add form on the same store: refused, the fields kept for another try.
+    ime::OpenedInputMethod own = ime::OpenInputMethod(spec.toStdString());
+    QVERIFY(own.ime);
+    QuickAddWindow quickAdd(*own.ime, settings, ManagerLauncher(temporary.path()));
+    quickAdd.Start();
+    Child(&quickAdd.view(), "edit1001")->setText(u"かわ"_qs);
+    Child(&quickAdd.view(), "edit1002")->setText(u"川"_qs);
+    Child<QPushButton>(&quickAdd.view(), "button1000")->click();
+    QCOMPARE(refusal(msg::kCannotRegister), QString());
+    QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), u"川"_qs);
+
+    if (fault == ReadOnlyStore) QCOMPARE(ReadFile(storeFile), bytes);
+    // The fault gone, the windows carry on with every word. Space made on the disk is
+    // used at once; a store opened read-only stays so until it is opened again.
+    if (fault == FullDisk) fs::remove(folder + "/filler");
+    if (fault == ReadOnlyStore) ::umount2(folder.c_str(), MNT_DETACH);
+    manager.frame().action(cmd::kRefresh)->trigger();
+    QCOMPARE(Rows(manager), kInitial);
+    if (fault == FullDisk) {
+        QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
+    } else {
+        QVERIFY(ime::OpenInputMethod(spec.toStdString()).ime->RegisterWord(u"もり", 1, u"森"));
+    }
+    QCOMPARE(messages.requests.size(), std::size_t{0});
+    QCOMPARE(CliList(spec),
+             (QStringList{kInitial[0], kInitial[1], u"もり\t森\t名詞"_qs, kInitial[2]}));
+    QCOMPARE(QString::fromStdString(IntegrityCheck(storeFile)), u"ok"_qs);
+}
+
+// The words go in; the user is told once that a running manager will not hear of them,
+// and once, at the end, that the column widths were not kept. The file is untouched.
+void DesktopTest::settingsThatCannotBeWritten() {
+    QTemporaryDir folder;
+    const QString spec = StoreSpec(folder.path());
+    MessageLog messages;
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    QVERIFY(opened.ime);
+    {
+        QtSettingsStore first;
+        QVERIFY(first.WriteInt("ColumnWidth0", 90) && first.Sync());
+    }
+    const std::string settingsFolder = QFileInfo(QtSettingsStore().fileName()).path().toStdString();
+    const std::string settingsFile = QtSettingsStore().fileName().toStdString();
+    const std::string before = ReadFile(settingsFile);
+    Unmount unmount{settingsFolder};
+    if (!MakeReadOnly(settingsFolder)) QSKIP("cannot mount read-only here");
+
+    QtSettingsStore settings;
+    Dictionary dictionary(*opened.ime);
+    auto manager = std::make_unique<ManagerWindow>(dictionary, settings);
+    manager->Start();
+    QuickAddWindow quickAdd(*opened.ime, settings, ManagerLauncher(folder.path()));
+    quickAdd.Start();
+    for (const auto& [reading, word] : {std::pair{u"うみ"_qs, u"海"_qs}, {u"そら"_qs, u"空"_qs}}) {
+        Child(&quickAdd.view(), "edit1001")->setText(reading);
+        Child(&quickAdd.view(), "edit1002")->setText(word);
+        Child<QPushButton>(&quickAdd.view(), "button1000")->click();
+        QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), QString());
+    }
+    QCOMPARE(messages.texts(), QStringList{ToQString(msg::kNoteNotWritten)});
+    QCOMPARE(CliList(spec), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));
+
+    manager->frame().close();
+    QCOMPARE(messages.texts(),
+             (QStringList{ToQString(msg::kNoteNotWritten), ToQString(msg::kWidthsNotSaved)}));
+    QCOMPARE(ReadFile(settingsFile), before);
+}
+
+// Neither program can open a dictionary in a folder of mode 0000: each says why and ends
+// cleanly. A manager already running when the folder is closed keeps a list that agrees
+// with the dictionary, whatever it could still do.
+void DesktopTest::storeFolderThatMayNotBeEntered() {
+    QTemporaryDir temporary;
+    const std::string folder = temporary.filePath(u"store"_qs).toStdString();
+    fs::create_directories(folder);
+    const uid_t user = ::geteuid() == 0 ? NobodyId() : ::geteuid();
+    QCOMPARE(::chown(temporary.path().toLocal8Bit().constData(), user, user), 0);
+    QCOMPARE(::chown(folder.c_str(), user, user), 0);
+    const QString spec = StoreSpec(QString::fromStdString(folder));
+    MessageLog messages;
+    ProgramArguments arguments;
+    arguments.imeOption = spec.toStdString();
+    {
+        FileAccessAs as(user);
+        Seed(spec.toStdString());
+        QCOMPARE(::chmod(folder.c_str(), 0), 0);
+        QCOMPARE(RunManagerSession(arguments), 1);
+        QCOMPARE(RunQuickAddSession(arguments), 1);
+        QCOMPARE(::chmod(folder.c_str(), 0700), 0);
+    }
+    QCOMPARE(messages.requests.size(), std::size_t{2});
+    for (const MessageRequest& request : messages.requests) {
+        QCOMPARE(request.kind, MessageKind::Application);
+        QVERIFY2(request.text.startsWith(u"辞書を開けません"_qs) &&
+                     request.text.contains(u"アクセスが許可されていません"_qs),
+                 qPrintable(request.text));
+    }
+    messages.requests.clear();
+
+    {
+        FileAccessAs as(user);
+        QCOMPARE(StoreRows(spec), kInitial);
+        ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+        QVERIFY(opened.ime);
+        MemorySettings settings;
+        Dictionary dictionary(*opened.ime);
+        ManagerWindow manager(dictionary, settings);
+        manager.Start();
+        QCOMPARE(::chmod(folder.c_str(), 0), 0);
+        QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
+        DeleteRow(manager, RowOf(manager, u"鈴木"_qs));
+        QCOMPARE(::chmod(folder.c_str(), 0700), 0);
+        QStringList shown = Rows(manager);
+        shown.sort();
+        QCOMPARE(shown, StoreRows(spec));
+    }
+}
+
+int main(int argc, char** argv) {
+    // Mounts made by the fault cases vanish with this process.
+    wk::reliability::PrivateMounts();
+    PrepareGuiTestEnvironment();
+    CWordkeeperApp app(argc, argv, ManagerProgramInfo());
+    DesktopTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "desktop_test.moc"
