@@ -228,6 +228,13 @@ Exec = "%DIR%/bin/wk target" "say \"hi\"" "a\\\\b" 100%% "x\sy" "" %k)"_qs
         << none << u"[Desktop Entry]\nExec=wk-target %f"_qs << u"%DIR%/bin"_qs << u"entry"_qs;
     QTest::newRow("relative program")
         << none << u"[Desktop Entry]\nExec=bin/wk-target"_qs << QString() << QString();
+    QTest::newRow("relative folders in PATH")
+        << none << u"[Desktop Entry]\nExec=wk-target"_qs << u"bin:.:"_qs << QString();
+    // No shell sees the line: what a shell would act on reaches the program as words.
+    QTest::newRow("shell syntax") << none
+                                  << u"[Desktop Entry]\nExec=\"%DIR%/bin/wk target\" ; "
+                                     u"touch x | $(id) `id` > y && *"_qs
+                                  << QString() << u"entry|;|touch|x|||$(id)|`id`|>|y|&&|*"_qs;
 }
 
 void QuickAddTest::startManager() {
