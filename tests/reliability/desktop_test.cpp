@@ -87,9 +87,9 @@ void DeleteRow(ManagerWindow& manager, int row) {
     manager.frame().action(cmd::kDeleteWords)->trigger();
 }
 
-QStringList CliList(const QString& spec, QString* problem = nullptr) {
+QStringList CliList(const QString& storeName, QString* problem = nullptr) {
     QProcess cli;
-    cli.start(QStringLiteral(WK_CLI_BINARY), {u"--ime"_qs, spec, u"list"_qs});
+    cli.start(QStringLiteral(WK_CLI_BINARY), {u"--ime"_qs, storeName, u"list"_qs});
     if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
         if (problem) *problem = QString::fromUtf8(cli.readAllStandardError());
         return {u"(list failed)"_qs};
@@ -100,8 +100,8 @@ QStringList CliList(const QString& spec, QString* problem = nullptr) {
 // wordkeeper-cli commands run one after another while the event loop goes on.
 class CliChain {
   public:
-    CliChain(const QString& spec, QList<QStringList> commands)
-        : spec_(spec), commands_(std::move(commands)) {
+    CliChain(const QString& storeName, QList<QStringList> commands)
+        : storeName_(storeName), commands_(std::move(commands)) {
         QObject::connect(&process_, &QProcess::finished,
                          [this](int code, QProcess::ExitStatus how) {
                              if (code != 0 || how != QProcess::NormalExit)
@@ -121,9 +121,9 @@ class CliChain {
             return;
         }
         process_.start(QStringLiteral(WK_CLI_BINARY),
-                       QStringList{u"--ime"_qs, spec_} + commands_[next_++]);
+                       QStringList{u"--ime"_qs, storeName_} + commands_[next_++]);
     }
-    QString spec_;
+    QString storeName_;
     QList<QStringList> commands_;
     QProcess process_;
     qsizetype next_ = 0;
@@ -169,8 +169,8 @@ struct FileAccessAs {
 const QStringList kInitial = {u"すずき\t鈴木\t姓"_qs, u"たなか\t田中\t姓"_qs,
                               u"やまだ\t山田\t姓"_qs};
 
-void Seed(const std::string& spec) {
-    ime::OpenedInputMethod seed = ime::OpenInputMethod(spec);
+void Seed(const std::string& storeName) {
+    ime::OpenedInputMethod seed = ime::OpenInputMethod(storeName);
     for (const QString& line : kInitial) {
         const QStringList fields = line.split(u'\t');
         seed.ime->RegisterWord(ToU16(fields[0]), 5, ToU16(fields[1]));
@@ -178,8 +178,8 @@ void Seed(const std::string& spec) {
 }
 
 // The words of the dictionary as wordkeeper-cli lists them, read in this process.
-QStringList StoreRows(const QString& spec) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+QStringList StoreRows(const QString& storeName) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
     if (!opened.ime) return {u"(cannot open)"_qs};
     std::map<std::uint32_t, QString> names;
     for (const PosStyle& style : opened.ime->GetRegisterWordStyles())
@@ -195,7 +195,7 @@ QStringList StoreRows(const QString& spec) {
     return rows;
 }
 
-QString StoreSpec(const QString& folder) { return u"embedded:"_qs + folder + u"/words.sqlite"_qs; }
+QString StoreOption(const QString& folder) { return u"embedded:"_qs + folder + u"/words.sqlite"_qs; }
 
 enum Fault { FullDisk, ReadOnlyStore };
 
@@ -218,9 +218,9 @@ class DesktopTest : public QObject {
 // and the manager's list after the reload the note brings is the dictionary's.
 void DesktopTest::everyoneAtOnce() {
     QTemporaryDir folder;
-    const QString spec = StoreSpec(folder.path());
+    const QString storeName = StoreOption(folder.path());
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
     QVERIFY(opened.ime);
     QtSettingsStore settings;
     Dictionary dictionary(*opened.ime);
@@ -240,7 +240,7 @@ void DesktopTest::everyoneAtOnce() {
         }
         auto& process = quickAdds.emplace_back(std::make_unique<QProcess>());
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(WK_QUICKADD_DRIVER), QStringList{spec} + words);
+        process->start(QStringLiteral(WK_QUICKADD_DRIVER), QStringList{storeName} + words);
     }
     QList<QStringList> commands;
     for (int i = 0; i < 90; ++i) {
@@ -255,7 +255,7 @@ void DesktopTest::everyoneAtOnce() {
             expected.remove(old.join(u'\t'));
         }
     }
-    CliChain cli(spec, commands);
+    CliChain cli(storeName, commands);
     for (auto& process : quickAdds) {
         QVERIFY(process->waitForReadyRead(20000));
         QCOMPARE(process->readLine(), QByteArray("ready\n"));
@@ -294,7 +294,7 @@ void DesktopTest::everyoneAtOnce() {
 
     QVERIFY(Activate(other) && Activate(manager.frame()));
     QString problem;
-    const QStringList listed = CliList(spec, &problem);
+    const QStringList listed = CliList(storeName, &problem);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()), expected);
     QCOMPARE(listed.size(), expected.size());
@@ -326,14 +326,14 @@ void DesktopTest::changesOnABrokenStore() {
     fs::create_directories(folder);
     Unmount unmount{folder};
     if (fault == FullDisk && !MountTmpfs(folder, "size=1m")) QSKIP("cannot mount a tmpfs here");
-    const QString spec = StoreSpec(QString::fromStdString(folder));
-    Seed(spec.toStdString());
+    const QString storeName = StoreOption(QString::fromStdString(folder));
+    Seed(storeName.toStdString());
     if (fault == ReadOnlyStore && !MakeReadOnly(folder)) QSKIP("cannot mount read-only here");
     const std::string storeFile = folder + "/words.sqlite";
     const std::string bytes = ReadFile(storeFile);
 
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
     QVERIFY(opened.ime);
     MemorySettings settings;
     Dictionary dictionary(*opened.ime);
@@ -385,7 +385,7 @@ void DesktopTest::changesOnABrokenStore() {
     QCOMPARE(Rows(manager), kInitial);
 
     // The quick-add form on the same store: refused, the fields kept for another try.
-    ime::OpenedInputMethod own = ime::OpenInputMethod(spec.toStdString());
+    ime::OpenedInputMethod own = ime::OpenInputMethod(storeName.toStdString());
     QVERIFY(own.ime);
     QuickAddWindow quickAdd(*own.ime, settings, ManagerLauncher(temporary.path()));
     quickAdd.Start();
@@ -405,10 +405,10 @@ void DesktopTest::changesOnABrokenStore() {
     if (fault == FullDisk) {
         QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
     } else {
-        QVERIFY(ime::OpenInputMethod(spec.toStdString()).ime->RegisterWord(u"もり", 1, u"森"));
+        QVERIFY(ime::OpenInputMethod(storeName.toStdString()).ime->RegisterWord(u"もり", 1, u"森"));
     }
     QCOMPARE(messages.requests.size(), std::size_t{0});
-    QCOMPARE(CliList(spec),
+    QCOMPARE(CliList(storeName),
              (QStringList{kInitial[0], kInitial[1], u"もり\t森\t名詞"_qs, kInitial[2]}));
     QCOMPARE(QString::fromStdString(IntegrityCheck(storeFile)), u"ok"_qs);
 }
@@ -417,9 +417,9 @@ void DesktopTest::changesOnABrokenStore() {
 // and once, at the end, that the column widths were not kept. The file is untouched.
 void DesktopTest::settingsThatCannotBeWritten() {
     QTemporaryDir folder;
-    const QString spec = StoreSpec(folder.path());
+    const QString storeName = StoreOption(folder.path());
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
     QVERIFY(opened.ime);
     {
         QtSettingsStore first;
@@ -444,7 +444,7 @@ void DesktopTest::settingsThatCannotBeWritten() {
         QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), QString());
     }
     QCOMPARE(messages.texts(), QStringList{ToQString(msg::kNoteNotWritten)});
-    QCOMPARE(CliList(spec), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));
+    QCOMPARE(CliList(storeName), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));
 
     manager->frame().close();
     QCOMPARE(messages.texts(),
@@ -462,13 +462,13 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
     const uid_t user = ::geteuid() == 0 ? NobodyId() : ::geteuid();
     QCOMPARE(::chown(temporary.path().toLocal8Bit().constData(), user, user), 0);
     QCOMPARE(::chown(folder.c_str(), user, user), 0);
-    const QString spec = StoreSpec(QString::fromStdString(folder));
+    const QString storeName = StoreOption(QString::fromStdString(folder));
     MessageLog messages;
     ProgramArguments arguments;
-    arguments.imeOption = spec.toStdString();
+    arguments.imeOption = storeName.toStdString();
     {
         FileAccessAs as(user);
-        Seed(spec.toStdString());
+        Seed(storeName.toStdString());
         QCOMPARE(::chmod(folder.c_str(), 0), 0);
         QCOMPARE(RunManagerSession(arguments), 1);
         QCOMPARE(RunQuickAddSession(arguments), 1);
@@ -485,8 +485,8 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
 
     {
         FileAccessAs as(user);
-        QCOMPARE(StoreRows(spec), kInitial);
-        ime::OpenedInputMethod opened = ime::OpenInputMethod(spec.toStdString());
+        QCOMPARE(StoreRows(storeName), kInitial);
+        ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
         QVERIFY(opened.ime);
         MemorySettings settings;
         Dictionary dictionary(*opened.ime);
@@ -498,7 +498,7 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
         QCOMPARE(::chmod(folder.c_str(), 0700), 0);
         QStringList shown = Rows(manager);
         shown.sort();
-        QCOMPARE(shown, StoreRows(spec));
+        QCOMPARE(shown, StoreRows(storeName));
     }
 }
 
