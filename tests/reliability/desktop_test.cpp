@@ -195,7 +195,29 @@ QStringList StoreRows(const QString& storeName) {
     return rows;
 }
 
-QString StoreOption(const QString& folder) { return u"embedded:"_qs + folder + u"/words.sqlite"_qs; }
+// The manager's window on a store, opened as the program opens it.
+struct Manager {
+    Manager(const QString& storeName, SettingsStore& settings)
+        : opened(ime::OpenInputMethod(storeName.toStdString())),
+          dictionary(*opened.ime),
+          window(dictionary, settings) {
+        window.Start();
+    }
+    ime::OpenedInputMethod opened;
+    Dictionary dictionary;
+    ManagerWindow window;
+};
+
+// Types a word into the quick-add form and presses 登録.
+void QuickAddWord(QuickAddWindow& form, const QString& reading, const QString& word) {
+    Child(&form.view(), "edit1001")->setText(reading);
+    Child(&form.view(), "edit1002")->setText(word);
+    Child<QPushButton>(&form.view(), "button1000")->click();
+}
+
+QString StoreOption(const QString& folder) {
+    return u"embedded:"_qs + folder + u"/words.sqlite"_qs;
+}
 
 enum Fault { FullDisk, ReadOnlyStore };
 
@@ -220,12 +242,9 @@ void DesktopTest::everyoneAtOnce() {
     QTemporaryDir folder;
     const QString storeName = StoreOption(folder.path());
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
-    QVERIFY(opened.ime);
     QtSettingsStore settings;
-    Dictionary dictionary(*opened.ime);
-    ManagerWindow manager(dictionary, settings);
-    manager.Start();
+    Manager opened(storeName, settings);
+    ManagerWindow& manager = opened.window;
     QWidget other;
     other.show();
 
@@ -333,12 +352,9 @@ void DesktopTest::changesOnABrokenStore() {
     const std::string bytes = ReadFile(storeFile);
 
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
-    QVERIFY(opened.ime);
     MemorySettings settings;
-    Dictionary dictionary(*opened.ime);
-    ManagerWindow manager(dictionary, settings);
-    manager.Start();
+    Manager opened(storeName, settings);
+    ManagerWindow& manager = opened.window;
     QCOMPARE(Rows(manager), kInitial);
     if (fault == FullDisk) Fill(folder);
 
@@ -389,9 +405,7 @@ void DesktopTest::changesOnABrokenStore() {
     QVERIFY(own.ime);
     QuickAddWindow quickAdd(*own.ime, settings, ManagerLauncher(temporary.path()));
     quickAdd.Start();
-    Child(&quickAdd.view(), "edit1001")->setText(u"かわ"_qs);
-    Child(&quickAdd.view(), "edit1002")->setText(u"川"_qs);
-    Child<QPushButton>(&quickAdd.view(), "button1000")->click();
+    QuickAddWord(quickAdd, u"かわ"_qs, u"川"_qs);
     QCOMPARE(refusal(msg::kCannotRegister), QString());
     QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), u"川"_qs);
 
@@ -419,8 +433,6 @@ void DesktopTest::settingsThatCannotBeWritten() {
     QTemporaryDir folder;
     const QString storeName = StoreOption(folder.path());
     MessageLog messages;
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
-    QVERIFY(opened.ime);
     {
         QtSettingsStore first;
         QVERIFY(first.WriteInt("ColumnWidth0", 90) && first.Sync());
@@ -432,21 +444,17 @@ void DesktopTest::settingsThatCannotBeWritten() {
     if (!MakeReadOnly(settingsFolder)) QSKIP("cannot mount read-only here");
 
     QtSettingsStore settings;
-    Dictionary dictionary(*opened.ime);
-    auto manager = std::make_unique<ManagerWindow>(dictionary, settings);
-    manager->Start();
-    QuickAddWindow quickAdd(*opened.ime, settings, ManagerLauncher(folder.path()));
+    Manager manager(storeName, settings);
+    QuickAddWindow quickAdd(*manager.opened.ime, settings, ManagerLauncher(folder.path()));
     quickAdd.Start();
     for (const auto& [reading, word] : {std::pair{u"うみ"_qs, u"海"_qs}, {u"そら"_qs, u"空"_qs}}) {
-        Child(&quickAdd.view(), "edit1001")->setText(reading);
-        Child(&quickAdd.view(), "edit1002")->setText(word);
-        Child<QPushButton>(&quickAdd.view(), "button1000")->click();
+        QuickAddWord(quickAdd, reading, word);
         QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), QString());
     }
     QCOMPARE(messages.texts(), QStringList{ToQString(msg::kNoteNotWritten)});
     QCOMPARE(CliList(storeName), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));
 
-    manager->frame().close();
+    manager.window.frame().close();
     QCOMPARE(messages.texts(),
              (QStringList{ToQString(msg::kNoteNotWritten), ToQString(msg::kWidthsNotSaved)}));
     QCOMPARE(ReadFile(settingsFile), before);
@@ -486,12 +494,9 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
     {
         FileAccessAs as(user);
         QCOMPARE(StoreRows(storeName), kInitial);
-        ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
-        QVERIFY(opened.ime);
         MemorySettings settings;
-        Dictionary dictionary(*opened.ime);
-        ManagerWindow manager(dictionary, settings);
-        manager.Start();
+        Manager opened(storeName, settings);
+        ManagerWindow& manager = opened.window;
         QCOMPARE(::chmod(folder.c_str(), 0), 0);
         QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
         DeleteRow(manager, RowOf(manager, u"鈴木"_qs));
