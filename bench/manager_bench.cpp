@@ -1,5 +1,6 @@
 // The manager's window from start to the first painted rows, and a scroll to the end, on
-// an embedded store of 100,000 and 1,000,000 words (offscreen platform).
+// an embedded store of 100,000 and 1,000,000 words; deleting every word of a store of
+// 10,000 and 100,000 (offscreen platform).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,8 +15,10 @@
 #include <string>
 
 #include "ime/backend.h"
+#include "manager/commands.h"
 #include "manager/manager_window.h"
 #include "skeleton/application.h"
+#include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
 
 namespace {
@@ -131,8 +134,40 @@ void BM_ScrollToTheEnd(benchmark::State& state) {
     state.counters["words"] = dictionary.wordCount;
 }
 
+// Select all, then delete, the question answered Yes. Each round deletes from a fresh
+// copy of the store.
+void BM_DeleteEverySelectedWord(benchmark::State& state) {
+    const std::string storeName = StoreWith(static_cast<int>(state.range(0)));
+    const QString file = QString::fromStdString(storeName.substr(sizeof "embedded:" - 1));
+    const QString copy = Folder().path() + QStringLiteral("/deleting.sqlite");
+    wk::SetMessageHook([](const wk::MessageRequest&) { return true; });
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(copy);
+        QFile::copy(file, copy);
+        auto opened = wk::ime::OpenInputMethod("embedded:" + copy.toStdString());
+        wk::QtSettingsStore settings;
+        wk::Dictionary dictionary(*opened.ime);
+        wk::ManagerWindow window(dictionary, settings);
+        window.Start();
+        window.frame().action(wk::cmd::kSelectAll)->trigger();
+        state.ResumeTiming();
+        window.frame().action(wk::cmd::kDeleteWords)->trigger();
+        state.PauseTiming();
+        if (dictionary.wordCount != 0) state.SkipWithError("words left");
+        state.ResumeTiming();
+    }
+    wk::SetMessageHook({});
+}
+
 }  // namespace
 
+BENCHMARK(BM_DeleteEverySelectedWord)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK(BM_StartupToFirstPaintedRows)
     ->Arg(100000)
     ->Arg(1000000)

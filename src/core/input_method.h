@@ -21,9 +21,9 @@ struct PosStyle {
 using EnumWordCallback =
     std::function<int(const char16_t* reading, std::uint32_t style, const char16_t* word)>;
 
-// Several registrations answered one by one but written together. Finish() writes what
-// is pending and returns how many words that were answered as registered could not be
-// kept after all (0 when everything was written). The destructor finishes an open batch.
+// Several registrations or removals answered one by one but written together. Finish()
+// writes what is pending and returns how many changes that were answered as done could not
+// be kept after all (0 when everything was written). The destructor finishes an open batch.
 class RegistrationBatch {
   public:
     virtual ~RegistrationBatch() = default;
@@ -49,8 +49,8 @@ class InputMethod {
     virtual bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
                                 const std::u16string& word) = 0;
 
-    // Opens a batch for bulk registration; nullptr when the input method has none, in
-    // which case every registration is written on its own.
+    // Opens a batch for bulk registration or removal; nullptr when the input method has
+    // none, in which case every change is written on its own.
     virtual std::unique_ptr<RegistrationBatch> BeginBatch() { return nullptr; }
 
     // A short description (UTF-8) of why the last operation failed, for diagnostics;

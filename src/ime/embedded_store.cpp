@@ -387,14 +387,10 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     }
     if (!inBatch_ && !Begin()) return false;
     const auto refuse = [&](const std::string& why) {
-        if (!inBatch_) {
+        if (inBatch_) {
+            RefusedInBatch();
+        } else {
             Rollback();
-        } else if (sqlite3_get_autocommit(db_)) {
-            // SQLite rolled the batch's transaction back on its own (full disk, I/O
-            // error): the words accepted since the last commit are gone.
-            lost_ += pending_;
-            pending_ = 0;
-            if (!Begin()) inBatch_ = false;
         }
         Fail(why);
         return false;
@@ -413,15 +409,23 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     sqlite3_clear_bindings(insert_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
     if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
-    if (inBatch_) {
-        if (++pending_ >= kBatchChunk) {
-            if (!Commit()) lost_ += pending_;
-            pending_ = 0;
-            if (!Begin()) inBatch_ = false;
-        }
-        return true;
+    return inBatch_ ? Accepted() : Commit();
+}
+
+bool EmbeddedStore::Accepted() {
+    if (++pending_ >= kBatchChunk) {
+        if (!Commit()) lost_ += pending_;
+        pending_ = 0;
+        if (!Begin()) inBatch_ = false;
     }
-    return Commit();
+    return true;
+}
+
+void EmbeddedStore::RefusedInBatch() {
+    if (!sqlite3_get_autocommit(db_)) return;
+    lost_ += pending_;
+    pending_ = 0;
+    if (!Begin()) inBatch_ = false;
 }
 
 bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t style,
@@ -440,11 +444,16 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     sqlite3_clear_bindings(remove_);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
-        if (!inBatch_) Rollback();
-        Fail(rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_));
+        const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
+        if (inBatch_) {
+            RefusedInBatch();
+        } else {
+            Rollback();
+        }
+        Fail(why);
         return false;
     }
-    return inBatch_ ? true : Commit();
+    return inBatch_ ? Accepted() : Commit();
 }
 
 class EmbeddedStore::Batch final : public RegistrationBatch {

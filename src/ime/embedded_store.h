@@ -41,7 +41,7 @@ class EmbeddedStore final : public InputMethod {
     bool readOnly() const { return readOnly_; }
     const std::string& path() const { return path_; }
 
-    // Words a batch keeps pending before it writes them (and lets other writers in).
+    // Changes a batch keeps pending before it writes them (and lets other writers in).
     static constexpr std::size_t kBatchChunk = 8192;
 
   private:
@@ -57,6 +57,11 @@ class EmbeddedStore final : public InputMethod {
     bool CheckFields(const std::u16string& reading, std::uint32_t style,
                      const std::u16string& word);
     void Fail(const std::string& what);
+    // In a batch: counts a change answered as done, and writes the chunk once it is full.
+    bool Accepted();
+    // In a batch: a refused change; when SQLite has rolled the batch's transaction back
+    // on its own (full disk, I/O error), the changes accepted since the last commit are gone.
+    void RefusedInBatch();
 
     sqlite3* db_ = nullptr;
     std::string path_;
@@ -67,9 +72,9 @@ class EmbeddedStore final : public InputMethod {
     sqlite3_stmt* count_ = nullptr;
     sqlite3_stmt* select_ = nullptr;
 
-    // Batch state: while a batch is open, registrations join its transaction.
+    // Batch state: while a batch is open, registrations and removals join its transaction.
     bool inBatch_ = false;
-    std::size_t pending_ = 0;  // accepted in the open transaction
+    std::size_t pending_ = 0;  // changes accepted in the open transaction
     std::size_t lost_ = 0;     // accepted, then lost to a failed commit
 };
 

@@ -309,6 +309,8 @@ void CWordkeeperView::OnDeleteWords() {
     bool refused = false;
     std::u16string why;
     InputMethod& ime = dictionary_.ime();
+    // Many words are written together where the input method can; one by one otherwise.
+    std::unique_ptr<RegistrationBatch> batch = positions.size() > 1 ? ime.BeginBatch() : nullptr;
     // From the bottom up, so that taking an entry out moves none still to be deleted.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
         const WordEntry* entry = dictionary_.wordList.EntryAt(*it);
@@ -320,6 +322,13 @@ void CWordkeeperView::OnDeleteWords() {
         }
         dictionary_.wordList.RemoveAt(*it);
         --dictionary_.wordCount;
+    }
+    // Removals answered but then not written are still in the dictionary; which ones is
+    // not known, so the list is read again.
+    if (batch != nullptr && batch->Finish() > 0) {
+        if (!refused) why = ErrorDetailOf(ime);
+        refused = true;
+        Refresh();
     }
     RestoreCursor();
 

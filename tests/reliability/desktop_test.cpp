@@ -79,11 +79,12 @@ bool RegisterThroughDialog(ManagerWindow& manager, const QString& reading, const
     return watch->ok();
 }
 
-void DeleteRow(ManagerWindow& manager, int row) {
+void DeleteRows(ManagerWindow& manager, const QList<int>& rows) {
     CWordkeeperView& view = manager.view();
     view.clearSelection();
-    view.selectionModel()->select(view.wordModel().index(row, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    for (int row : rows)
+        view.selectionModel()->select(view.wordModel().index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
     manager.frame().action(cmd::kDeleteWords)->trigger();
 }
 
@@ -293,7 +294,7 @@ void DesktopTest::everyoneAtOnce() {
             const QString old = u"管理"_qs + QString::number(i - 1);
             const int row = RowOf(manager, old);
             QVERIFY2(row >= 0, qPrintable(old));
-            DeleteRow(manager, row);
+            DeleteRows(manager, {row});
             ++operations;
             QVERIFY(RowOf(manager, old) < 0);
             expected.remove(u"まねーじゃ"_qs + QString::number(i - 1) + u'\t' + old + u"\t名詞"_qs);
@@ -392,8 +393,13 @@ void DesktopTest::changesOnABrokenStore() {
     // Taking the old word out is the step that is refused.
     QCOMPARE(refusal(msg::kCannotDelete), QString());
 
-    // A deletion.
-    DeleteRow(manager, 2);
+    // Deleting one word, and two at once.
+    DeleteRows(manager, {2});
+    QCOMPARE(messages.requests.size(), std::size_t{2});
+    QCOMPARE(messages.requests.front().kind, MessageKind::Question);
+    messages.requests.erase(messages.requests.begin());
+    QCOMPARE(refusal(msg::kCannotDelete), QString());
+    DeleteRows(manager, {0, 2});
     QCOMPARE(messages.requests.size(), std::size_t{2});
     QCOMPARE(messages.requests.front().kind, MessageKind::Question);
     messages.requests.erase(messages.requests.begin());
@@ -499,7 +505,7 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
         ManagerWindow& manager = opened.window;
         QCOMPARE(::chmod(folder.c_str(), 0), 0);
         QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
-        DeleteRow(manager, RowOf(manager, u"鈴木"_qs));
+        DeleteRows(manager, {RowOf(manager, u"鈴木"_qs)});
         QCOMPARE(::chmod(folder.c_str(), 0700), 0);
         QStringList shown = Rows(manager);
         shown.sort();
