@@ -143,7 +143,7 @@ bool LoadList(const Context& ctx, Dictionary& dictionary) {
     dictionary.LoadPosTable();
     NullListDisplay display;
     if (!dictionary.RefreshWords(display)) {
-        Error(ctx, u"辞書を最後まで読み込めませんでした", dictionary.ime().LastErrorDetail());
+        Error(ctx, msg::kIncompleteRead, dictionary.ime().LastErrorDetail());
         return false;
     }
     int column = 0;

@@ -23,6 +23,7 @@ inline constexpr std::u16string_view kCannotDelete = u"単語削除できませ�
 inline constexpr std::u16string_view kOutOfMemory = u"メモリ不足です";
 inline constexpr std::u16string_view kNotFound = u"該当する単語が見つかりません";
 inline constexpr std::u16string_view kConfirmCaption = u"確認";
+inline constexpr std::u16string_view kIncompleteRead = u"辞書の単語を最後まで読み込めませんでした";
 // The change stands; only the note for a running manager could not be left.
 inline constexpr std::u16string_view kNoteNotWritten =
     u"設定ファイルに書き込めません。起動中のWordkeeperは一覧を自動では読み直しません";

@@ -33,7 +33,6 @@ namespace wk {
 namespace {
 
 const QString kDeleteQuestion = QStringLiteral("選択された単語を削除してよろしいですか?");
-const QString kIncompleteRead = QStringLiteral("辞書の単語を最後まで読み込めませんでした");
 const QString kReplaceQuestion = QStringLiteral("同じﾌｧｲﾙが存在します。ﾌｧｲﾙを置き換えますか?");
 
 // The text-file commands' messages in the view's boxes; a progress window is taken away
@@ -246,7 +245,8 @@ void CWordkeeperView::OnUpdateCommandStates() {
 }
 
 void CWordkeeperView::Refresh() {
-    if (!dictionary_.RefreshWords(*this)) ShowNotice(this, kIncompleteRead);
+    if (!dictionary_.RefreshWords(*this))
+        ShowNotice(this, msg::kIncompleteRead, ErrorDetailOf(dictionary_.ime()));
 }
 
 bool CWordkeeperView::AddWordAtTop(std::u16string_view reading, std::u16string_view word,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/text.h"
+#include "core/word_checks.h"
 
 namespace wk::textfile {
 
@@ -108,11 +109,16 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         case ReadOutcome::Finished:
         case ReadOutcome::Cancelled:
             display.RestoreCursor();
-            dictionary.RefreshWords(display);
-            messages.Show(
-                MessageKind::Info,
-                FillNumbers(msg::kSummary, {counts.words, counts.registered, counts.notRegistered}),
-                lostDetail);
+            {
+                const bool listComplete = dictionary.RefreshWords(display);
+                messages.Show(MessageKind::Info,
+                              FillNumbers(msg::kSummary,
+                                          {counts.words, counts.registered, counts.notRegistered}),
+                              lostDetail);
+                // The words are registered; only the list shown may lack some of them.
+                if (!listComplete)
+                    messages.Show(MessageKind::Error, wk::msg::kIncompleteRead, ErrorDetailOf(ime));
+            }
             bulk.result = 0;
             break;
         case ReadOutcome::Unreadable:
