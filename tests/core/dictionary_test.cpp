@@ -70,34 +70,26 @@ TEST_F(DictionaryTest, RefreshListsEveryWordSortedByReading) {
     // Serials are the count at the time each entry was built: enumeration order.
     EXPECT_EQ(dictionary.wordList.EntryAt(3)->serial, 0);
     EXPECT_EQ(dictionary.wordList.EntryAt(0)->serial, 1);
+    const auto words = Column(dictionary, SortField::Word);
+    EXPECT_TRUE(dictionary.RefreshWords(display));  // again: the same list, not twice
+    EXPECT_EQ(Column(dictionary, SortField::Word), words);
 }
 
-TEST_F(DictionaryTest, RefreshTwiceGivesTheSameList) {
-    dictionary.RefreshWords(display);
-    const auto first = Column(dictionary, SortField::Word);
-    dictionary.RefreshWords(display);
-    EXPECT_EQ(Column(dictionary, SortField::Word), first);
-    EXPECT_EQ(dictionary.wordCount, 4);
-}
-
-TEST_F(DictionaryTest, RefreshSkipsNullFieldsAndKeepsUnknownStyles) {
+// Entries without a reading or word are left out; unknown styles are kept without a name;
+// what was read before a failure is kept, and the wait cursor is restored.
+TEST_F(DictionaryTest, RefreshSkipsNullFieldsKeepsUnknownStylesAndReportsFailure) {
     ime.words.push_back({u"", 1, u"x", true, false});
     ime.words.push_back({u"y", 1, u"", false, true});
     ime.words.push_back({u"なぞ", 99, u"謎"});
-    dictionary.RefreshWords(display);
+    ime.failEnumeration = true;
+    EXPECT_FALSE(dictionary.RefreshWords(display));
     EXPECT_EQ(dictionary.wordCount, 5);
     EXPECT_EQ(display.itemCount, 5);
+    EXPECT_EQ(display.waitDepth, 0);
     const int pos = dictionary.FindReading(u"なぞ");
     ASSERT_GE(pos, 0);
     EXPECT_EQ(dictionary.wordList.EntryAt(pos)->posName, u"");
     EXPECT_EQ(dictionary.wordList.EntryAt(pos)->style, 99u);
-}
-
-TEST_F(DictionaryTest, RefreshReportsAnUnfinishedEnumeration) {
-    ime.failEnumeration = true;
-    EXPECT_FALSE(dictionary.RefreshWords(display));
-    EXPECT_EQ(dictionary.wordCount, 4);  // what was read is kept
-    EXPECT_EQ(display.waitDepth, 0);
 }
 
 TEST_F(DictionaryTest, RefreshSortsByReadingWhateverTheSortColumn) {

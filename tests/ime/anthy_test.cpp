@@ -1,4 +1,5 @@
-// The Anthy back end against the real libanthy, each test in a home folder of its own.
+// The Anthy back end against the real libanthy and its tools, each test in a home folder
+// of its own: the file format and order Anthy writes, Anthy's lock and conversion.
 #include <gtest/gtest.h>
 
 #include "core/text.h"
@@ -9,7 +10,6 @@
 #include <anthy/dicutil.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,11 +90,8 @@ bool Succeeded(pid_t pid) {
 class AnthyTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        home = fs::temp_directory_path() /
-               ("wk-anthy-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
+        char pattern[] = "/tmp/wk-anthy-XXXXXX";
+        home = ::mkdtemp(pattern);
         file = home / ".anthy" / "private_words_default";
     }
     void TearDown() override { fs::remove_all(home); }
@@ -129,19 +126,12 @@ std::vector<Listed> List(InputMethod& ime) {
     return out;
 }
 
-TEST_F(AnthyTest, StylesNameAnthysWordTypes) {
-    const auto& styles = AnthyStyles();
-    ASSERT_FALSE(styles.empty());
-    EXPECT_EQ(styles.front().description, u"名詞");
-    std::set<std::u16string> names;
-    for (const PosStyle& s : styles) {
-        EXPECT_TRUE(names.insert(s.description).second) << Utf16ToUtf8(s.description);
-        EXPECT_LE(s.description.size(), 31u);
-        for (const PosStyle& e : EmbeddedStyles()) {
-            if (e.description == s.description) {
-                EXPECT_EQ(e.style, s.style);
-            }
-        }
+// Anthy itself reads back each shared style as its word type, and the longest words that
+// are accepted whole (the refusals are in input_method_test.cpp).
+TEST_F(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
+    for (const PosStyle& s : AnthyStyles()) {  // shared names keep the embedded store's codes
+        for (const PosStyle& e : EmbeddedStyles())
+            EXPECT_TRUE(e.description != s.description || e.style == s.style) << e.style;
     }
     const std::pair<std::u16string_view, const char*> shared[] = {
         {u"名詞", "#T35"},        {u"人名", "#JN"},         {u"地名", "#CN"},
@@ -154,80 +144,24 @@ TEST_F(AnthyTest, StylesNameAnthysWordTypes) {
     auto backend = Open();
     PosTable table;
     table.Load(*backend);
+    std::vector<Entry> expected;
     for (const auto& [name, wtype] : shared) {
-        const std::string reading = "よ" + std::string(wtype + 1);
-        ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16(reading), table.PosStyleOfName(name), u"語"))
-            << Utf16ToUtf8(name);
-        EXPECT_TRUE(std::ranges::count(ReadWithAnthy(home), Entry{reading, wtype, "語", 500}));
+        expected.push_back({"よ" + std::string(wtype + 1), wtype, "語", 500});
+        ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16(expected.back().reading),
+                                          table.PosStyleOfName(name), u"語"));
     }
-}
-
-TEST_F(AnthyTest, FourOperationsStartingWithoutAFile) {
-    auto backend = Open();
-    EXPECT_TRUE(List(*backend).empty());
-    ASSERT_TRUE(backend->RegisterWord(u"かんじ", 1, u"漢字"));
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_TRUE(backend->RegisterWord(u"あい", 1, u"愛"));
-    ASSERT_TRUE(backend->RegisterWord(u"あい", 4, u"藍"));
-    EXPECT_FALSE(backend->RegisterWord(u"あい", 1, u"愛"));
-    EXPECT_EQ(backend->LastErrorDetail(), "同じ読み・単語・品詞がすでに登録されています");
-    EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"あい", "#JN", "藍", 500},
-                                                       {"あい", "#T35", "愛", 500},
-                                                       {"かんじ", "#T35", "漢字", 500}}));
-    EXPECT_EQ(List(*backend),
-              (std::vector<Listed>{{"あい", 4, "藍"}, {"あい", 1, "愛"}, {"かんじ", 1, "漢字"}}));
-    EXPECT_FALSE(backend->UnregisterWord(u"あい", 4, u"愛"));  // that style has no 愛
-    EXPECT_TRUE(backend->UnregisterWord(u"あい", 1, u"愛"));
-    EXPECT_FALSE(backend->UnregisterWord(u"あい", 1, u"愛"));
-    EXPECT_EQ(backend->LastErrorDetail(), "その単語は登録されていません");
-    EXPECT_EQ(ReadWithAnthy(home).size(), 2u);
-}
-
-TEST_F(AnthyTest, RefusesWhatAnthyWouldCutOrMisread) {
-    auto backend = Open();
-    ASSERT_TRUE(backend->RegisterWord(u"よみ", 1, u"語"));
-    const std::string before = Read(file);
-    // "あ #T35*500 " takes 13 bytes of the 1022 a line may have.
-    const std::u16string longest(1022 - 13, u'x');
-    struct Case {
-        std::u16string reading;
-        std::uint32_t style;
-        std::u16string word;
-        bool accepted;
+    const std::pair<std::u16string, std::u16string> longest[] = {
+        {std::u16string(32, u'あ'), u"語"},        // 96 bytes
+        {std::u16string(96, u'a'), u"語"},         // likewise
+        {u"あ", std::u16string(1022 - 13, u'x')},  // "あ #T35*500 " takes 13 bytes of the line
+        {u"い", u" 語 と 語 "},
     };
-    const Case cases[] = {
-        {u"", 1, u"語", false},
-        {u"よ", 1, u"", false},
-        {u"よ み", 1, u"語", false},
-        {u"よ\tみ", 1, u"語", false},
-        {u"よ", 1, u"語\n", false},
-        {u"よ\x7F", 1, u"語", false},
-        {u"\xD800", 1, u"語", false},
-        {u"よ", 1, u"\xDC00", false},
-        {u"よ", 0, u"語", false},
-        {u"よ", kAnthyFirstOtherStyle, u"語", false},
-        {std::u16string(33, u'あ'), 1, u"語", false},  // 99 bytes
-        {std::u16string(97, u'a'), 1, u"語", false},
-        {u"あ", 1, longest + u"x", false},
-        {std::u16string(32, u'あ'), 1, u"語", true},  // 96 bytes
-        {std::u16string(96, u'a'), 1, u"語", true},
-        {u"あ", 1, longest, true},
-        {u"あ", 1, u" 語 と 語 ", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(backend->RegisterWord(c.reading, c.style, c.word), c.accepted)
-            << Utf16ToUtf8(c.reading) << " " << Utf16ToUtf8(c.word);
-        if (c.accepted) {
-            const Entry added{Utf16ToUtf8(c.reading), "#T35", Utf16ToUtf8(c.word), 500};
-            EXPECT_TRUE(std::ranges::count(ReadWithAnthy(home), added)) << added.word.size();
-            ASSERT_TRUE(backend->UnregisterWord(c.reading, c.style, c.word));
-        } else {
-            EXPECT_FALSE(backend->LastErrorDetail().empty());
-        }
-        EXPECT_EQ(Read(file), before);
+    for (const auto& [reading, word] : longest) {
+        ASSERT_TRUE(backend->RegisterWord(reading, 1, word));
+        expected.push_back({Utf16ToUtf8(reading), "#T35", Utf16ToUtf8(word), 500});
     }
+    const auto entries = ReadWithAnthy(home);
+    for (const Entry& e : expected) EXPECT_EQ(std::ranges::count(entries, e), 1) << e.reading;
 }
 
 TEST_F(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
@@ -275,25 +209,18 @@ TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
     }
 }
 
-TEST_F(AnthyTest, BatchAnswersEachWordAndWritesOnce) {
+TEST_F(AnthyTest, BatchWritesOnceAtTheEndKeepingWhatOthersAddedMeanwhile) {
     Write(file, "あ #T35*1 亜\nん #T35*1 ン\n");
     auto backend = Open();
     auto batch = backend->BeginBatch();
     ASSERT_NE(batch, nullptr);
-    EXPECT_FALSE(backend->RegisterWord(u"あ", 1, u"亜"));  // in the file
-    for (int i = 0; i < 1000; ++i) {
-        const std::u16string reading = *Utf8ToUtf16("よ" + std::to_string(i));
-        ASSERT_TRUE(backend->RegisterWord(reading, 1, u"語"));
-        EXPECT_FALSE(backend->RegisterWord(reading, 1, u"語"));  // in the batch
-    }
-    EXPECT_FALSE(backend->RegisterWord(u"", 1, u"語"));
-    EXPECT_TRUE(backend->UnregisterWord(u"よ7", 1, u"語"));  // still pending
-    EXPECT_EQ(List(*backend).size(), 1001u);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16("よ" + std::to_string(i)), 1, u"語"));
     EXPECT_EQ(Read(file), "あ #T35*1 亜\nん #T35*1 ン\n");
-    AddWithAnthy(home, "よ5", "語", "#T35");  // someone else adds one meanwhile
+    AddWithAnthy(home, "よ5", "語", "#T35");
     EXPECT_EQ(batch->Finish(), 0u);
     const auto entries = ReadWithAnthy(home);
-    ASSERT_EQ(entries.size(), 1001u);
+    ASSERT_EQ(entries.size(), 12u);
     EXPECT_EQ(entries.front(), (Entry{"あ", "#T35", "亜", 1}));
     EXPECT_EQ(entries.back(), (Entry{"ん", "#T35", "ン", 1}));
     EXPECT_EQ(std::ranges::count(entries, Entry{"よ5", "#T35", "語", 500}), 1);
@@ -320,15 +247,17 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     EXPECT_EQ(std::distance(fs::directory_iterator(home / ".anthy"), {}), 2);  // and the lock
 }
 
-TEST_F(AnthyTest, ProcessesChangingAtOnceLoseNoWord) {
+// Our writers racing each other are tried in tests/reliability/concurrency_test.cpp; here
+// they race Anthy's own tools, which take Anthy's lock.
+TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
     std::vector<pid_t> children;
-    for (int p = 0; p < 4; ++p) {
+    for (int p = 0; p < 3; ++p) {
         children.push_back(Spawn([&] {
             auto backend = Open();
             auto batch = p == 1 ? backend->BeginBatch() : nullptr;
             for (int i = 0; i < 40; ++i) {
                 const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
-                if (p == 3) {
+                if (p == 2) {
                     AddWithAnthy(home, reading, "語", "#T35");
                 } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
                     return false;
@@ -340,7 +269,7 @@ TEST_F(AnthyTest, ProcessesChangingAtOnceLoseNoWord) {
     for (const pid_t pid : children) EXPECT_TRUE(Succeeded(pid));
     std::set<std::string> readings;
     for (const Entry& e : ReadWithAnthy(home)) readings.insert(e.reading);
-    EXPECT_EQ(readings.size(), 160u);
+    EXPECT_EQ(readings.size(), 120u);
 }
 
 TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
@@ -364,13 +293,7 @@ TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
     EXPECT_TRUE(Succeeded(child));
 }
 
-TEST_F(AnthyTest, ChosenByOptionEnvironmentOrSettingsAndUsesHome) {
-    ::setenv("WORDKEEPER_IME", "anthy", 1);
-    EXPECT_EQ(ChooseImeSpec("embedded", "embedded"), "embedded");
-    EXPECT_EQ(ChooseImeSpec("", "embedded"), "anthy");
-    ::unsetenv("WORDKEEPER_IME");
-    EXPECT_EQ(ChooseImeSpec("", "anthy"), "anthy");
-    EXPECT_EQ(ChooseImeSpec("", ""), "embedded");
+TEST_F(AnthyTest, OpenedByNameInTheHomeFolder) {
     const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", home.c_str(), 1);
     OpenedInputMethod opened = OpenInputMethod("anthy");

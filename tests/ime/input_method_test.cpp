@@ -1,0 +1,297 @@
+// The embedded store and the Anthy back end through the input-method interface: first what
+// they have in common, run against each, then what only the embedded store does. Anthy's
+// own file format and tools are tried in anthy_test.cpp.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/text.h"
+#include "ime/backend.h"
+#include "ime/embedded_store.h"
+#if WORDKEEPER_HAVE_ANTHY
+#include "ime/anthy_backend.h"
+#endif
+
+namespace wk::ime {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Word = std::tuple<std::u16string, std::uint32_t, std::u16string>;
+
+std::vector<Word> All(InputMethod& ime) {
+    std::vector<Word> out;
+    EXPECT_TRUE(ime.EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+        out.emplace_back(r, s, w);
+        return 1;
+    }));
+    return out;
+}
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A folder of the test's own, removed with it.
+struct TempFolder {
+    fs::path path = [] {
+        char pattern[] = "/tmp/wk-ime-XXXXXX";
+        return fs::path(::mkdtemp(pattern));
+    }();
+    ~TempFolder() { fs::remove_all(path); }
+};
+
+enum Kind { kEmbedded, kAnthy };
+
+// The embedded store lies in a folder below the test's folder; the Anthy dictionary in
+// .anthy of it, as a home folder.
+class BackendTest : public ::testing::TestWithParam<Kind> {
+  protected:
+    bool Embedded() const { return GetParam() == kEmbedded; }
+    std::unique_ptr<InputMethod> Open() {
+        std::u16string error;
+        std::unique_ptr<InputMethod> ime;
+        if (Embedded()) ime = EmbeddedStore::Open(file.string(), error);
+#if WORDKEEPER_HAVE_ANTHY
+        if (!Embedded()) ime = AnthyBackend::Open(folder.path.string(), error);
+#endif
+        EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
+        return ime;
+    }
+
+    TempFolder folder;
+    fs::path file =
+        folder.path / (Embedded() ? "sub/dictionary.sqlite" : ".anthy/private_words_default");
+};
+
+TEST_P(BackendTest, FourOperationsOnAPrivateFileThatLastsAcrossOpening) {
+    {
+        auto ime = Open();
+        const auto styles = ime->GetRegisterWordStyles();
+        ASSERT_FALSE(styles.empty());
+        EXPECT_EQ(styles.front().style, 1u);
+        EXPECT_EQ(styles.front().description, u"名詞");
+        std::set<std::u16string> names;
+        for (const PosStyle& s : styles) {
+            EXPECT_TRUE(names.insert(s.description).second) << Utf16ToUtf8(s.description);
+            EXPECT_LE(s.description.size(), 31u);
+        }
+        EXPECT_TRUE(All(*ime).empty());
+        ASSERT_TRUE(ime->RegisterWord(u"あい", 1, u"愛"));
+        struct stat st {};
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        ASSERT_EQ(::stat(file.parent_path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        ASSERT_TRUE(ime->RegisterWord(u"あい", 4, u"愛"));  // same text, other style
+        ASSERT_TRUE(ime->RegisterWord(u"\xD842\xDFB7", 1, u"𠮷"));
+        EXPECT_FALSE(ime->RegisterWord(u"あい", 1, u"愛"));
+        EXPECT_EQ(ime->LastErrorDetail(), "同じ読み・単語・品詞がすでに登録されています");
+    }
+    auto ime = Open();
+    const std::set<Word> expected{
+        {u"あい", 1, u"愛"}, {u"あい", 4, u"愛"}, {u"\xD842\xDFB7", 1, u"𠮷"}};
+    const auto listed = All(*ime);
+    EXPECT_EQ(std::set<Word>(listed.begin(), listed.end()), expected);
+    EXPECT_FALSE(ime->UnregisterWord(u"あい", 8, u"愛"));  // not in that style
+    EXPECT_TRUE(ime->UnregisterWord(u"あい", 1, u"愛"));
+    EXPECT_FALSE(ime->UnregisterWord(u"あい", 1, u"愛"));
+    EXPECT_EQ(ime->LastErrorDetail(), "その単語は登録されていません");
+    EXPECT_EQ(All(*ime).size(), 2u);
+}
+
+// Each refuses what it cannot keep (Anthy: what Anthy would cut or misread) and says why.
+// A refusal leaves the file as it was; so does adding and removing a word, for Anthy's.
+TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
+    auto ime = Open();
+    ASSERT_TRUE(ime->RegisterWord(u"よみ", 1, u"語"));
+    std::string before = Slurp(file);
+    const std::u16string s255(255, u'あ'), s256(256, u'あ');
+    const std::u16string anthyLongest(1022 - 13, u'x');  // "あ #T35*500 " takes 13 bytes
+    const char *const ok = nullptr, *const over255 = "が255文字を超えています";
+    const char *const anthyReading = "読みがAnthyの上限", *const style = "品詞が正しくありません";
+    struct Case {
+        std::u16string reading;
+        std::uint32_t style;
+        std::u16string word;
+        const char* refusal[2];  // a part of the reason, embedded and Anthy; nullptr: accepted
+    };
+    const Case cases[] = {
+        {u"", 1, u"語", {"読みが空です", "読みが空です"}},
+        {u"よ", 1, u"", {"単語が空です", "単語が空です"}},
+        {u"よ\tみ", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
+        {u"よ", 1, u"語\n", {"単語に制御文字", "単語に制御文字"}},
+        {std::u16string(u"a\0b", 3), 1, u"語", {"読みに制御文字", "読みに制御文字"}},
+        {u"よ\x7F", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
+        {u"よ\x1F", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
+        {u"\xD800", 1, u"語", {"読みに不正な文字", "読みに不正な文字"}},
+        {u"よ", 1, u"\xDC00語", {"単語に不正な文字", "単語に不正な文字"}},
+        {u"よ", 0, u"語", {style, style}},
+        {u"よ", 46, u"語", {style, style}},
+        {u"よ", 0xFFFFFFFFu, u"語", {style, style}},
+        {u"よ", 45, u"\x80", {ok, style}},
+        {u"よ", 101, u"語", {style, ok}},
+        {u"よみ", 1, u"語", {"すでに登録されています", "すでに登録されています"}},
+        {u"よみ", 4, u"語", {ok, ok}},
+        {u"ヨミ", 1, u"語", {ok, ok}},
+        {u"よ み", 1, u"語 ", {ok, "読みに空白"}},
+        {u"あ", 1, u" 語 と 語 ", {ok, ok}},
+        {s255, 1, s255, {ok, anthyReading}},
+        {s256, 1, u"語", {over255, anthyReading}},
+        {u"よ", 1, s256, {over255, ok}},
+        {std::u16string(32, u'あ'), 1, u"語", {ok, ok}},  // 96 bytes
+        {std::u16string(33, u'あ'), 1, u"語", {ok, anthyReading}},
+        {std::u16string(96, u'a'), 1, u"語", {ok, ok}},
+        {std::u16string(97, u'a'), 1, u"語", {ok, anthyReading}},
+        {u"あ", 1, anthyLongest, {over255, ok}},
+        {u"あ", 1, anthyLongest + u"x", {over255, "Anthyの1行の上限"}},
+    };
+    for (const Case& c : cases) {
+        const char* refusal = c.refusal[GetParam()];
+        SCOPED_TRACE(Utf16ToUtf8(c.reading) + " " + std::to_string(c.style));
+        ASSERT_EQ(ime->RegisterWord(c.reading, c.style, c.word), refusal == nullptr);
+        if (refusal) {
+            EXPECT_NE(ime->LastErrorDetail().find(refusal), std::string::npos)
+                << ime->LastErrorDetail();
+        } else {
+            EXPECT_EQ(std::ranges::count(All(*Open()), Word{c.reading, c.style, c.word}), 1);
+            ASSERT_TRUE(ime->UnregisterWord(c.reading, c.style, c.word));
+            if (Embedded()) before = Slurp(file);  // the store's pages need not come back
+        }
+        EXPECT_EQ(Slurp(file), before);
+    }
+    EXPECT_EQ(All(*ime).size(), 1u);
+}
+
+// The embedded store's batch writes in chunks; the size makes it cross one.
+TEST_P(BackendTest, BatchAnswersEachWordAndKeepsThemAll) {
+    auto ime = Open();
+    ASSERT_TRUE(ime->RegisterWord(u"dup", 1, u"dup"));
+    const std::size_t total = Embedded() ? EmbeddedStore::kBatchChunk + 100 : 1000;
+    {
+        auto batch = ime->BeginBatch();
+        ASSERT_NE(batch, nullptr);
+        EXPECT_FALSE(ime->RegisterWord(u"dup", 1, u"dup"));
+        EXPECT_FALSE(ime->RegisterWord(u"", 1, u"x"));
+        for (std::size_t i = 0; i < total; ++i)
+            ASSERT_TRUE(ime->RegisterWord(*Utf8ToUtf16("r" + std::to_string(i)), 1, u"w"));
+        EXPECT_FALSE(ime->RegisterWord(u"r0", 1, u"w"));   // a duplicate within the batch
+        EXPECT_TRUE(ime->UnregisterWord(u"r7", 1, u"w"));  // still pending
+        EXPECT_EQ(All(*ime).size(), total);
+        EXPECT_EQ(batch->Finish(), 0u);
+    }
+    const auto reopened = All(*Open());
+    EXPECT_EQ(reopened.size(), total);
+    EXPECT_EQ(std::ranges::count(reopened, Word{u"r7", 1, u"w"}), 0);
+}
+
+#if WORDKEEPER_HAVE_ANTHY
+INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::Values(kEmbedded, kAnthy),
+                         [](const auto& info) { return info.param ? "Anthy" : "Embedded"; });
+#else
+INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::Values(kEmbedded),
+                         [](const auto&) { return "Embedded"; });
+#endif
+
+// ---- the embedded store alone
+
+class EmbeddedStoreTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<EmbeddedStore> Open() {
+        std::u16string error;
+        auto store = EmbeddedStore::Open(file.string(), error);
+        EXPECT_NE(store, nullptr) << Utf16ToUtf8(error);
+        return store;
+    }
+    void Sql(const char* statement) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    TempFolder folder;
+    fs::path file = folder.path / "sub/dictionary.sqlite";
+};
+
+TEST_F(EmbeddedStoreTest, SharedStylesAndWordsInRegistrationOrder) {
+    auto store = Open();
+    const auto styles = store->GetRegisterWordStyles();
+    ASSERT_EQ(styles.size(), 45u);
+    EXPECT_EQ(styles[3].description, u"人名");
+    EXPECT_EQ(styles.back().style, 45u);
+    EXPECT_EQ(styles.back().description, u"サジェストのみ");
+    ASSERT_TRUE(store->RegisterWord(u"ん", 1, u"ン"));
+    ASSERT_TRUE(store->RegisterWord(u"あ", 4, u"亜"));
+    ASSERT_TRUE(store->RegisterWord(u"あ", 5, u"亜"));
+    ASSERT_TRUE(store->UnregisterWord(u"あ", 4, u"亜"));
+    ASSERT_TRUE(store->RegisterWord(u"あ", 4, u"亜"));  // newest last
+    EXPECT_EQ(All(*Open()),
+              (std::vector<Word>{{u"ん", 1, u"ン"}, {u"あ", 5, u"亜"}, {u"あ", 4, u"亜"}}));
+}
+
+TEST_F(EmbeddedStoreTest, StopsAtAMillionWords) {
+    auto store = Open();
+    ASSERT_TRUE(store->RegisterWord(u"a", 1, u"a"));
+    Sql("UPDATE word_count SET n = 999999");
+    EXPECT_TRUE(store->RegisterWord(u"b", 1, u"b"));  // the millionth
+    EXPECT_FALSE(store->RegisterWord(u"c", 1, u"c"));
+    EXPECT_EQ(store->LastErrorDetail(), "辞書の単語数が上限の1000000語に達しています");
+    EXPECT_TRUE(store->UnregisterWord(u"a", 1, u"a"));
+    EXPECT_TRUE(store->RegisterWord(u"c", 1, u"c"));
+}
+
+TEST_F(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
+    fs::create_directories(file.parent_path());
+    Sql("CREATE TABLE notes(x); INSERT INTO notes VALUES(1)");
+    const std::pair<std::string, const char*> files[] = {
+        {Slurp(file), "Wordkeeperの辞書ではないファイルです"},
+        {"reading\tword\tpos\r\n", "壊れているか、Wordkeeperの辞書ではありません"},
+        {std::string("SQLite format 3\0", 16) + std::string(4000, '\xEE'), "壊れている"},
+    };
+    for (const auto& [content, message] : files) {
+        { std::ofstream(file, std::ios::binary) << content; }
+        std::u16string error;
+        EXPECT_EQ(EmbeddedStore::Open(file.string(), error), nullptr) << message;
+        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        EXPECT_EQ(Slurp(file), content) << message;
+        EXPECT_FALSE(fs::exists(file.string() + "-wal")) << message;
+    }
+    fs::remove(file);
+    fs::create_directories(file);
+    std::u16string error;
+    EXPECT_EQ(EmbeddedStore::Open(file.string(), error), nullptr);
+    EXPECT_NE(Utf16ToUtf8(error).find("通常のファイルではありません"), std::string::npos);
+}
+
+TEST(Backend, ChosenByOptionEnvironmentOrSettingsDefaultPathAndUnknownNames) {
+    ::setenv("WORDKEEPER_IME", "anthy", 1);
+    EXPECT_EQ(ChooseImeSpec("embedded", "embedded"), "embedded");
+    EXPECT_EQ(ChooseImeSpec("", "embedded"), "anthy");
+    ::unsetenv("WORDKEEPER_IME");
+    EXPECT_EQ(ChooseImeSpec("", "anthy"), "anthy");
+    EXPECT_EQ(ChooseImeSpec("", ""), "embedded");
+    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
+    EXPECT_EQ(DefaultEmbeddedPath(), "/srv/data/Quillwren/Wordkeeper/dictionary.sqlite");
+    ::setenv("XDG_DATA_HOME", "relative", 1);
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(DefaultEmbeddedPath(), "/home/u/.local/share/Quillwren/Wordkeeper/dictionary.sqlite");
+    for (const char* bad : {"nonsense", "embedded:", "Embedded"}) {
+        auto opened = OpenInputMethod(bad);
+        EXPECT_EQ(opened.ime, nullptr) << bad;
+        EXPECT_FALSE(opened.error.empty()) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace wk::ime
