@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QTest>
 #include <QToolBar>
 
@@ -25,10 +24,8 @@ using namespace wk::testing;
 namespace {
 
 QVariant Note(std::optional<int> value = std::nullopt) {
-    QSettings shared(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
-                     u"Wordkeeper"_qs);
-    if (value) shared.setValue(u"WordkeeperSetting/TermChange"_qs, *value);
-    return shared.value(u"WordkeeperSetting/TermChange"_qs);
+    if (value) StoreSetting(u"TermChange"_qs, *value);
+    return StoredSetting(u"TermChange"_qs);
 }
 
 struct Form {
