@@ -1,5 +1,6 @@
 // The quick-add program: its form (first update, checks, note, cut/copy/paste routing),
-// the start of the manager from a folder of stand-ins, its command line and installing.
+// the start of the manager from a folder of stand-ins, and installing. The program's command
+// line is tried beside the manager's, in manager_program_test.
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -82,7 +83,6 @@ class QuickAddTest : public QObject {
     void clipboardCommands();
     void startManager_data();
     void startManager();
-    void noDisplay();
     void installedEntries();
 };
 
@@ -275,19 +275,6 @@ void QuickAddTest::startManager() {
              neither ? QStringList{u"WordkeeperAdd:Wordkeeperが見つかりません"_qs} : QStringList());
     QCOMPARE(form.reading()->text(), u"よみ"_qs);
     QVERIFY(form.registerButton()->isEnabled());
-}
-
-void QuickAddTest::noDisplay() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
-        environment.remove(name);
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(WK_QUICKADD_PROGRAM));
-    QVERIFY(program.waitForFinished(20000));
-    QCOMPARE(program.exitCode(), 1);
-    QVERIFY(
-        QString::fromUtf8(program.readAllStandardError()).contains(u"xvfb-run WordkeeperAdd"_qs));
 }
 
 void QuickAddTest::installedEntries() {
