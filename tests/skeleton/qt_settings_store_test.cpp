@@ -44,13 +44,10 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
         "Backend=anthy\n");
     QtSettingsStore store;
     EXPECT_EQ(store.ReadInt("ColumnWidth0"), 120);
-    EXPECT_EQ(store.ReadInt("ColumnWidth1"), std::nullopt);
     EXPECT_EQ(store.ReadInt("ColumnWidth2"), -1);
-    EXPECT_EQ(store.ReadInt("TermChange"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermReadAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermWordAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermPOSAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("Missing"), std::nullopt);
+    for (const char* name :
+         {"ColumnWidth1", "TermChange", "TermReadAdd", "TermWordAdd", "TermPOSAdd", "Missing"})
+        EXPECT_EQ(store.ReadInt(name), std::nullopt) << name;
     EXPECT_EQ(QtSettingsStore::InputMethodSetting(), "anthy");
 }
 
