@@ -51,25 +51,6 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
     EXPECT_EQ(QtSettingsStore::InputMethodSetting(), "anthy");
 }
 
-TEST_F(QtSettingsStoreTest, WritesReachAnotherStoreAfterSync) {
-    QtSettingsStore manager;
-    EXPECT_EQ(manager.ReadInt("TermChange"), std::nullopt);
-    QtSettingsStore quickAdd;
-    EXPECT_TRUE(LeaveQuickAddNote(quickAdd));
-    EXPECT_EQ(quickAdd.fileName(), file);
-    manager.Sync();
-    EXPECT_EQ(manager.ReadInt("TermChange"), 1);
-    int reloads = 0;
-    EXPECT_TRUE(CheckQuickAddNote(manager, [&] { ++reloads; }));
-    quickAdd.Sync();
-    EXPECT_EQ(quickAdd.ReadInt("TermChange"), 0);
-
-    EXPECT_TRUE(manager.WriteString("TermReadAdd", u"読み"));
-    manager.Sync();
-    QtSettingsStore reader;
-    EXPECT_EQ(reader.ReadText("TermReadAdd"), QString::fromUtf8("読み"));
-}
-
 // Qt reports a malformed file as a format error, but still writes the note: it must count
 // as stored, or every program would warn about a note that was in fact left.
 TEST_F(QtSettingsStoreTest, NoteIsStoredInAMalformedFile) {
