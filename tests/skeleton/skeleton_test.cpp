@@ -68,7 +68,6 @@ void SkeletonTest::displayCheck() {
     given.x11Display = environment[1].toStdString();
     given.waylandDisplay = environment[2].toStdString();
     QCOMPARE(CanReachDisplay(given), reachable);
-    QVERIFY(QString::fromStdString(NoDisplayMessage("Sample")).contains(u"xvfb-run Sample"_qs));
 }
 
 void SkeletonTest::frame() {
@@ -82,7 +81,6 @@ void SkeletonTest::frame() {
                      {cmd::kSeparator, 101, 100},
                      QSize(300, 200)};
     CMainFrame frame(layout);
-    QCOMPARE(frame.windowTitle(), u"Sample"_qs);
     const QList<QAction*> menus = frame.menuBar()->actions();
     QCOMPARE(Texts(menus), (QStringList{u"ﾌｧｲﾙ"_qs, u"編集"_qs}));
     QCOMPARE(Texts(menus[0]->menu()->actions()),
