@@ -1,11 +1,12 @@
-// Helpers for the widget tests: a private settings folder, and modal windows answered from
-// a timer so that no test waits for a human.
+// Helpers for the widget tests: a private settings folder and the programs' shared settings
+// in it, and modal windows answered from a timer so that no test waits for a human.
 #pragma once
 
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
 #include <QPointer>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -21,6 +22,18 @@ inline void PrepareGuiTestEnvironment() {
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", folder.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// The settings file every program of the suite shares, read and written around the store.
+inline QSettings SharedSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
+                     u"Wordkeeper"_qs);
+}
+inline QVariant StoredSetting(const QString& name) {
+    return SharedSettings().value(u"WordkeeperSetting/"_qs + name);
+}
+inline void StoreSetting(const QString& name, const QVariant& value) {
+    SharedSettings().setValue(u"WordkeeperSetting/"_qs + name, value);
 }
 
 // Drops the offscreen platform's notes about window-manager features it lacks. Call from

@@ -1,5 +1,5 @@
-// The Wordkeeper program as a whole: command line, no display, a store that cannot be
-// opened, and a session on an embedded store.
+// The programs as a whole: both programs' command line and start without a display, the
+// manager on a store that cannot be opened and in a session on an embedded store.
 #include <QHeaderView>
 #include <QProcess>
 
@@ -21,24 +21,34 @@ class ManagerProgramTest : public QObject {
 };
 
 void ManagerProgramTest::commandLine_data() {
+    QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; DISPLAY is never set
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");  // expected in stdout and stderr together
-    QTest::newRow("no display") << QStringList{} << QString() << 1 << u"xvfb-run Wordkeeper"_qs;
+    const QString manager = QStringLiteral(WK_MANAGER_PROGRAM);
+    const QString quickAdd = QStringLiteral(WK_QUICKADD_PROGRAM);
+    QTest::newRow("no display") << manager << QStringList{} << QString() << 1
+                                << u"xvfb-run Wordkeeper"_qs;
     QTest::newRow("platform cannot start")
-        << QStringList{} << u"xcb"_qs << 1 << u"画面に接続できない"_qs;
-    QTest::newRow("help needs no display")
-        << QStringList{u"--help"_qs} << QString() << 0 << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
-    QTest::newRow("version") << QStringList{u"--version"_qs} << QString() << 0
+        << manager << QStringList{} << u"xcb"_qs << 1 << u"画面に接続できない"_qs;
+    QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << QString() << 0
+                                           << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
+    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << QString() << 0
                              << u"Wordkeeper 0.5.0"_qs;
-    QTest::newRow("unknown argument")
-        << QStringList{u"words.txt"_qs} << u"offscreen"_qs << 2 << u"不明な引数です: words.txt"_qs;
+    QTest::newRow("unknown argument") << manager << QStringList{u"words.txt"_qs} << u"offscreen"_qs
+                                      << 2 << u"不明な引数です: words.txt"_qs;
     QTest::newRow("--ime without value")
-        << QStringList{u"--ime"_qs} << u"offscreen"_qs << 2 << u"--ime には"_qs;
+        << manager << QStringList{u"--ime"_qs} << u"offscreen"_qs << 2 << u"--ime には"_qs;
+    QTest::newRow("quick-add, no display")
+        << quickAdd << QStringList{} << QString() << 1 << u"xvfb-run WordkeeperAdd"_qs;
+    QTest::newRow("quick-add, unknown argument")
+        << quickAdd << QStringList{u"-x"_qs} << u"offscreen"_qs << 2
+        << u"WordkeeperAdd: 不明な引数です: -x"_qs;
 }
 
 void ManagerProgramTest::commandLine() {
+    QFETCH(QString, program);
     QFETCH(QStringList, arguments);
     QFETCH(QString, platform);
     QFETCH(int, exitCode);
@@ -47,14 +57,14 @@ void ManagerProgramTest::commandLine() {
     for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
         environment.remove(name);
     if (!platform.isEmpty()) environment.insert(u"QT_QPA_PLATFORM"_qs, platform);
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(WK_MANAGER_PROGRAM), arguments);
-    QVERIFY(program.waitForFinished(20000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), exitCode);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
     const QString text =
-        QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
     QVERIFY2(text.contains(output), qPrintable(text));
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QAbstractItemModelTester>
-#include <QSettings>
 #include <QTest>
 
 #include "fake_ime.h"
@@ -31,17 +30,6 @@ class MessageLog {
     std::vector<MessageRequest> requests;
     bool answer = true;  // for questions
 };
-
-inline QSettings SharedSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
-                     u"Wordkeeper"_qs);
-}
-inline QVariant StoredSetting(const QString& name) {
-    return SharedSettings().value(u"WordkeeperSetting/"_qs + name);
-}
-inline void StoreSetting(const QString& name, const QVariant& value) {
-    SharedSettings().setValue(u"WordkeeperSetting/"_qs + name, value);
-}
 
 struct Session {
     explicit Session(std::vector<FakeIme::Word> words = {}) { ime.words = std::move(words); }

@@ -1,4 +1,6 @@
-// The word list model checked by Qt's model tester while the store changes under it.
+// The word list model checked by Qt's model tester while the store changes under it, in the
+// moments the window's tests cannot reach: a word the list could not take, a store that
+// shrank before the model was told.
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,27 +19,14 @@ class WordListModelTest : public QObject {
 
 void WordListModelTest::followsTheStore() {
     FakeIme ime;
-    ime.words = {{u"いぬ", 1, u"犬"}, {u"ねこ", 1, u"猫"}, {u"なぞ", 77, u"謎"}};
+    ime.words = {{u"いぬ", 1, u"犬"}, {u"ねこ", 1, u"猫"}, {u"なぞ", 1, u"謎"}};
     Dictionary dictionary(ime);
     dictionary.LoadPosTable();
     WordListModel model(dictionary);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(model.rowCount(), 0);
-    QCOMPARE(model.columnCount(), 3);
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), u"語句"_qs);
-
     NullListDisplay quiet;
     dictionary.RefreshWords(quiet);
     model.SetItemCount(dictionary.wordCount);
-    const QStringList expected{u"いぬ|犬|名詞"_qs, u"なぞ|謎|"_qs, u"ねこ|猫|名詞"_qs};
-    for (int row = 0; row < 3; ++row) {
-        QStringList cells;
-        for (int column = 0; column < 3; ++column)
-            cells << model.index(row, column).data().toString();
-        QCOMPARE(cells.join(u'|'), expected[row]);
-    }
-    QVERIFY(!model.index(0, 0).data(Qt::EditRole).isValid());
-    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
 
     // A new word arrives at the top; one that could not be stored leaves no row.
     model.BeginInsertAtTop();
@@ -49,14 +38,7 @@ void WordListModelTest::followsTheStore() {
     QCOMPARE(model.index(0, 1).data().toString(), u"鳥"_qs);
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    QSignalSpy headers(&model, &QAbstractItemModel::headerDataChanged);
-    model.SetColumnText(1, u"単語▽"_qs);
-    model.SetColumnText(7, u"x"_qs);
-    QCOMPARE(headers.count(), 1);
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), u"単語▽"_qs);
-    dictionary.wordList.Sort(SortField::Word, false);
     model.RedrawAll();
-    model.RedrawRow(9);
     QCOMPARE(changed.count(), 1);
 
     // The store shrinks before the model is told: the row past its end is drawn empty.
@@ -65,8 +47,6 @@ void WordListModelTest::followsTheStore() {
     QVERIFY(!model.index(3, 0).data().isValid());
     model.SetItemCount(dictionary.wordCount);
     QCOMPARE(model.rowCount(), 3);
-    model.DeleteAllItems();
-    QCOMPARE(model.rowCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(WordListModelTest)

@@ -44,33 +44,11 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
         "Backend=anthy\n");
     QtSettingsStore store;
     EXPECT_EQ(store.ReadInt("ColumnWidth0"), 120);
-    EXPECT_EQ(store.ReadInt("ColumnWidth1"), std::nullopt);
     EXPECT_EQ(store.ReadInt("ColumnWidth2"), -1);
-    EXPECT_EQ(store.ReadInt("TermChange"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermReadAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermWordAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("TermPOSAdd"), std::nullopt);
-    EXPECT_EQ(store.ReadInt("Missing"), std::nullopt);
+    for (const char* name :
+         {"ColumnWidth1", "TermChange", "TermReadAdd", "TermWordAdd", "TermPOSAdd", "Missing"})
+        EXPECT_EQ(store.ReadInt(name), std::nullopt) << name;
     EXPECT_EQ(QtSettingsStore::InputMethodSetting(), "anthy");
-}
-
-TEST_F(QtSettingsStoreTest, WritesReachAnotherStoreAfterSync) {
-    QtSettingsStore manager;
-    EXPECT_EQ(manager.ReadInt("TermChange"), std::nullopt);
-    QtSettingsStore quickAdd;
-    EXPECT_TRUE(LeaveQuickAddNote(quickAdd));
-    EXPECT_EQ(quickAdd.fileName(), file);
-    manager.Sync();
-    EXPECT_EQ(manager.ReadInt("TermChange"), 1);
-    int reloads = 0;
-    EXPECT_TRUE(CheckQuickAddNote(manager, [&] { ++reloads; }));
-    quickAdd.Sync();
-    EXPECT_EQ(quickAdd.ReadInt("TermChange"), 0);
-
-    EXPECT_TRUE(manager.WriteString("TermReadAdd", u"読み"));
-    manager.Sync();
-    QtSettingsStore reader;
-    EXPECT_EQ(reader.ReadText("TermReadAdd"), QString::fromUtf8("読み"));
 }
 
 // Qt reports a malformed file as a format error, but still writes the note: it must count
