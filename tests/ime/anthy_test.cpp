@@ -64,14 +64,17 @@ std::vector<Entry> ReadWithAnthy(const fs::path& home) {
     return out;
 }
 
-// Adds a word the way Anthy's own tools do, under Anthy's lock.
-void AddWithAnthy(const fs::path& home, const std::string& reading, const std::string& word,
+// Adds a word the way Anthy's own tools do, under Anthy's lock; true when Anthy took it
+// (it refuses to add to a dictionary file that does not exist yet).
+bool AddWithAnthy(const fs::path& home, const std::string& reading, const std::string& word,
                   const std::string& wtype) {
     StartAnthy(home);
     anthy_priv_dic_lock();
-    anthy_priv_dic_add_entry(reading.c_str(), word.c_str(), wtype.c_str(), kAnthyDefaultFrequency);
+    const int result = anthy_priv_dic_add_entry(reading.c_str(), word.c_str(), wtype.c_str(),
+                                                kAnthyDefaultFrequency);
     anthy_priv_dic_unlock();
     anthy_dic_util_quit();
+    return result == ANTHY_DIC_UTIL_OK;
 }
 
 // Runs `body` in a child process, which exits 0 when it returned true.
@@ -198,7 +201,7 @@ TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
         auto registration = many->BeginBatch();
         ASSERT_NE(registration, nullptr);
         for (const auto& [reading, word, style] : words) {
-            AddWithAnthy(anthy, reading, word, std::string(AnthyWordType(style)));
+            EXPECT_TRUE(AddWithAnthy(anthy, reading, word, std::string(AnthyWordType(style))));
             EXPECT_TRUE(one->RegisterWord(*Utf8ToUtf16(reading), style, *Utf8ToUtf16(word)));
             EXPECT_TRUE(many->RegisterWord(*Utf8ToUtf16(reading), style, *Utf8ToUtf16(word)));
         }
@@ -217,7 +220,7 @@ TEST_F(AnthyTest, BatchWritesOnceAtTheEndKeepingWhatOthersAddedMeanwhile) {
     for (int i = 0; i < 10; ++i)
         ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16("よ" + std::to_string(i)), 1, u"語"));
     EXPECT_EQ(Read(file), "あ #T35*1 亜\nん #T35*1 ン\n");
-    AddWithAnthy(home, "よ5", "語", "#T35");
+    ASSERT_TRUE(AddWithAnthy(home, "よ5", "語", "#T35"));
     EXPECT_EQ(batch->Finish(), 0u);
     const auto entries = ReadWithAnthy(home);
     ASSERT_EQ(entries.size(), 12u);
@@ -250,6 +253,7 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
 // Our writers racing each other are tried in tests/reliability/concurrency_test.cpp; here
 // they race Anthy's own tools, which take Anthy's lock.
 TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
+    Write(file, "");  // Anthy's tools add only to a file that is there
     std::vector<pid_t> children;
     for (int p = 0; p < 3; ++p) {
         children.push_back(Spawn([&] {
@@ -258,7 +262,7 @@ TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
             for (int i = 0; i < 40; ++i) {
                 const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
                 if (p == 2) {
-                    AddWithAnthy(home, reading, "語", "#T35");
+                    if (!AddWithAnthy(home, reading, "語", "#T35")) return false;
                 } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
                     return false;
                 }
