@@ -35,12 +35,7 @@ constexpr const char* kUsage =
     "                                 単語の一覧を辞書テキストファイルへ出力する\n"
     "                                 (既定は読みの昇順、文字コードは cp932)\n"
     "\n"
-    "オプション:\n"
-    "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
-    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"
-    "                   [InputMethod] Backend を使います\n"
-    "  --help           この説明を表示する\n"
-    "  --version        版を表示する\n"
+    "オプション:\n" WK_IME_OPTION_HELP
     "\n"
     "辞書テキストファイル: 1 行目は見出し、以降 1 行に 1 語 (読み<TAB>単語<TAB>品詞、行末 CR "
     "LF)。\n"

@@ -18,6 +18,14 @@ std::string DefaultEmbeddedPath();
 // (read by the caller), otherwise "embedded".
 std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue);
 
+// The lines of every program's usage text that explain --ime and that choice.
+#define WK_IME_OPTION_HELP                                                                                \
+    "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"               \
+    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n" \
+    "                   [InputMethod] Backend を使います\n"                                          \
+    "  --help           この説明を表示する\n"                                                    \
+    "  --version        版を表示する\n"
+
 struct OpenedInputMethod {
     std::unique_ptr<InputMethod> ime;
     std::u16string error;  // why it could not be opened, for the user

@@ -387,11 +387,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     }
     if (!inBatch_ && !Begin()) return false;
     const auto refuse = [&](const std::string& why) {
-        if (inBatch_) {
-            RefusedInBatch();
-        } else {
-            Rollback();
-        }
+        Refused();
         Fail(why);
         return false;
     };
@@ -421,7 +417,11 @@ bool EmbeddedStore::Accepted() {
     return true;
 }
 
-void EmbeddedStore::RefusedInBatch() {
+void EmbeddedStore::Refused() {
+    if (!inBatch_) {
+        Rollback();
+        return;
+    }
     if (!sqlite3_get_autocommit(db_)) return;
     lost_ += pending_;
     pending_ = 0;
@@ -445,11 +445,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
         const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
-        if (inBatch_) {
-            RefusedInBatch();
-        } else {
-            Rollback();
-        }
+        Refused();
         Fail(why);
         return false;
     }

@@ -59,9 +59,10 @@ class EmbeddedStore final : public InputMethod {
     void Fail(const std::string& what);
     // In a batch: counts a change answered as done, and writes the chunk once it is full.
     bool Accepted();
-    // In a batch: a refused change; when SQLite has rolled the batch's transaction back
-    // on its own (full disk, I/O error), the changes accepted since the last commit are gone.
-    void RefusedInBatch();
+    // A refused change: its own transaction is rolled back. In a batch, when SQLite has
+    // rolled the batch's transaction back on its own (full disk, I/O error), the changes
+    // accepted since the last commit are gone.
+    void Refused();
 
     sqlite3* db_ = nullptr;
     std::string path_;

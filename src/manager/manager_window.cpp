@@ -97,12 +97,7 @@ void ManagerWindow::Start() {
 
 std::string ManagerUsage() {
     return "使い方: Wordkeeper [--ime 入力方式]\n"
-           "\n"
-           "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
-           "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"
-           "                   [InputMethod] Backend を使います\n"
-           "  --help           この説明を表示する\n"
-           "  --version        版を表示する\n"
+           "\n" WK_IME_OPTION_HELP
            "\n"
            "画面のない環境では xvfb-run Wordkeeper で起動できます。\n";
 }

@@ -75,12 +75,7 @@ void QuickAddWindow::Start() {
 
 std::string QuickAddUsage() {
     return "使い方: WordkeeperAdd [--ime 入力方式]\n"
-           "\n"
-           "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"
-           "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定の\n"
-           "                   [InputMethod] Backend を使います\n"
-           "  --help           この説明を表示する\n"
-           "  --version        版を表示する\n"
+           "\n" WK_IME_OPTION_HELP
            "\n"
            "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
            "(なければ Wordkeeper.desktop を) 起動します。\n";
