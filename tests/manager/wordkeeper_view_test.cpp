@@ -277,15 +277,20 @@ void WordkeeperViewTest::deleteSelected_data() {
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("messages");  // after the question
+    QTest::addColumn<int>("lostInBatch");       // -1: the input method has no batch
     const QList<int> rows{2, 5, 9};             // 皮, 佐藤, 橋
+    const QStringList all{u"-橋"_qs, u"-佐藤"_qs, u"-皮"_qs};
     const QStringList refusal{Q(msg::kCannotDelete)};
-    QTest::newRow("three rows") << rows << QString() << true
-                                << QStringList{u"-橋"_qs, u"-佐藤"_qs, u"-皮"_qs} << QStringList{};
+    QTest::newRow("three rows") << rows << QString() << true << all << QStringList{} << -1;
     QTest::newRow("refusal in the middle")
-        << rows << u"佐藤"_qs << true << QStringList{u"-橋"_qs, u"-佐藤"_qs} << refusal;
+        << rows << u"佐藤"_qs << true << QStringList{u"-橋"_qs, u"-佐藤"_qs} << refusal << -1;
     QTest::newRow("refusal at once")
-        << rows << u"橋"_qs << true << QStringList{u"-橋"_qs} << refusal;
-    QTest::newRow("answered No") << rows << QString() << false << QStringList{} << QStringList{};
+        << rows << u"橋"_qs << true << QStringList{u"-橋"_qs} << refusal << -1;
+    QTest::newRow("answered No") << rows << QString() << false << QStringList{} << QStringList{}
+                                 << -1;
+    QTest::newRow("in one batch") << rows << QString() << true << all << QStringList{} << 0;
+    // Which removals the batch could not keep is not known: the list is read again.
+    QTest::newRow("a batch that keeps less") << rows << QString() << true << all << refusal << 1;
 }
 
 void WordkeeperViewTest::deleteSelected() {
@@ -294,8 +299,10 @@ void WordkeeperViewTest::deleteSelected() {
     QFETCH(bool, answer);
     QFETCH(QStringList, calls);
     QFETCH(QStringList, messages);
+    QFETCH(int, lostInBatch);
     Session session(SampleWords());
     session.ime.refuseUnregister.insert(ToU16(refused));
+    if (lostInBatch >= 0) session.ime.lostInBatch = lostInBatch;
     session.messages.answer = answer;
     QVERIFY(session.Start());
     QStringList expected = session.Column(1);
@@ -316,6 +323,7 @@ void WordkeeperViewTest::deleteSelected() {
     }
     QCOMPARE(session.Column(1), expected);
     QVERIFY(session.MatchesIme());
+    QCOMPARE(session.ime.enumerations, lostInBatch > 0 ? 2 : 1);
     QCOMPARE(session.SelectedRows().isEmpty(), answer);
     QCOMPARE(session.view().currentIndex().row(), 5);  // the focus keeps its place
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
