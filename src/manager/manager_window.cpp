@@ -2,9 +2,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
-#include <cstring>
-
 #include "commands.h"
 #include "ime/backend.h"
 #include "skeleton/application.h"
@@ -14,12 +11,6 @@
 static void InitManagerResources() { Q_INIT_RESOURCE(wordkeeper); }
 
 namespace wk {
-
-namespace {
-
-constexpr const char* kVersionText = "Wordkeeper 0.5.0";
-
-}  // namespace
 
 ProgramInfo ManagerProgramInfo() {
     InitManagerResources();
@@ -105,12 +96,7 @@ std::string ManagerUsage() {
 int RunManagerSession(const ManagerArguments& arguments) {
     ime::OpenedInputMethod opened = ime::OpenInputMethod(
         ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting()));
-    if (!opened.ime) {
-        const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
-        std::fprintf(stderr, "Wordkeeper: %s\n", text.toUtf8().constData());
-        ShowApplicationMessage(nullptr, text);
-        return 1;
-    }
+    if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     Dictionary dictionary(*opened.ime);
     ManagerWindow window(dictionary, settings);
@@ -119,29 +105,7 @@ int RunManagerSession(const ManagerArguments& arguments) {
 }
 
 int RunManager(int argc, char** argv) {
-    // Help and version need no display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(ManagerUsage().c_str(), stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", kVersionText);
-            return 0;
-        }
-    }
-    if (!CheckDisplay(argc, argv, "Wordkeeper", stderr)) return 1;
-
-    CWordkeeperApp app(argc, argv, ManagerProgramInfo());
-    QStringList own;
-    for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
-    const ManagerArguments arguments = ParseProgramArguments(own);
-    if (!arguments.error.empty()) {
-        std::fprintf(stderr, "Wordkeeper: %s\n\n%s", arguments.error.c_str(),
-                     ManagerUsage().c_str());
-        return 2;
-    }
-    return RunManagerSession(arguments);
+    return RunProgram(argc, argv, ManagerProgramInfo(), ManagerUsage(), RunManagerSession);
 }
 
 }  // namespace wk

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 #include "commands.h"
 #include "ime/backend.h"
 #include "skeleton/application.h"
@@ -13,12 +11,6 @@
 static void InitQuickAddResources() { Q_INIT_RESOURCE(wordkeeper_add); }
 
 namespace wk {
-
-namespace {
-
-constexpr const char* kVersionText = "WordkeeperAdd 0.5.0";
-
-}  // namespace
 
 ProgramInfo QuickAddProgramInfo() {
     InitQuickAddResources();
@@ -94,12 +86,7 @@ int RunQuickAddSession(const ProgramArguments& arguments) {
     const std::string imeSpec =
         ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
     ime::OpenedInputMethod opened = ime::OpenInputMethod(imeSpec);
-    if (!opened.ime) {
-        const QString text = QStringLiteral("辞書を開けません。\n") + ToQString(opened.error);
-        std::fprintf(stderr, "WordkeeperAdd: %s\n", text.toUtf8().constData());
-        ShowApplicationMessage(nullptr, text);
-        return 1;
-    }
+    if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     QuickAddWindow window(*opened.ime, settings, SessionLauncher(imeSpec));
     window.Start();
@@ -107,28 +94,7 @@ int RunQuickAddSession(const ProgramArguments& arguments) {
 }
 
 int RunQuickAdd(int argc, char** argv) {
-    switch (FindEarlyRequest(argc, argv)) {
-        case EarlyRequest::Help:
-            std::fputs(QuickAddUsage().c_str(), stdout);
-            return 0;
-        case EarlyRequest::Version:
-            std::printf("%s\n", kVersionText);
-            return 0;
-        case EarlyRequest::None:
-            break;
-    }
-    if (!CheckDisplay(argc, argv, "WordkeeperAdd", stderr)) return 1;
-
-    CWordkeeperApp app(argc, argv, QuickAddProgramInfo());
-    QStringList own;
-    for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
-    const ProgramArguments arguments = ParseProgramArguments(own);
-    if (!arguments.error.empty()) {
-        std::fprintf(stderr, "WordkeeperAdd: %s\n\n%s", arguments.error.c_str(),
-                     QuickAddUsage().c_str());
-        return 2;
-    }
-    return RunQuickAddSession(arguments);
+    return RunProgram(argc, argv, QuickAddProgramInfo(), QuickAddUsage(), RunQuickAddSession);
 }
 
 }  // namespace wk
