@@ -53,6 +53,25 @@ class InputMethod {
     // none, in which case every change is written on its own.
     virtual std::unique_ptr<RegistrationBatch> BeginBatch() { return nullptr; }
 
+    // Replaces one registered word by another as one change: true when the new word is
+    // registered and the old one is gone. False leaves both as they were, the reason in
+    // LastErrorDetail(). An input method without such a change keeps the default: remove
+    // the old word, register the new one, and register the old one again when the new one
+    // is refused (which can fail, and then the old word is gone).
+    virtual bool ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
+                            const std::u16string& oldWord, const std::u16string& newReading,
+                            std::uint32_t newStyle, const std::u16string& newWord);
+
+    // The input method's name as the user knows it ("Anthy"), for titles and reports.
+    virtual std::u16string Name() const { return {}; }
+
+    // The file that holds the dictionary, empty when there is none.
+    virtual std::string DictionaryPath() const { return {}; }
+
+    // Every file the input method keeps (the dictionary and its companion and lock files),
+    // which an export must never replace. Paths as opened; they need not exist.
+    virtual std::vector<std::string> KeptFiles() const { return {}; }
+
     // A short description (UTF-8) of why the last operation failed, for diagnostics;
     // empty when there is nothing more to say than the refusal itself.
     virtual std::string LastErrorDetail() const { return {}; }
