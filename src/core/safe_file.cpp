@@ -196,7 +196,8 @@ bool SafeFileWriter::Open(std::string* error) {
     const std::string base = FolderOf(target_) + "/" + TempPrefix(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temp_ = base + RandomSuffix();
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                     static_cast<mode_t>(options_.newFileMode & 0777));
         if (fd_ < 0 && errno != EEXIST && errno != EINTR) break;
     }
     if (fd_ < 0) {

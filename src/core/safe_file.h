@@ -14,6 +14,9 @@ struct SafeWriteOptions {
     // the writer opens. Only for a caller that holds the target's lock, so that no other
     // writer's temporary file is taken for a leftover.
     bool removeStaleTemporaries = false;
+    // The access rights of a file that did not exist yet (the umask applies); a replaced
+    // file keeps its own.
+    unsigned newFileMode = 0666;
 };
 
 // Writes a new file beside the target (created with O_EXCL under a random name starting
