@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/settings.h"
 #include "core/text.h"
 #include "core/word_checks.h"
 
@@ -200,8 +201,13 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
                         MessageSink& messages, OutputEncoding encoding) {
+    // The programs' own files (the dictionary, its companions and locks, the settings) are
+    // never an export's target, whichever name leads to them.
+    SafeWriteOptions options;
+    options.keptFiles = dictionary.ime().KeptFiles();
+    options.keptFiles.push_back(SettingsFilePath());
     std::string why;
-    const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why);
+    const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why, options);
     if (!file) {
         messages.Show(MessageKind::Error, msg::kCannotCreate, SystemText(why));
         ExportResult exported;
