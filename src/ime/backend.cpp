@@ -74,4 +74,20 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
     return result;
 }
 
+OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
+                                        std::string_view settingsProblem, std::string* spec) {
+    const char* env = std::getenv("WORDKEEPER_IME");
+    const bool named = !option.empty() || (env != nullptr && env[0] != '\0');
+    if (!named && !settingsProblem.empty()) {
+        OpenedInputMethod result;
+        result.error = Utf8ToUtf16(settingsProblem).value_or(u"設定ファイルを読み込めません") +
+                       u"\n設定ファイルが読めるようになるまで、変更はできません。"
+                       u"--ime または環境変数 WORDKEEPER_IME で入力方式を指定すれば使えます。";
+        return result;
+    }
+    std::string chosen = ChooseImeSpec(option, settingsValue);
+    if (spec != nullptr) *spec = chosen;
+    return OpenInputMethod(chosen);
+}
+
 }  // namespace wk::ime

@@ -34,4 +34,12 @@ struct OpenedInputMethod {
 // Opens "embedded", "embedded:PATH" or "anthy" (the Anthy user dictionary of $HOME).
 OpenedInputMethod OpenInputMethod(std::string_view name);
 
+// Opens the input method ChooseImeSpec chooses. `settingsProblem` (UTF-8) says why a
+// settings file that exists could not be read: the setting it may hold is then not passed
+// over for the default, and unless the option or the environment names the input method,
+// nothing is opened and the error says why. `spec` (when given) receives the choice.
+OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
+                                        std::string_view settingsProblem,
+                                        std::string* spec = nullptr);
+
 }  // namespace wk::ime

@@ -94,8 +94,10 @@ std::string ManagerUsage() {
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(
-        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting()));
+    std::string settingsProblem;
+    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
+    ime::OpenedInputMethod opened =
+        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem);
     if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     Dictionary dictionary(*opened.ime);

@@ -83,9 +83,11 @@ ManagerLauncher SessionLauncher(const std::string& imeSpec) {
 }
 
 int RunQuickAddSession(const ProgramArguments& arguments) {
-    const std::string imeSpec =
-        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(imeSpec);
+    std::string settingsProblem;
+    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
+    std::string imeSpec;
+    ime::OpenedInputMethod opened =
+        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem, &imeSpec);
     if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     QuickAddWindow window(*opened.ime, settings, SessionLauncher(imeSpec));
