@@ -1,6 +1,7 @@
 #include "text_commands.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "core/settings.h"
@@ -61,6 +62,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
     std::u16string reading, word, lastName;
     std::uint32_t lastStyle = kNoStyle;
     bool haveStyle = false;
+    std::map<std::string, std::int32_t> refusals;  // by the input method's reason
 
     ReadHooks hooks;
     hooks.onStart = [&] {
@@ -85,6 +87,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             ++counts.registered;
         } else {
             ++counts.notRegistered;
+            ++refusals[ime.LastErrorDetail()];
         }
         ++counts.words;
     };
@@ -104,6 +107,15 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             const std::string why = ime.LastErrorDetail();
             if (!why.empty()) lostDetail += u" (" + SystemText(why) + u")";
         }
+    }
+
+    // The reason that refused the most words, once (a full store refuses every one alike).
+    const auto most =
+        std::ranges::max_element(refusals, {}, [](const auto& reason) { return reason.second; });
+    if (most != refusals.end() && !most->first.empty()) {
+        if (!lostDetail.empty()) lostDetail += u"\n";
+        lostDetail +=
+            FillNumbers(msg::kRefusedFor, {most->second}) + u": " + SystemText(most->first);
     }
 
     switch (bulk.read.outcome) {
@@ -139,6 +151,10 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             const std::string why = file.ErrorText();
             if (bulk.read.outcome == ReadOutcome::ReadError && !why.empty()) {
                 detail += u" (" + SystemText(why) + u")";
+            }
+            // Words registered before the reading stopped stay registered: say how many.
+            if (counts.words > 0) {
+                detail += u"\n" + FillNumbers(msg::kRegisteredSoFar, {counts.registered});
             }
             if (!lostDetail.empty()) detail += u"\n" + lostDetail;
             messages.Show(MessageKind::Error, msg::kCannotOpen, detail);

@@ -34,6 +34,9 @@ inline constexpr std::u16string_view kNoConverter =
 inline constexpr std::u16string_view kNoStorage = u"メモリが足りません";
 inline constexpr std::u16string_view kLost =
     u"登録を受け付けた単語のうち %d 個は辞書に書き込めませんでした";
+inline constexpr std::u16string_view kRegisteredSoFar =
+    u"読み込みが止まるまでに %d 個の単語を登録しました";
+inline constexpr std::u16string_view kRefusedFor = u"%d 個の単語は次の理由で登録されませんでした";
 }  // namespace msg
 
 // Fills each "%d" of `pattern`, in order, with the next number.
