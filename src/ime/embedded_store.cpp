@@ -309,6 +309,26 @@ bool EmbeddedStore::SameFile() {
 bool EmbeddedStore::ReopenIfMoved() {
     if (SameFile()) return true;
     if (inBatch_) return false;
+    // The old connection goes first. SQLite leaves the journal of a moved file where it was
+    // on close, to be applied to whatever file the path names next: it is written into the
+    // file it belongs to and emptied first. Until a new connection is open, nothing matches
+    // the path.
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    for (sqlite3_stmt** stmt : {&insert_, &remove_, &count_, &select_}) {
+        sqlite3_finalize(*stmt);
+        *stmt = nullptr;
+    }
+    sqlite3_close(db_);
+    db_ = nullptr;
+    device_ = 0;
+    inode_ = 0;
+    // Another connection to the old file kept its journal from being emptied.
+    struct stat journal {};
+    if (::stat((path_ + "-wal").c_str(), &journal) == 0 && journal.st_size > 0) {
+        Fail("移動・置き換えられた辞書ファイルの書き込み記録が残っているため開けません: " + path_ +
+             "-wal");
+        return false;
+    }
     std::u16string error;
     std::unique_ptr<EmbeddedStore> fresh = Open(path_, error);
     if (!fresh) {

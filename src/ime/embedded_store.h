@@ -64,8 +64,9 @@ class EmbeddedStore final : public InputMethod {
     // False (with the reason) when the path no longer names the file that is open: it was
     // moved, replaced or deleted, and nothing may be written through this connection.
     bool SameFile();
-    // When the path names another file than the one open: opens that one instead (outside
-    // a batch). False when it cannot, the reason in lastError_.
+    // When the path names another file than the one open: closes the connection and opens
+    // the file at the path instead (outside a batch). False when it cannot, the reason in
+    // lastError_; every write is then refused until a later call succeeds.
     bool ReopenIfMoved();
     bool Begin();
     bool Commit();
