@@ -6,6 +6,7 @@
 #include <new>
 
 #include "buffered_file.h"
+#include "foreign_formats.h"
 
 namespace wk::textfile {
 
@@ -68,6 +69,8 @@ class LineGatherer {
             if (lf) {
                 ++bytes;
                 --size;
+                // An LF alone ends the line as CR LF does: the last field ends there.
+                if (gathered_ == 0 || buffer_[gathered_ - 1] != '\r') buffer_[gathered_++] = '\r';
                 if (!Line(gathered_, false)) return false;
                 gathered_ = 0;
             }
@@ -98,7 +101,7 @@ class LineGatherer {
             DecodeUtf8(bytes, text_);
         }
         DictionaryRecord record;
-        switch (ParseDictionaryLine(text_, record)) {
+        switch (parser_.Parse(text_, record)) {
             case LineKind::Unreadable:
                 outcome_ = ReadOutcome::Unreadable;
                 return false;
@@ -127,6 +130,7 @@ class LineGatherer {
     const ReadHooks& hooks_;
     ReadProgress& progress_;
     std::u16string text_;
+    ForeignLineParser parser_;
     ReadOutcome outcome_ = ReadOutcome::Finished;
 };
 

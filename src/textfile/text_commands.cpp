@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/pos_mapping.h"
 #include "core/text.h"
 #include "core/word_checks.h"
 
@@ -75,7 +76,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         // Files mostly hold runs of one part of speech.
         if (!haveStyle || record.posName != lastName) {
             lastName.assign(record.posName);
-            lastStyle = table.PosStyleOfName(record.posName);
+            lastStyle = MapPosStyle(record.posName, table);
             haveStyle = true;
         }
         reading.assign(record.reading);
@@ -148,12 +149,15 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
 }
 
 ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
-                                 MessageSink& messages, OutputEncoding encoding) {
+                                 MessageSink& messages, OutputEncoding encoding,
+                                 ExportFormat format) {
     ExportResult exported;
     WriteHooks hooks;
     hooks.onStart = [&] { display.ShowWaitCursor(); };
     exported.write =
-        WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks);
+        format == ExportFormat::Own
+            ? WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks)
+            : WriteForeignLines(file, dictionary.wordList, dictionary.wordCount, format, hooks);
     const WriteResult& write = exported.write;
     switch (write.outcome) {
         case WriteOutcome::Written: {
@@ -199,7 +203,7 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 }
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding) {
+                        MessageSink& messages, OutputEncoding encoding, ExportFormat format) {
     std::string why;
     const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why);
     if (!file) {
@@ -208,7 +212,7 @@ ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, L
         exported.write.outcome = WriteOutcome::WriteFailed;
         return exported;
     }
-    return WriteDictionaryText(*file, dictionary, display, messages, encoding);
+    return WriteDictionaryText(*file, dictionary, display, messages, encoding, format);
 }
 
 }  // namespace wk::textfile
