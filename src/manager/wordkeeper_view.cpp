@@ -378,7 +378,8 @@ void CWordkeeperView::OnExportText() {
     if (NameTaken(path) && AskYesNoCancel(this, kReplaceQuestion) != QMessageBox::Yes) return;
     ViewMessages messages(this);
     textfile::ExportFile(path, dictionary_, *this, messages,
-                         textfile::EncodingOfFilter(request.filterIndex));
+                         textfile::EncodingOfFilter(request.filterIndex),
+                         textfile::FormatOfFilter(request.filterIndex));
 }
 
 void CWordkeeperView::OnMultiSelect() {

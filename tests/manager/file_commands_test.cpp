@@ -246,7 +246,9 @@ void FileCommandsTest::standardDialogs_data() {
     QTest::newRow("open") << cmd::kBulkRegister << u"辞書ﾃｷｽﾄﾌｧｲﾙを開く"_qs << two
                           << Filled(tf::msg::kSummary, {1, 1, 0});
     QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs
-                                 << two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs}
+                                 << two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs,
+                                                      u"Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs,
+                                                      u"Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs}
                                  << Filled(tf::msg::kExported, {12});
 }
 
