@@ -478,6 +478,9 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if ((ctx.from || ctx.to) && command != "copy") {
         return Usage(ctx, u"--from と --to は copy でだけ使えます");
     }
+    if (!ctx.imeOption.empty() && command == "copy") {
+        return Usage(ctx, u"copy では --ime ではなく --from と --to を指定してください");
+    }
     if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
         return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
     }

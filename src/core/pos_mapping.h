@@ -16,14 +16,15 @@
 namespace wk {
 
 // The names to try for `name`, best first: the name itself, without an ATOK learning mark
-// ("*" or "$" at its end), its common name, then the nearest names. Never empty.
+// ("*" or "$" at its end), its common name, then the nearest names. Never empty; the views
+// point into `name` or into static text.
 std::vector<std::u16string_view> PosNameCandidates(std::u16string_view name);
 
 // The style of the first candidate `table` has; kNoStyle when it has none of them.
 std::uint32_t MapPosStyle(std::u16string_view name, const PosTable& table);
 
 // The name for `name` in a file another input method reads: the first candidate it knows,
-// "名詞" when it knows none.
+// "名詞" when it knows none. The view may point into `name`.
 std::u16string_view MsImePosName(std::u16string_view name);
 std::u16string_view MozcPosName(std::u16string_view name);
 

@@ -104,6 +104,11 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"styles", "extra"},
         {"find"},
         {"export", "--encoding", "latin1", "x.txt"},
+        {"export", "--format", "atok", "x.txt"},
+        {"list", "--format", "mozc"},
+        {"copy", "--from", "anthy"},
+        {"copy", "--from", "anthy", "--to", "anthy"},
+        {"import", "--to", "anthy", "x.txt"},
     };
     for (const auto& args : bad) {
         Result r = Run(args);
