@@ -41,9 +41,8 @@ bool CsvField(std::u16string_view line, std::size_t& at, std::u16string& field) 
 
 }  // namespace
 
-LineKind ForeignLineParser::Parse(std::u16string_view line, DictionaryRecord& record) {
-    const LineKind kind = ParseDictionaryLine(line, record);
-    if (kind != LineKind::Unreadable || line.empty() || line[0] != u'"') return kind;
+LineKind ForeignLineParser::ParseUnreadable(std::u16string_view line, DictionaryRecord& record) {
+    if (line.empty() || line[0] != u'"') return LineKind::Unreadable;
     std::size_t at = 0;
     for (int i = 0; i < 3; ++i) {
         if (!CsvField(line, at, fields_[i])) return LineKind::Unreadable;

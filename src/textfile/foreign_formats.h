@@ -18,13 +18,12 @@ namespace wk::textfile {
 
 inline constexpr std::string_view kMsImeHeader = "!Microsoft IME Dictionary Tool";
 
-// Cuts decoded lines into records: a line of our own shape as ParseDictionaryLine does; a
-// line our shape cannot read that begins with a double quote as a CSV line of three fields
-// (each quoted or bare, "" standing for a quote inside a quoted one; the rest of the line
-// ignored). The record points into the line or into the parser.
+// Reads the decoded lines that ParseDictionaryLine finds unreadable: one that begins with a
+// double quote as a CSV line of three fields (each quoted or bare, "" standing for a quote
+// inside a quoted one; the rest of the line ignored). The record points into the parser.
 class ForeignLineParser {
   public:
-    LineKind Parse(std::u16string_view line, DictionaryRecord& record);
+    LineKind ParseUnreadable(std::u16string_view line, DictionaryRecord& record);
 
   private:
     std::u16string fields_[3];
