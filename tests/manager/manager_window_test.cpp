@@ -73,6 +73,8 @@ class ManagerWindowTest : public QObject {
     void listKeys_data();
     void listKeys();
     void statusBar();
+    void placement_data();
+    void placement();
     void oneWindowPerDictionary_data();
     void oneWindowPerDictionary();
 };
@@ -200,6 +202,33 @@ void ManagerWindowTest::statusBar() {
     QCOMPARE(status->text(), u"11 個の単語"_qs);
     QCOMPARE(StatusText(3, u"Anthy", "/home/u/.anthy/private_words_default"),
              u"3 個の単語    入力方式: Anthy    辞書: /home/u/.anthy/private_words_default"_qs);
+}
+
+void ManagerWindowTest::placement_data() {
+    QTest::addColumn<QRect>("stored");  // null: nothing stored
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("position");  // (-1, -1): left to the window manager
+    const QPoint none(-1, -1);
+    // Two screens side by side: 1920x1080 and 1280x1024 to its right.
+    QTest::newRow("nothing stored") << QRect() << QSize(640, 480) << none;
+    QTest::newRow("on the second screen")
+        << QRect(2000, 100, 700, 500) << QSize(700, 500) << QPoint(2000, 100);
+    QTest::newRow("off every screen") << QRect(5000, 100, 700, 500) << QSize(700, 500) << none;
+    QTest::newRow("above the screens") << QRect(100, -600, 700, 500) << QSize(700, 500) << none;
+    QTest::newRow("larger than any screen")
+        << QRect(0, 0, 4000, 3000) << QSize(1920, 1080) << QPoint(0, 0);
+    QTest::newRow("too small to use") << QRect(10, 10, 20, 20) << QSize(640, 480) << none;
+}
+
+void ManagerWindowTest::placement() {
+    QFETCH(QRect, stored);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, position);
+    const WindowPlacement placed =
+        PlaceWindow(stored.isNull() ? std::nullopt : std::optional<QRect>(stored), QSize(640, 480),
+                    {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)});
+    QCOMPARE(placed.size, size);
+    QCOMPARE(placed.position.value_or(QPoint(-1, -1)), position);
 }
 
 void ManagerWindowTest::oneWindowPerDictionary_data() {
