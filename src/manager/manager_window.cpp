@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "commands.h"
+#include "core/version.h"
 #include "ime/backend.h"
 #include "single_instance.h"
 #include "skeleton/application.h"
@@ -21,9 +22,9 @@ ProgramInfo ManagerProgramInfo() {
     InitManagerResources();
     ProgramInfo info;
     info.name = QStringLiteral("Wordkeeper");
-    info.version = QStringLiteral("0.5.0");
+    info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("Wordkeeper のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("Wordkeeper Version 0.5"),
+    info.aboutLines = {QStringLiteral("Wordkeeper Version ") + QString::fromLatin1(kVersionShort),
                        QStringLiteral("入力方式のユーザー辞書を管理します"),
                        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper.png");
