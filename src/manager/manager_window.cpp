@@ -154,16 +154,16 @@ std::string ManagerUsage() {
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    const std::string spec =
+    const std::string choice =
         ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec);
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(choice);
     if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     Dictionary dictionary(*opened.ime);
     ManagerWindow window(dictionary, settings);
     // A manager already open on this dictionary comes to the front instead of a second one.
     const std::string file = opened.ime->DictionaryPath();
-    if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(spec)
+    if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(choice)
                                              : QFile::decodeName(file.c_str())))
         return 0;
     window.Start();
