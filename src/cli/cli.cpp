@@ -1,5 +1,8 @@
 #include "cli.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -282,6 +285,7 @@ class CliMessages final : public textfile::MessageSink {
     explicit CliMessages(const Context& ctx) : ctx_(ctx) {}
     void Show(textfile::MessageKind kind, std::u16string_view text,
               std::u16string_view detail) override {
+        ClearProgress();
         if (kind == textfile::MessageKind::Info) {
             Writer out(ctx_.out);
             out.Text(text);
@@ -292,11 +296,39 @@ class CliMessages final : public textfile::MessageSink {
             Error(ctx_, text, Utf16ToUtf8(detail));
         }
     }
+    void Refused(const textfile::RefusedLine& refused) override {
+        ClearProgress();
+        Error(ctx_, textfile::RefusedLineText(refused));
+    }
     bool outputFailed() const { return outputFailed_; }
 
+    // Progress of a large file on a terminal: the share read, on one line that is written
+    // over. Nothing when the errors do not go to a terminal.
+    textfile::ProgressCallback Progress() {
+        if (::isatty(::fileno(ctx_.err)) == 0) return {};
+        return [this](const textfile::ReadProgress& read) {
+            if (read.totalBytes < kLargeFile) return true;
+            const int percent = static_cast<int>(read.bytesRead * 100 / read.totalBytes);
+            if (percent != shownPercent_) {
+                shownPercent_ = percent;
+                std::fprintf(ctx_.err, "\r読み込み中 %d%% (%lld 行)", percent,
+                             static_cast<long long>(read.lines));
+                std::fflush(ctx_.err);
+            }
+            return true;
+        };
+    }
+    void ClearProgress() {
+        if (shownPercent_ < 0) return;
+        shownPercent_ = -1;
+        std::fputs("\r\033[K", ctx_.err);
+    }
+
   private:
+    static constexpr std::uint64_t kLargeFile = 1 << 20;
     const Context& ctx_;
     bool outputFailed_ = false;
+    int shownPercent_ = -1;
 };
 
 int Import(const Context& ctx) {
@@ -311,8 +343,9 @@ int Import(const Context& ctx) {
     dictionary.LoadPosTable();
     NullListDisplay display;
     CliMessages messages(ctx);
-    const textfile::BulkResult bulk =
-        textfile::BulkRegisterFile(ctx.operands[0], dictionary, display, messages);
+    const textfile::BulkResult bulk = textfile::BulkRegisterFile(
+        ctx.operands[0], dictionary, display, messages, messages.Progress());
+    messages.ClearProgress();
     if (bulk.counts.registered > 0) LeaveNote(ctx);
     // Words that were accepted and then not written make the import a failure.
     return bulk.result == 0 && bulk.lost == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;

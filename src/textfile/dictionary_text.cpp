@@ -110,6 +110,7 @@ class LineGatherer {
                 outcome_ = ReadOutcome::Unreadable;
                 return false;
             case LineKind::Record:
+                record.line = lines_;
                 onRecord_(record);
                 break;
             case LineKind::Skip:

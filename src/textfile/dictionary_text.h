@@ -25,6 +25,7 @@ struct DictionaryRecord {
     std::u16string_view reading;
     std::u16string_view word;
     std::u16string_view posName;
+    std::int64_t line = 0;  // numbered from 1
 };
 
 enum class LineKind { Record, Skip, Unreadable };

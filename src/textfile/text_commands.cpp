@@ -30,7 +30,22 @@ std::u16string_view DetailOf(ReadOutcome outcome) {
     }
 }
 
+// Why the input method refused a word: its own words, or the field check's, or the bare
+// refusal.
+std::u16string RefusalReason(const InputMethod& ime, const std::u16string& reading,
+                             const std::u16string& word) {
+    if (std::u16string why = ErrorDetailOf(ime); !why.empty()) return why;
+    if (const FieldCheck check = CheckWordFields(reading, word); check != FieldCheck::Ok)
+        return std::u16string(MessageOf(check));
+    return std::u16string(wk::msg::kCannotRegister);
+}
+
 }  // namespace
+
+std::u16string RefusedLineText(const RefusedLine& refused) {
+    return FillNumbers(u"%d 行目", {refused.line}) + u"\t" + refused.reading + u"\t" +
+           refused.word + u"\t" + refused.reason;
+}
 
 std::u16string FillNumbers(std::u16string_view pattern,
                            std::initializer_list<std::int64_t> numbers) {
@@ -85,6 +100,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             ++counts.registered;
         } else {
             ++counts.notRegistered;
+            messages.Refused({record.line, reading, word, RefusalReason(ime, reading, word)});
         }
         ++counts.words;
     };

@@ -47,12 +47,26 @@ enum class MessageKind {
     Memory,  // exhausted memory: the application's own box
 };
 
+// A record of the file that the input method did not register.
+struct RefusedLine {
+    std::int64_t line = 0;
+    std::u16string reading;
+    std::u16string word;
+    std::u16string reason;
+};
+
+// One refused record as the reports list it: "12 行目<TAB>reading<TAB>word<TAB>reason".
+std::u16string RefusedLineText(const RefusedLine& refused);
+
 // Shows one message and returns when the user has dismissed it. `detail` may say more
 // about a failure; it is empty otherwise.
 class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual void Show(MessageKind kind, std::u16string_view text, std::u16string_view detail) = 0;
+    // Each refused record of a bulk registration, in file order, as soon as it is refused
+    // and before the summary.
+    virtual void Refused(const RefusedLine& /*refused*/) {}
 };
 
 // Counters of one bulk registration; words = registered + notRegistered.
