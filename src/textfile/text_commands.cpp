@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "core/pos_mapping.h"
 #include "core/settings.h"
 #include "core/text.h"
 #include "core/word_checks.h"
@@ -31,7 +32,22 @@ std::u16string_view DetailOf(ReadOutcome outcome) {
     }
 }
 
+// Why the input method refused a word: its own words, or the field check's, or the bare
+// refusal.
+std::u16string RefusalReason(const InputMethod& ime, const std::u16string& reading,
+                             const std::u16string& word) {
+    if (std::u16string why = ErrorDetailOf(ime); !why.empty()) return why;
+    if (const FieldCheck check = CheckWordFields(reading, word); check != FieldCheck::Ok)
+        return std::u16string(MessageOf(check));
+    return std::u16string(wk::msg::kCannotRegister);
+}
+
 }  // namespace
+
+std::u16string RefusedLineText(const RefusedLine& refused) {
+    return FillNumbers(u"%d 行目", {refused.line}) + u"\t" + refused.reading + u"\t" +
+           refused.word + u"\t" + refused.reason;
+}
 
 std::u16string FillNumbers(std::u16string_view pattern,
                            std::initializer_list<std::int64_t> numbers) {
@@ -62,7 +78,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
     std::u16string reading, word, lastName;
     std::uint32_t lastStyle = kNoStyle;
     bool haveStyle = false;
-    std::map<std::string, std::int32_t> refusals;  // by the input method's reason
+    std::map<std::u16string, std::int32_t> refusals;  // by reason
 
     ReadHooks hooks;
     hooks.onStart = [&] {
@@ -78,7 +94,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         // Files mostly hold runs of one part of speech.
         if (!haveStyle || record.posName != lastName) {
             lastName.assign(record.posName);
-            lastStyle = table.PosStyleOfName(record.posName);
+            lastStyle = MapPosStyle(record.posName, table);
             haveStyle = true;
         }
         reading.assign(record.reading);
@@ -87,7 +103,9 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             ++counts.registered;
         } else {
             ++counts.notRegistered;
-            ++refusals[ime.LastErrorDetail()];
+            RefusedLine refused{record.line, reading, word, RefusalReason(ime, reading, word)};
+            ++refusals[refused.reason];
+            messages.Refused(refused);
         }
         ++counts.words;
     };
@@ -114,8 +132,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         std::ranges::max_element(refusals, {}, [](const auto& reason) { return reason.second; });
     if (most != refusals.end() && !most->first.empty()) {
         if (!lostDetail.empty()) lostDetail += u"\n";
-        lostDetail +=
-            FillNumbers(msg::kRefusedFor, {most->second}) + u": " + SystemText(most->first);
+        lostDetail += FillNumbers(msg::kRefusedFor, {most->second}) + u": " + most->first;
     }
 
     switch (bulk.read.outcome) {
@@ -165,12 +182,15 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
 }
 
 ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
-                                 MessageSink& messages, OutputEncoding encoding) {
+                                 MessageSink& messages, OutputEncoding encoding,
+                                 ExportFormat format) {
     ExportResult exported;
     WriteHooks hooks;
     hooks.onStart = [&] { display.ShowWaitCursor(); };
     exported.write =
-        WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks);
+        format == ExportFormat::Own
+            ? WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks)
+            : WriteForeignLines(file, dictionary.wordList, dictionary.wordCount, format, hooks);
     const WriteResult& write = exported.write;
     switch (write.outcome) {
         case WriteOutcome::Written: {
@@ -216,7 +236,7 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 }
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding) {
+                        MessageSink& messages, OutputEncoding encoding, ExportFormat format) {
     // The programs' own files (the dictionary, its companions and locks, the settings) are
     // never an export's target, whichever name leads to them.
     SafeWriteOptions options;
@@ -230,7 +250,7 @@ ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, L
         exported.write.outcome = WriteOutcome::WriteFailed;
         return exported;
     }
-    return WriteDictionaryText(*file, dictionary, display, messages, encoding);
+    return WriteDictionaryText(*file, dictionary, display, messages, encoding, format);
 }
 
 }  // namespace wk::textfile
