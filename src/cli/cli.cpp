@@ -126,8 +126,8 @@ int Usage(const Context& ctx, std::u16string_view message) {
     return kExitUsage;
 }
 
-std::unique_ptr<InputMethod> OpenNamedIme(const Context& ctx, const std::string& spec) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec);
+std::unique_ptr<InputMethod> OpenNamedIme(const Context& ctx, const std::string& name) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(name);
     if (!opened.ime) Error(ctx, opened.error);
     return std::move(opened.ime);
 }
