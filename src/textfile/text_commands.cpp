@@ -1,7 +1,6 @@
 #include "text_commands.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
 
 #include "core/pos_mapping.h"
@@ -78,7 +77,9 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
     std::u16string reading, word, lastName;
     std::uint32_t lastStyle = kNoStyle;
     bool haveStyle = false;
-    std::map<std::u16string, std::int32_t> refusals;  // by reason
+    // The reason every refused word shares (a full store refuses each one alike), told once.
+    std::int32_t refusals = 0;
+    std::u16string sharedReason;
 
     ReadHooks hooks;
     hooks.onStart = [&] {
@@ -104,7 +105,10 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         } else {
             ++counts.notRegistered;
             RefusedLine refused{record.line, reading, word, RefusalReason(ime, reading, word)};
-            ++refusals[refused.reason];
+            // Only a reason of the input method's own can hold for every word alike.
+            if (refusals == 0 && !ime.LastErrorDetail().empty()) sharedReason = refused.reason;
+            if (refused.reason != sharedReason) sharedReason.clear();
+            ++refusals;
             messages.Refused(refused);
         }
         ++counts.words;
@@ -127,12 +131,9 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         }
     }
 
-    // The reason that refused the most words, once (a full store refuses every one alike).
-    const auto most =
-        std::ranges::max_element(refusals, {}, [](const auto& reason) { return reason.second; });
-    if (most != refusals.end() && !most->first.empty()) {
+    if (refusals >= 2 && !sharedReason.empty()) {
         if (!lostDetail.empty()) lostDetail += u"\n";
-        lostDetail += FillNumbers(msg::kRefusedFor, {most->second}) + u": " + most->first;
+        lostDetail += FillNumbers(msg::kRefusedFor, {refusals}) + u": " + sharedReason;
     }
 
     switch (bulk.read.outcome) {
