@@ -391,7 +391,8 @@ int Export(const Context& ctx) {
     NullListDisplay display;
     CliMessages messages(ctx);
     const textfile::ExportResult exported =
-        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding, format);
+        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding, format,
+                             ime::KeptFilesOfEveryInputMethod());
     return exported.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
 }
 

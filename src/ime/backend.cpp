@@ -74,6 +74,17 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
     return result;
 }
 
+std::vector<std::string> KeptFilesOfEveryInputMethod() {
+    std::vector<std::string> files = EmbeddedStore::KeptFilesOf(DefaultEmbeddedPath());
+#if WORDKEEPER_HAVE_ANTHY
+    std::u16string error;
+    if (const auto anthy = AnthyBackend::Open(HomeFolder(), error)) {
+        for (std::string& file : anthy->KeptFiles()) files.push_back(std::move(file));
+    }
+#endif
+    return files;
+}
+
 OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
                                         std::string_view settingsProblem, std::string* spec) {
     const char* env = std::getenv("WORDKEEPER_IME");

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/input_method.h"
 
@@ -33,6 +34,11 @@ struct OpenedInputMethod {
 
 // Opens "embedded", "embedded:PATH" or "anthy" (the Anthy user dictionary of $HOME).
 OpenedInputMethod OpenInputMethod(std::string_view name);
+
+// The files the input methods keep for the running user whichever one is open (the default
+// embedded store and its companion files, Anthy's dictionary and lock file), which an export
+// must never replace.
+std::vector<std::string> KeptFilesOfEveryInputMethod();
 
 // Opens the input method ChooseImeSpec chooses. `settingsProblem` (UTF-8) says why a
 // settings file that exists could not be read: the setting it may hold is then not passed

@@ -292,8 +292,8 @@ EmbeddedStore::EmbeddedStore(sqlite3* db, std::string path) : db_(db), path_(std
     }
 }
 
-std::vector<std::string> EmbeddedStore::KeptFiles() const {
-    return {path_, path_ + "-wal", path_ + "-shm", path_ + "-journal"};
+std::vector<std::string> EmbeddedStore::KeptFilesOf(const std::string& path) {
+    return {path, path + "-wal", path + "-shm", path + "-journal"};
 }
 
 bool EmbeddedStore::SameFile() {

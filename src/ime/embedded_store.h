@@ -45,7 +45,8 @@ class EmbeddedStore final : public InputMethod {
     std::u16string Name() const override { return u"Wordkeeper"; }
     std::string DictionaryPath() const override { return path_; }
     // The store and SQLite's companion files beside it.
-    std::vector<std::string> KeptFiles() const override;
+    std::vector<std::string> KeptFiles() const override { return KeptFilesOf(path_); }
+    static std::vector<std::string> KeptFilesOf(const std::string& path);
     std::string LastErrorDetail() const override { return lastError_; }
 
     bool readOnly() const { return readOnly_; }

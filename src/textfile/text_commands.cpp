@@ -237,12 +237,14 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 }
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding, ExportFormat format) {
+                        MessageSink& messages, OutputEncoding encoding, ExportFormat format,
+                        const std::vector<std::string>& keptFiles) {
     // The programs' own files (the dictionary, its companions and locks, the settings) are
     // never an export's target, whichever name leads to them.
     SafeWriteOptions options;
     options.keptFiles = dictionary.ime().KeptFiles();
     options.keptFiles.push_back(SettingsFilePath());
+    options.keptFiles.insert(options.keptFiles.end(), keptFiles.begin(), keptFiles.end());
     std::string why;
     const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why, options);
     if (!file) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dictionary.h"
 #include "dictionary_text.h"
@@ -118,9 +119,11 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
                             MessageSink& messages, const ProgressCallback& onProgress = {});
 
 // The export once a name is chosen: writes a new file that replaces `path` only when it is
-// complete ("cannot create" when it cannot be made), runs WriteDictionaryText.
+// complete ("cannot create" when it cannot be made), runs WriteDictionaryText. The input
+// method's own files, the settings file and `keptFiles` are never replaced.
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
                         MessageSink& messages, OutputEncoding encoding = OutputEncoding::Cp932,
-                        ExportFormat format = ExportFormat::Own);
+                        ExportFormat format = ExportFormat::Own,
+                        const std::vector<std::string>& keptFiles = {});
 
 }  // namespace wk::textfile

@@ -98,6 +98,18 @@ TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFilesNorFollowsAForeignLink) {
              return std::pair{lock, lock};
          },
          kOwn},
+        {"Anthy's dictionary while the store is open", false,
+         [](CliHome& h) {
+             h.Run(Args(kAnthy, {"add", "すずき", "鈴木", "人名"}));
+             return std::pair{AnthyDictionary(h), AnthyDictionary(h)};
+         },
+         kOwn},
+        {"the store while Anthy's dictionary is open", true,
+         [](CliHome& h) {
+             h.Run({"add", "すずき", "鈴木", "人名"});
+             return std::pair{h.StorePath(), h.StorePath()};
+         },
+         kOwn},
         {"another user's link in a sticky folder", false,
          [](CliHome& h) {
              fs::create_directory(h.Path("shared"));
