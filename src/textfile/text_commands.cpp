@@ -244,6 +244,7 @@ ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, L
     SafeWriteOptions options;
     options.keptFiles = dictionary.ime().KeptFiles();
     options.keptFiles.push_back(SettingsFilePath());
+    options.keptFiles.push_back(SettingsFilePath() + ".lock");  // the settings writer's lock
     options.keptFiles.insert(options.keptFiles.end(), keptFiles.begin(), keptFiles.end());
     std::string why;
     const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why, options);
