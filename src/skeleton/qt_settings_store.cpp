@@ -10,6 +10,7 @@
 
 #include "core/safe_file.h"
 #include "core/text.h"
+#include "ime/backend.h"
 
 namespace wk {
 
@@ -39,6 +40,10 @@ std::string ProblemWith(const std::string& path) {
         return "設定ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
     }
     ::close(fd);
+    // Written as settings, a dictionary that the name leads to would be lost.
+    if (IsKeptFile(path, ime::KeptFilesOfEveryInputMethod())) {
+        return "設定ファイルが辞書のファイルを指しているため使いません: " + path;
+    }
     return {};
 }
 

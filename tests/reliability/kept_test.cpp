@@ -308,6 +308,16 @@ TEST(KeptTest, SettingsFilesThatAreNoRegularFileOrCannotBeRead) {
          {"WORDKEEPER_IME=embedded"},
          0,
          "設定ファイルに書き込めません"},
+        {"a link to the store",
+         [](CliHome& h) {
+             h.Run({"add", "すずき", "鈴木", "人名"});
+             fs::remove(h.SettingsPath());
+             fs::create_symlink(h.StorePath(), h.SettingsPath());
+             return true;
+         },
+         {},
+         1,
+         "辞書のファイルを指している"},
         {"unreadable, naming Anthy",
          [](CliHome& h) {
              Put(h.SettingsPath(), "[InputMethod]\nBackend=anthy\n");
@@ -345,6 +355,9 @@ TEST(KeptTest, SettingsFilesThatAreNoRegularFileOrCannotBeRead) {
         EXPECT_EQ(o.exitCode, c.exitCode) << o.err;
         EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
         EXPECT_EQ(Snapshot(home.SettingsPath()), before);
+        if (fs::exists(home.StorePath())) {
+            EXPECT_EQ(IntegrityCheck(home.StorePath()), "ok");
+        }
         struct stat st {};
         if (::lstat(home.Path("device").c_str(), &st) == 0) {
             EXPECT_TRUE(S_ISCHR(st.st_mode));
