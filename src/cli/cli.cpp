@@ -8,6 +8,7 @@
 
 #include "core/dictionary.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "core/word_checks.h"
 #include "ime/backend.h"
 #include "ime/embedded_store.h"
@@ -17,8 +18,6 @@
 namespace wk::cli {
 
 namespace {
-
-constexpr const char* kVersion = "wordkeeper-cli 0.5.0";
 
 constexpr const char* kUsage =
     "使い方: wordkeeper-cli [--ime 入力方式] コマンド [引数...]\n"
@@ -356,7 +355,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             std::fputs(kUsage, out);
             return kExitOk;
         } else if (!optionsDone && arg == "--version") {
-            std::fprintf(out, "%s\n", kVersion);
+            std::fprintf(out, "wordkeeper-cli %s\n", kVersion);
             return kExitOk;
         } else if (!optionsDone && (arg == "--ime" || arg == "--sort" || arg == "--encoding")) {
             if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");

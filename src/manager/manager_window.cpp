@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "commands.h"
+#include "core/version.h"
 #include "ime/backend.h"
 #include "skeleton/application.h"
 #include "skeleton/message_box.h"
@@ -16,9 +17,9 @@ ProgramInfo ManagerProgramInfo() {
     InitManagerResources();
     ProgramInfo info;
     info.name = QStringLiteral("Wordkeeper");
-    info.version = QStringLiteral("0.5.0");
+    info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("Wordkeeper のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("Wordkeeper Version 0.5"),
+    info.aboutLines = {QStringLiteral("Wordkeeper Version ") + QString::fromLatin1(kVersionShort),
                        QStringLiteral("入力方式のユーザー辞書を管理します"),
                        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper.png");
