@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/safe_file.h"
 #include "core/text.h"
 #include "mozc_dictionary.pb.h"
 
@@ -95,75 +96,9 @@ int FirstEnabled(const UserDictionaryStorage& storage) {
     return -1;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The file a write to `path` must replace: where its chain of symbolic links ends.
-std::string FinalTarget(std::string path) {
-    for (int depth = 0; depth < 16; ++depth) {
-        char buffer[4096];
-        const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
-        if (n < 0 || static_cast<std::size_t>(n) == sizeof buffer) return path;
-        std::string next(buffer, static_cast<std::size_t>(n));
-        path = next.starts_with('/') ? next : FolderOf(path) + "/" + next;
-    }
-    return path;
-}
-
-// Replaces the file at `path` (links followed) by `bytes`: a new file in the same folder,
-// flushed to disk and renamed over the old one, the folder flushed after. The new file's
-// modification time lies in another whole second than the old one's, so that Mozc, which
-// compares seconds, sees the change; it keeps the old file's permissions.
-bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
-    const std::string target = FinalTarget(path);
-    struct stat old {};
-    const bool hadOld = ::stat(target.c_str(), &old) == 0;
-    std::string temp = target + ".wordkeeper-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    const auto fail = [&](int err) {
-        if (fd >= 0) ::unlink(temp.c_str());
-        *error =
-            "Mozcの辞書ファイルに書き込めません: " + target + " (" + SystemErrorText(err) + ")";
-        return false;
-    };
-    if (fd < 0) return fail(errno);
-    bool ok = WriteAll(fd, bytes);
-    if (ok && hadOld) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    if (ok && hadOld) {
-        struct stat now {};
-        ok = ::fstat(fd, &now) == 0;
-        if (ok && now.st_mtim.tv_sec <= old.st_mtim.tv_sec) {
-            timespec times[2] = {{0, UTIME_OMIT}, {old.st_mtim.tv_sec + 1, 0}};
-            ok = ::futimens(fd, times) == 0;
-        }
-    }
-    if (!ok || ::fsync(fd) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return fail(err);
-    }
-    if (::close(fd) != 0) return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
-    if (const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
 }
 
 // Mozc's lock on its user dictionary, as its dictionary tool takes it: the lock file
@@ -546,7 +481,17 @@ bool MozcBackend::Commit(const std::vector<Op>& ops, bool partial, std::size_t* 
         error = "Mozcの辞書を書き出せません";
         return fail();
     }
-    if (!ReplaceFile(path_, bytes, &error)) return fail();
+    // A new dictionary is private to the user, as the writer keeps an existing file's mode.
+    if (const int fd =
+            ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd >= 0) {
+        ::close(fd);
+    }
+    // Mozc compares modification times in whole seconds.
+    SafeWriteOptions options;
+    options.newSecond = true;
+    options.removeStaleTemporaries = true;
+    if (!WriteFileSafely(path_, bytes, options, &error)) return fail();
     SendMozcReload(profile_, kMozcReloadWait);
     return true;
 }
