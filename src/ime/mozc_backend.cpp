@@ -305,7 +305,8 @@ const char* ReasonOf(Outcome outcome) {
 }
 
 // Reads and parses the dictionary file; a missing file is an empty dictionary.
-bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::string* error) {
+bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::string* error,
+                 struct stat* identity = nullptr) {
     storage.Clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -349,7 +350,21 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     return true;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
 }  // namespace
+
+// A dictionary file as read, on an arena of its own: a million entries are freed at once.
+struct MozcBackend::Loaded {
+    google::protobuf::Arena arena;
+    UserDictionaryStorage* storage =
+        google::protobuf::Arena::CreateMessage<UserDictionaryStorage>(&arena);
+    struct stat identity {};  // of the file read; all 0 when there was none
+};
 
 // The dictionary as an open batch will leave it, by key: how many entries of the enabled
 // dictionaries have it, how many of those are in the target dictionary.
@@ -387,12 +402,14 @@ std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::
         error = u"Mozcの設定フォルダーがフォルダーではありません: " + U16(backend->profile_);
         return nullptr;
     }
-    UserDictionaryStorage storage;
+    // What is read here serves the first listing, unless the file changes in between.
+    auto loaded = std::make_unique<Loaded>();
     std::string reason;
-    if (!ReadStorage(backend->path_, storage, &reason)) {
+    if (!ReadStorage(backend->path_, *loaded->storage, &reason, &loaded->identity)) {
         error = U16(reason);
         return nullptr;
     }
+    backend->opened_ = std::move(loaded);
     return backend;
 }
 
@@ -462,7 +479,8 @@ bool MozcBackend::Commit(const std::vector<Op>& ops, bool partial, std::size_t* 
     if (!MakeFolders(profile_, &error)) return fail();
     DictionaryLock lock;
     if (!lock.Acquire(lockPath_, kMozcLockWait, &error)) return fail();
-    UserDictionaryStorage storage;
+    Loaded loaded;
+    UserDictionaryStorage& storage = *loaded.storage;
     if (!ReadStorage(path_, storage, &error)) return fail();
     const std::vector<Outcome> outcomes = Apply(storage, ops);
     std::size_t done = 0, refused = 0;
@@ -498,9 +516,15 @@ bool MozcBackend::Commit(const std::vector<Op>& ops, bool partial, std::size_t* 
 
 bool MozcBackend::EnumRegisterWord(const EnumWordCallback& callback) {
     lastError_.clear();
-    UserDictionaryStorage storage;
-    std::string error;
-    if (!ReadStorage(path_, storage, &error)) return Fail(error);
+    std::unique_ptr<Loaded> loaded = std::move(opened_);
+    struct stat now {};
+    if (!loaded || (::stat(path_.c_str(), &now) == 0) != (loaded->identity.st_ino != 0) ||
+        (loaded->identity.st_ino != 0 && !SameFile(now, loaded->identity))) {
+        loaded = std::make_unique<Loaded>();
+        std::string error;
+        if (!ReadStorage(path_, *loaded->storage, &error)) return Fail(error);
+    }
+    UserDictionaryStorage& storage = *loaded->storage;
     if (!pending_.empty()) Apply(storage, pending_);
     for (const UserDictionary& dictionary : storage.dictionaries()) {
         if (!dictionary.enabled()) continue;

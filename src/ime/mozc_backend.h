@@ -62,6 +62,7 @@ class MozcBackend final : public InputMethod {
 
     struct Op;
     struct View;
+    struct Loaded;
 
   private:
     class Batch;
@@ -85,7 +86,8 @@ class MozcBackend final : public InputMethod {
 
     Batch* batch_ = nullptr;
     std::vector<Op> pending_;
-    std::unique_ptr<View> view_;  // the dictionary as the open batch will leave it
+    std::unique_ptr<View> view_;      // the dictionary as the open batch will leave it
+    std::unique_ptr<Loaded> opened_;  // the file as Open() read it
 };
 
 // Asks the Mozc server of the profile folder, when one is running, to read its user
