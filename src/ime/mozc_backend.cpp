@@ -308,19 +308,22 @@ const char* ReasonOf(Outcome outcome) {
 bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::string* error,
                  struct stat* identity = nullptr) {
     storage.Clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
         if (errno == ENOENT) return true;
-        *error =
-            "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
+        *error = errno == EINVAL ? "Mozcの辞書ファイルが通常のファイルではありません: " + path
+                                 : "Mozcの辞書ファイルを読み込めません: " + path + " (" +
+                                       SystemErrorText(errno) + ")";
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
         ::close(fd);
-        *error = "Mozcの辞書ファイルが通常のファイルではありません: " + path;
+        *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
+    if (identity) *identity = st;
     if (static_cast<std::uint64_t>(st.st_size) > kMozcMaxFileBytes) {
         ::close(fd);
         *error = "Mozcの辞書ファイルがMozcの読み込める大きさ (512MB) を超えています: " + path;
@@ -442,10 +445,15 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
     op.add = add;
     if (style < 1 || style > kPosCount)
         return Fail(add ? "品詞が正しくありません" : kNotRegistered);
+    // A word to remove is looked for as it is: Mozc's rules apply to what is added.
     const auto field = [&](const std::u16string& text, const char* name, std::string& out) {
         if (text.empty()) return Fail(std::string(name) + "が空です");
         if (HasUnpairedSurrogate(text)) {
             return Fail(std::string(name) + "に不正な文字が含まれています");
+        }
+        if (!add) {
+            out = Utf16ToUtf8(text);
+            return true;
         }
         if (HasControlCharacter(text)) {
             return Fail(std::string(name) + "に制御文字が含まれています");

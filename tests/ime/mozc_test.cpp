@@ -164,12 +164,15 @@ TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
 }
 
 // A linked dictionary is written where the link points; each rewrite moves the file's
-// modification time to another second, also when two fall in the same second.
+// modification time to another second, also when two fall in the same second; a listing
+// reads what another writer left.
 TEST(MozcBackend, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
     TempProfile profile;
     fs::create_directory(profile.path / "kept");
     fs::create_symlink("kept/mine.db", profile.file);
     auto ime = profile.Open();
+    ASSERT_TRUE(profile.Open()->RegisterWord(u"かず", 12, u"零"));  // not what `ime` read
+    EXPECT_EQ(All(*ime), (std::vector<Word>{{u"かず", 12, u"零"}}));
     std::vector<std::time_t> seconds;
     for (const char16_t* word : {u"一", u"二", u"三"}) {
         ASSERT_TRUE(ime->RegisterWord(u"かず", 12, word));
@@ -179,7 +182,7 @@ TEST(MozcBackend, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
         seconds.push_back(st.st_mtim.tv_sec);
     }
     EXPECT_TRUE(fs::is_symlink(profile.file));
-    EXPECT_EQ(Parse(profile.path / "kept/mine.db").dictionaries(0).entries_size(), 3);
+    EXPECT_EQ(Parse(profile.path / "kept/mine.db").dictionaries(0).entries_size(), 4);
     EXPECT_EQ(Utf16ToUtf8(ime->Name()), "Mozc");
     EXPECT_EQ(ime->KeptFiles(),
               (std::vector<std::string>{profile.file.string(), profile.file.string() + ".tmp",
