@@ -178,7 +178,9 @@ TEST(MozcBackend, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
         ASSERT_TRUE(ime->RegisterWord(u"かず", 12, word));
         struct stat st {};
         ASSERT_EQ(::stat(profile.file.c_str(), &st), 0);
-        if (!seconds.empty()) EXPECT_NE(st.st_mtim.tv_sec, seconds.back());
+        if (!seconds.empty()) {
+            EXPECT_NE(st.st_mtim.tv_sec, seconds.back());
+        }
         seconds.push_back(st.st_mtim.tv_sec);
     }
     EXPECT_TRUE(fs::is_symlink(profile.file));
