@@ -429,8 +429,12 @@ MozcBackend::~MozcBackend() {
     }
 }
 
-std::vector<std::string> MozcBackend::KeptFiles() const {
-    return {path_, path_ + ".tmp", lockPath_};
+std::vector<std::string> MozcBackend::KeptFilesOf(const std::string& profile) {
+    const std::string folder = profile.size() > 1 && profile.ends_with('/')
+                                   ? profile.substr(0, profile.size() - 1)
+                                   : profile;
+    return {folder + "/user_dictionary.db", folder + "/user_dictionary.db.tmp",
+            folder + "/.user_dictionary.db.lock"};
 }
 
 bool MozcBackend::Fail(std::string what) {

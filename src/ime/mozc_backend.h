@@ -57,7 +57,10 @@ class MozcBackend final : public InputMethod {
                     std::uint32_t newStyle, const std::u16string& newWord) override;
     std::u16string Name() const override { return u"Mozc"; }
     std::string DictionaryPath() const override { return path_; }
-    std::vector<std::string> KeptFiles() const override;
+    std::vector<std::string> KeptFiles() const override { return KeptFilesOf(profile_); }
+    // The dictionary, the temporary file Mozc's own tool writes and the lock file of the
+    // profile folder `profile`, without opening anything.
+    static std::vector<std::string> KeptFilesOf(const std::string& profile);
     std::string LastErrorDetail() const override { return lastError_; }
 
     struct Op;
