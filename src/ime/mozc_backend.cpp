@@ -305,8 +305,7 @@ const char* ReasonOf(Outcome outcome) {
 }
 
 // Reads and parses the dictionary file; a missing file is an empty dictionary.
-bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::string* error,
-                 struct stat* identity = nullptr) {
+bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::string* error) {
     storage.Clear();
     const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
@@ -323,7 +322,6 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
         *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
-    if (identity) *identity = st;
     if (static_cast<std::uint64_t>(st.st_size) > kMozcMaxFileBytes) {
         ::close(fd);
         *error = "Mozcの辞書ファイルがMozcの読み込める大きさ (512MB) を超えています: " + path;
@@ -353,12 +351,6 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     return true;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
 }  // namespace
 
 // A dictionary file as read, on an arena of its own: a million entries are freed at once.
@@ -366,7 +358,6 @@ struct MozcBackend::Loaded {
     google::protobuf::Arena arena;
     UserDictionaryStorage* storage =
         google::protobuf::Arena::CreateMessage<UserDictionaryStorage>(&arena);
-    struct stat identity {};  // of the file read; all 0 when there was none
 };
 
 // The dictionary as an open batch will leave it, by key: how many entries of the enabled
@@ -405,14 +396,14 @@ std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::
         error = u"Mozcの設定フォルダーがフォルダーではありません: " + U16(backend->profile_);
         return nullptr;
     }
-    // What is read here serves the first listing, unless the file changes in between.
-    auto loaded = std::make_unique<Loaded>();
+    // Read whole once, to refuse a file Mozc could not load; nothing of it is kept, as a
+    // window that never lists would otherwise hold it for its lifetime.
+    Loaded loaded;
     std::string reason;
-    if (!ReadStorage(backend->path_, *loaded->storage, &reason, &loaded->identity)) {
+    if (!ReadStorage(backend->path_, *loaded.storage, &reason)) {
         error = U16(reason);
         return nullptr;
     }
-    backend->opened_ = std::move(loaded);
     return backend;
 }
 
@@ -528,15 +519,10 @@ bool MozcBackend::Commit(const std::vector<Op>& ops, bool partial, std::size_t* 
 
 bool MozcBackend::EnumRegisterWord(const EnumWordCallback& callback) {
     lastError_.clear();
-    std::unique_ptr<Loaded> loaded = std::move(opened_);
-    struct stat now {};
-    if (!loaded || (::stat(path_.c_str(), &now) == 0) != (loaded->identity.st_ino != 0) ||
-        (loaded->identity.st_ino != 0 && !SameFile(now, loaded->identity))) {
-        loaded = std::make_unique<Loaded>();
-        std::string error;
-        if (!ReadStorage(path_, *loaded->storage, &error)) return Fail(error);
-    }
-    UserDictionaryStorage& storage = *loaded->storage;
+    Loaded loaded;
+    std::string error;
+    if (!ReadStorage(path_, *loaded.storage, &error)) return Fail(error);
+    UserDictionaryStorage& storage = *loaded.storage;
     if (!pending_.empty()) Apply(storage, pending_);
     for (const UserDictionary& dictionary : storage.dictionaries()) {
         if (!dictionary.enabled()) continue;

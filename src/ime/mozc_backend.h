@@ -89,8 +89,7 @@ class MozcBackend final : public InputMethod {
 
     Batch* batch_ = nullptr;
     std::vector<Op> pending_;
-    std::unique_ptr<View> view_;      // the dictionary as the open batch will leave it
-    std::unique_ptr<Loaded> opened_;  // the file as Open() read it
+    std::unique_ptr<View> view_;  // the dictionary as the open batch will leave it
 };
 
 // Asks the Mozc server of the profile folder, when one is running, to read its user
