@@ -126,6 +126,11 @@ std::vector<std::string> KeptFilesOfEveryInputMethod() {
         for (std::string& file : anthy->KeptFiles()) files.push_back(std::move(file));
     }
 #endif
+#if WORDKEEPER_HAVE_MOZC
+    for (std::string& file : MozcBackend::KeptFilesOf(MozcProfileFolder())) {
+        files.push_back(std::move(file));
+    }
+#endif
     return files;
 }
 

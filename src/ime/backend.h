@@ -45,8 +45,8 @@ struct OpenedInputMethod {
 OpenedInputMethod OpenInputMethod(std::string_view name);
 
 // The files the input methods keep for the running user whichever one is open (the default
-// embedded store and its companion files, Anthy's dictionary and lock file), which an export
-// must never replace.
+// embedded store and its companion files, Anthy's and Mozc's dictionaries and lock files),
+// which an export must never replace.
 std::vector<std::string> KeptFilesOfEveryInputMethod();
 
 // Opens the input method ChooseImeSpec chooses. `settingsProblem` (UTF-8) says why a
