@@ -22,6 +22,9 @@ class ListDisplay {
     virtual void SetItemCount(int count) = 0;
     virtual void SetColumnText(int column, const std::u16string& text) = 0;
     virtual void RedrawAll() = 0;
+    // False for a display that shows no words, where re-reading the list after a bulk
+    // change would only cost time.
+    virtual bool ShowsWords() const { return true; }
 };
 
 // A display that does nothing, for callers without a window.
@@ -33,6 +36,7 @@ class NullListDisplay final : public ListDisplay {
     void SetItemCount(int) override {}
     void SetColumnText(int, const std::u16string&) override {}
     void RedrawAll() override {}
+    bool ShowsWords() const override { return false; }
 };
 
 // The input method's styles in its order.
