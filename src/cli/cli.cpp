@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/dictionary.h"
+#include "core/sorting.h"
 #include "core/text.h"
 #include "core/word_checks.h"
 #include "ime/backend.h"
@@ -241,24 +242,62 @@ int Change(const Context& ctx, bool add) {
     return kExitOk;
 }
 
+// The answer of loading the list (sorted by reading, ascending) and searching it, from one
+// pass over the store without building the list. Entries with equal folded readings keep
+// their order in the list, the one read last first; so the first entry with exactly the
+// reading is the last one read, and those of its group in front of it are the ones read
+// after it.
 int Find(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"find には 読み を指定してください");
-    auto reading = Utf8ToUtf16(ctx.operands[0]);
-    if (!reading) return Usage(ctx, u"引数が正しいUTF-8ではありません");
+    auto decoded = Utf8ToUtf16(ctx.operands[0]);
+    if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    Dictionary dictionary(*ime);
-    if (!LoadList(ctx, dictionary)) return kExitFailed;
-    const int position = dictionary.FindReading(*reading);
-    if (position < 0) {
+    PosTable table;
+    table.Load(*ime);
+    const std::u16string_view reading = *decoded;
+    std::int64_t before = 0;   // entries sorted in front of the reading's group
+    std::int64_t inFront = 0;  // of its group, read after the last exact match
+    bool found = false;
+    std::u16string word;
+    std::uint32_t style = 0;
+    const bool complete =
+        ime->EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+            if (r == nullptr || w == nullptr) return 1;
+            const std::u16string_view text(r);
+            const int order = CompareFolded(text, reading);
+            if (order < 0) {
+                ++before;
+            } else if (order == 0) {
+                if (text == reading) {
+                    found = true;
+                    word.assign(w);
+                    style = s;
+                    inFront = 0;
+                } else {
+                    ++inFront;
+                }
+            }
+            return 1;
+        });
+    if (!complete) {
+        Error(ctx, msg::kIncompleteRead, ime->LastErrorDetail());
+        return kExitFailed;
+    }
+    if (!found) {
         Error(ctx, msg::kNotFound);
         return kExitFailed;
     }
-    const WordEntry& entry = *dictionary.wordList.EntryAt(position);
+    const int posIndex = table.PosIndexOfStyle(style);
     Writer out(ctx.out);
-    out.Raw(std::to_string(position));
+    out.Raw(std::to_string(before + inFront));
     out.Raw("\t");
-    out.Entry(entry);
+    out.Text(reading);
+    out.Raw("\t");
+    out.Text(word);
+    out.Raw("\t");
+    if (posIndex >= 0) out.Text(table.Row(posIndex).description);
+    out.Raw("\n");
     return out.Flush() ? kExitOk : kExitFailed;
 }
 
