@@ -58,7 +58,7 @@ class Writer {
         Spill();
     }
     // READING<TAB>WORD<TAB>POS and the line end.
-    void Entry(const WordEntry& entry) {
+    void Entry(const WordEntryView& entry) {
         Text(entry.reading);
         Raw("\t");
         Text(entry.word);
@@ -172,26 +172,14 @@ int List(const Context& ctx) {
     if (!ctx.operands.empty()) return Usage(ctx, u"list に余分な引数があります");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    // The list is kept until the process ends: freeing a million entries one by one
-    // would only add time after the output is done.
-    static Dictionary* retained = nullptr;
-    delete retained;
-    retained = new Dictionary(*ime);
-    Dictionary& dictionary = *retained;
+    Dictionary dictionary(*ime);
     if (!LoadList(ctx, dictionary)) return kExitFailed;
     Writer out(ctx.out);
-    constexpr int kAhead = 8;
+    const WordEntryList& list = dictionary.wordList;
     for (int i = 0; i < dictionary.wordCount; ++i) {
-        // After the sort the entries lie scattered in memory; fetch a few rows ahead.
-        if (i + 2 * kAhead < dictionary.wordCount) {
-            __builtin_prefetch(dictionary.wordList.EntryAt(i + 2 * kAhead));
-        }
-        if (i + kAhead < dictionary.wordCount) {
-            const WordEntry* next = dictionary.wordList.EntryAt(i + kAhead);
-            __builtin_prefetch(next->reading.data());
-            __builtin_prefetch(next->word.data());
-        }
-        out.Entry(*dictionary.wordList.EntryAt(i));
+        // After the sort the entries lie scattered in memory.
+        list.PrefetchAhead(i);
+        out.Entry(*list.EntryAt(i));
     }
     if (!out.Flush()) {
         Error(ctx, u"出力に書き込めません");

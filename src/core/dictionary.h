@@ -84,10 +84,10 @@ class Dictionary {
 
     // Builds an entry (serial = current count) and puts it at position 0. The part of
     // speech is that of table row `posIndex`, or empty name and `fallbackStyle` when the
-    // index is outside the table. Returns the entry, or nullptr when storage ran out
+    // index is outside the table. Returns the entry, or none when storage ran out
     // (nothing is added then).
-    WordEntry* AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
-                       std::uint32_t fallbackStyle = kNoStyle);
+    EntryRef AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
+                     std::uint32_t fallbackStyle = kNoStyle);
 
     // Enumeration callback: skips null readings or words, otherwise adds the word with
     // the part of speech of the first row that has its style. Always 1.

@@ -68,8 +68,8 @@ bool NameTaken(const std::string& path) {
 
 bool ReplaceWordAt(Dictionary& dictionary, int position, std::u16string_view reading,
                    std::u16string_view word, int posIndex) {
-    WordEntry* old = dictionary.wordList.EntryAt(position);
-    if (old == nullptr || posIndex < 0 || posIndex >= dictionary.posTable().Count()) return false;
+    const EntryRef old = dictionary.wordList.EntryAt(position);
+    if (!old || posIndex < 0 || posIndex >= dictionary.posTable().Count()) return false;
     std::unique_ptr<WordEntry> fresh;
     try {
         fresh = std::make_unique<WordEntry>();
@@ -277,8 +277,8 @@ void CWordkeeperView::OnChangeWord() {
 void CWordkeeperView::ChangeWordAt(int position) {
     CommandScope scope(*this);
     if (position < 0 || position >= dictionary_.wordCount) return;
-    const WordEntry* entry = dictionary_.wordList.EntryAt(position);
-    if (entry == nullptr) return;
+    const EntryRef entry = dictionary_.wordList.EntryAt(position);
+    if (!entry) return;
     CWordEditDlg dialog(dictionary_, this);
     dialog.SetFields(ToQString(entry->reading), ToQString(entry->word),
                      dictionary_.posTable().PosIndexOfStyle(entry->style));
@@ -313,9 +313,10 @@ void CWordkeeperView::OnDeleteWords() {
     std::unique_ptr<RegistrationBatch> batch = positions.size() > 1 ? ime.BeginBatch() : nullptr;
     // From the bottom up, so that taking an entry out moves none still to be deleted.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        const WordEntry* entry = dictionary_.wordList.EntryAt(*it);
-        if (entry == nullptr) continue;
-        if (!ime.UnregisterWord(entry->reading, entry->style, entry->word)) {
+        const EntryRef entry = dictionary_.wordList.EntryAt(*it);
+        if (!entry) continue;
+        if (!ime.UnregisterWord(std::u16string(entry->reading), entry->style,
+                                std::u16string(entry->word))) {
             refused = true;
             why = ErrorDetailOf(ime);
             break;

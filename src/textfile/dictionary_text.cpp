@@ -323,7 +323,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
             std::string line;
             const std::int32_t last = std::min(count, static_cast<std::int32_t>(list.Count()));
             for (std::int32_t i = 0; i < last && !out.writeFailed(); ++i) {
-                const WordEntry& entry = *list.EntryAt(i);
+                const WordEntryView entry = *list.EntryAt(i);
                 line.clear();
                 const std::size_t replaced =
                     formatter.Format(entry.reading, entry.word, entry.posName, line);
