@@ -309,9 +309,15 @@ void CWordkeeperView::OnDeleteWords() {
     bool refused = false;
     std::u16string why;
     InputMethod& ime = dictionary_.ime();
+    BulkProgress progress(this, BulkProgress::Work::Delete);
+    textfile::ReadProgress done;
+    done.totalBytes = positions.size();
+    std::vector<int> removed;
+    removed.reserve(positions.size());
     // Many words are written together where the input method can; one by one otherwise.
     std::unique_ptr<RegistrationBatch> batch = positions.size() > 1 ? ime.BeginBatch() : nullptr;
-    // From the bottom up, so that taking an entry out moves none still to be deleted.
+    // From the bottom up; the list loses the removed entries in one pass at the end. A
+    // cancel in the progress window ends the removals behind the current word.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
         const EntryRef entry = dictionary_.wordList.EntryAt(*it);
         if (!entry) continue;
@@ -321,15 +327,21 @@ void CWordkeeperView::OnDeleteWords() {
             why = ErrorDetailOf(ime);
             break;
         }
-        dictionary_.wordList.RemoveAt(*it);
-        --dictionary_.wordCount;
+        removed.push_back(*it);
+        done.lines = done.bytesRead = removed.size();
+        if (!progress.Update(done)) break;
     }
+    const std::size_t lost = batch != nullptr ? batch->Finish() : 0;
+    progress.Close();
     // Removals answered but then not written are still in the dictionary; which ones is
     // not known, so the list is read again.
-    if (batch != nullptr && batch->Finish() > 0) {
+    if (lost > 0) {
         if (!refused) why = ErrorDetailOf(ime);
         refused = true;
         Refresh();
+    } else {
+        std::reverse(removed.begin(), removed.end());
+        dictionary_.wordCount -= dictionary_.wordList.RemovePositions(removed);
     }
     RestoreCursor();
 
