@@ -58,8 +58,39 @@ struct SortKey {
 };
 #pragma pack(pop)
 
+// Set in a key's position when the text goes on beyond its prefix.
+constexpr std::uint32_t kNotExact = 0x80000000u;
+
 bool KeyLess(const SortKey& a, const SortKey& b) {
-    return a.prefix != b.prefix ? a.prefix < b.prefix : a.position < b.position;
+    return a.prefix != b.prefix ? a.prefix < b.prefix
+                                : (a.position & ~kNotExact) < (b.position & ~kNotExact);
+}
+
+// Stable least-significant-digit radix sort on the prefix, one byte per pass; a pass is
+// skipped when every key has the same byte there (the high byte of kana, for instance).
+void RadixSortByPrefix(SortKey* keys, SortKey* scratch, std::size_t count) {
+    std::size_t counts[8][256] = {};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t prefix = keys[i].prefix;
+        for (int b = 0; b < 8; ++b) ++counts[b][(prefix >> (8 * b)) & 0xFF];
+    }
+    SortKey* from = keys;
+    SortKey* to = scratch;
+    for (int b = 0; b < 8; ++b) {
+        std::size_t* bucket = counts[b];
+        if (std::find(bucket, bucket + 256, count) != bucket + 256) continue;
+        std::size_t offset = 0;
+        for (int v = 0; v < 256; ++v) {
+            const std::size_t n = bucket[v];
+            bucket[v] = offset;
+            offset += n;
+        }
+        const int shift = 8 * b;
+        for (std::size_t i = 0; i < count; ++i)
+            to[bucket[(from[i].prefix >> shift) & 0xFF]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != keys) std::memcpy(keys, from, count * sizeof(SortKey));
 }
 
 }  // namespace
@@ -123,6 +154,38 @@ std::u16string_view WordEntryList::FieldOf(const Row& row, SortField field) cons
     }
 }
 
+// The names are few (those of the style table) and short: a small hash table finds them,
+// and most need no storage of their own.
+std::uint32_t WordEntryList::NameIndex(std::u16string_view name) {
+    const auto hash = [](std::u16string_view text) {
+        std::size_t h = 0;
+        for (char16_t c : text) h = h * 31 + c;
+        return h;
+    };
+    const auto find = [&](std::u16string_view text) {
+        std::size_t slot = hash(text) & (nameSlots_.size() - 1);
+        while (nameSlots_[slot] != 0 && names_[nameSlots_[slot] - 1] != text)
+            slot = (slot + 1) & (nameSlots_.size() - 1);
+        return slot;
+    };
+    if (!nameSlots_.empty()) {
+        const std::uint32_t held = nameSlots_[find(name)];
+        if (held != 0) return held - 1;
+    }
+    try {
+        if ((names_.size() + 1) * 2 > nameSlots_.size()) {
+            nameSlots_.assign(std::max<std::size_t>(64, nameSlots_.size() * 2), 0);
+            for (std::uint32_t i = 0; i < names_.size(); ++i) nameSlots_[find(names_[i])] = i + 1;
+        }
+        if (names_.capacity() == 0) names_.reserve(32);
+        names_.emplace_back(name);
+    } catch (const std::bad_alloc&) {
+        return UINT32_MAX;
+    }
+    nameSlots_[find(name)] = static_cast<std::uint32_t>(names_.size());
+    return static_cast<std::uint32_t>(names_.size() - 1);
+}
+
 std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_view word,
                                    std::u16string_view posName, std::uint32_t style,
                                    std::int32_t serial) {
@@ -131,23 +194,8 @@ std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_v
         reading.size() > UINT32_MAX || word.size() > UINT32_MAX) {
         return -1;
     }
-    // Entries mostly come in runs of one part of speech: the last name is tried first. The
-    // names are few (those of the style table), and short enough to need no storage of
-    // their own.
-    std::uint32_t name = lastName_;
-    if (name == UINT32_MAX || names_[name] != posName) {
-        name = static_cast<std::uint32_t>(std::find(names_.begin(), names_.end(), posName) -
-                                          names_.begin());
-        if (name == names_.size()) {
-            try {
-                if (names_.capacity() == 0) names_.reserve(64);
-                names_.emplace_back(posName);
-            } catch (const std::bad_alloc&) {
-                return -1;
-            }
-        }
-        lastName_ = name;
-    }
+    const std::uint32_t name = NameIndex(posName);
+    if (name == UINT32_MAX) return -1;
     if (!text_.Reserve((textLength_ + length) * sizeof(char16_t)) ||
         !rows_.Reserve((rowCount_ + 1) * sizeof(Row))) {
         return -1;
@@ -179,7 +227,8 @@ std::unique_ptr<WordEntry> WordEntryList::CopyOf(std::uint32_t id) const {
 EntryRef WordEntryList::PushFront(std::u16string_view reading, std::u16string_view word,
                                   std::u16string_view posName, std::uint32_t style,
                                   std::int32_t serial) {
-    if (!order_.Reserve((count_ + 1) * sizeof(std::uint32_t))) return {};
+    // Positions are ints, and a sort marks one bit of them.
+    if (count_ >= INT32_MAX || !order_.Reserve((count_ + 1) * sizeof(std::uint32_t))) return {};
     const std::int64_t id = AddRow(reading, word, posName, style, serial);
     if (id < 0) return {};
     order()[count_++] = static_cast<std::uint32_t>(id);
@@ -255,38 +304,89 @@ void WordEntryList::FreeNodes() {
     order_.Release();
     rowCount_ = textLength_ = count_ = 0;
     names_.clear();
-    lastName_ = UINT32_MAX;
+    nameSlots_.clear();
 }
 
 int WordEntryList::Sort(SortField field, bool ascending) {
     const std::size_t count = count_;
     if (count < 2) return 1;
-    BigBuffer buffer;
+    BigBuffer buffer, scratch;
     if (!buffer.Reserve(count * sizeof(SortKey))) return 1;
     auto* keys = static_cast<SortKey*>(buffer.data());
-    // The folded prefix decides most comparisons without touching the texts again.
     const std::uint64_t flip = ascending ? 0 : ~std::uint64_t{0};
-    for (std::size_t p = 0; p < count; ++p) {
-        keys[p] = {FoldedPrefixOf(FieldOf(rows()[IdAt(p)], field)) ^ flip,
-                   static_cast<std::uint32_t>(p)};
+    // A part-of-speech name sorts by its rank among the list's few names, which decides
+    // every comparison; a reading or word by its folded prefix, which decides most.
+    std::vector<std::uint64_t> rank;
+    if (field == SortField::PosName) {
+        std::vector<std::uint32_t> byName(names_.size());
+        for (std::uint32_t i = 0; i < byName.size(); ++i) byName[i] = i;
+        std::stable_sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return CompareFoldedText(names_[a], names_[b]) < 0;
+        });
+        rank.assign(names_.size(), 0);
+        for (std::size_t i = 1; i < byName.size(); ++i) {
+            const bool same = CompareFoldedText(names_[byName[i - 1]], names_[byName[i]]) == 0;
+            rank[byName[i]] = rank[byName[i - 1]] + (same ? 0 : 1);
+        }
     }
-    std::sort(keys, keys + count, KeyLess);
-    // Keys that share their prefix are ordered by the rest of their text.
-    for (std::size_t i = 0; i < count;) {
+    // The keys are built walking the rows in storage order, which after an earlier sort is
+    // far from position order: each row learns its position first.
+    BigBuffer positions;
+    if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return 1;
+    auto* positionOfRow = static_cast<std::uint32_t*>(positions.data());
+    std::fill(positionOfRow, positionOfRow + rowCount_, UINT32_MAX);  // rows no longer listed
+    for (std::size_t p = 0; p < count; ++p) positionOfRow[IdAt(p)] = static_cast<std::uint32_t>(p);
+    bool exactEverywhere = true;
+    for (std::size_t id = 0; id < rowCount_; ++id) {
+        const std::uint32_t position = positionOfRow[id];
+        if (position == UINT32_MAX) continue;
+        std::uint32_t mark = 0;
+        const Row& row = rows()[id];
+        std::uint64_t prefix;
+        if (field == SortField::PosName) {
+            prefix = rank[row.posName];
+        } else {
+            const std::u16string_view text = FieldOf(row, field);
+            prefix = FoldedPrefixOf(text);
+            // A text of four units or fewer, without U+0000, is wholly in its prefix.
+            if (text.size() > 4 || text.find(u'\0') != std::u16string_view::npos) {
+                mark = kNotExact;
+                exactEverywhere = false;
+            }
+        }
+        keys[position] = {prefix ^ flip, position | mark};
+    }
+    positions.Release();
+    // Keys are built in position order and the radix sort is stable, so equal prefixes
+    // keep their order; without room for it a comparison sort does the same.
+    if (scratch.Reserve(count * sizeof(SortKey))) {
+        RadixSortByPrefix(keys, static_cast<SortKey*>(scratch.data()), count);
+    } else {
+        std::sort(keys, keys + count, KeyLess);
+    }
+    scratch.Release();
+    // Keys that share their prefix are ordered by the rest of their text, unless all of
+    // them are whole in their prefix (and so equal).
+    const auto positionOf = [](const SortKey& key) { return key.position & ~kNotExact; };
+    for (std::size_t i = 0; i < count && !exactEverywhere;) {
         std::size_t j = i + 1;
-        while (j < count && keys[j].prefix == keys[i].prefix) ++j;
-        if (j - i > 1) {
+        bool exact = (keys[i].position & kNotExact) == 0;
+        while (j < count && keys[j].prefix == keys[i].prefix) {
+            exact = exact && (keys[j].position & kNotExact) == 0;
+            ++j;
+        }
+        if (!exact) {
             std::sort(keys + i, keys + j, [&](const SortKey& a, const SortKey& b) {
-                int order = CompareFoldedText(FieldOf(rows()[IdAt(a.position)], field),
-                                              FieldOf(rows()[IdAt(b.position)], field));
+                int order = CompareFoldedText(FieldOf(rows()[IdAt(positionOf(a))], field),
+                                              FieldOf(rows()[IdAt(positionOf(b))], field));
                 if (!ascending) order = -order;
-                return order != 0 ? order < 0 : a.position < b.position;
+                return order != 0 ? order < 0 : positionOf(a) < positionOf(b);
             });
         }
         i = j;
     }
     // Positions become ids before the first slot is written.
-    for (std::size_t p = 0; p < count; ++p) keys[p].position = IdAt(keys[p].position);
+    for (std::size_t p = 0; p < count; ++p) keys[p].position = IdAt(positionOf(keys[p]));
     std::uint32_t* slots = order();
     for (std::size_t p = 0; p < count; ++p) slots[count - 1 - p] = keys[p].position;
     return 1;

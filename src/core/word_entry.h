@@ -153,6 +153,8 @@ class WordEntryList {
     std::int64_t AddRow(std::u16string_view reading, std::u16string_view word,
                         std::u16string_view posName, std::uint32_t style, std::int32_t serial);
     std::unique_ptr<WordEntry> CopyOf(std::uint32_t id) const;
+    // The index of the name in names_, added when new; UINT32_MAX when storage ran out.
+    std::uint32_t NameIndex(std::u16string_view name);
 
     BigBuffer rows_;
     std::size_t rowCount_ = 0;
@@ -160,8 +162,8 @@ class WordEntryList {
     std::size_t textLength_ = 0;
     BigBuffer order_;
     std::size_t count_ = 0;
-    std::vector<std::u16string> names_;
-    std::uint32_t lastName_ = UINT32_MAX;
+    std::vector<std::u16string> names_;     // the part-of-speech names, each stored once
+    std::vector<std::uint32_t> nameSlots_;  // hash table: index + 1 into names_, 0 for none
 };
 
 // Predicate for FindFrom: 0 when the entry's reading equals the std::u16string that
