@@ -66,31 +66,29 @@ bool KeyLess(const SortKey& a, const SortKey& b) {
                                 : (a.position & ~kNotExact) < (b.position & ~kNotExact);
 }
 
-// Stable least-significant-digit radix sort on the prefix, one byte per pass; a pass is
-// skipped when every key has the same byte there (the high byte of kana, for instance).
-void RadixSortByPrefix(SortKey* keys, SortKey* scratch, std::size_t count) {
-    std::size_t counts[8][256] = {};
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t prefix = keys[i].prefix;
-        for (int b = 0; b < 8; ++b) ++counts[b][(prefix >> (8 * b)) & 0xFF];
+// Orders the keys by prefix, then position, in place: one pass distributes them by their
+// first code unit (the top 16 bits), then each of those buckets is sorted on its own.
+void SortKeys(SortKey* keys, std::size_t count) {
+    constexpr std::size_t kBuckets = 65536;
+    if (count < kBuckets) {
+        std::sort(keys, keys + count, KeyLess);
+        return;
     }
-    SortKey* from = keys;
-    SortKey* to = scratch;
-    for (int b = 0; b < 8; ++b) {
-        std::size_t* bucket = counts[b];
-        if (std::find(bucket, bucket + 256, count) != bucket + 256) continue;
-        std::size_t offset = 0;
-        for (int v = 0; v < 256; ++v) {
-            const std::size_t n = bucket[v];
-            bucket[v] = offset;
-            offset += n;
+    const auto top = [](const SortKey& key) { return static_cast<std::size_t>(key.prefix >> 48); };
+    std::vector<std::size_t> start(kBuckets + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) ++start[top(keys[i]) + 1];
+    for (std::size_t b = 0; b < kBuckets; ++b) start[b + 1] += start[b];
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        while (next[b] < start[b + 1]) {
+            SortKey key = keys[next[b]];
+            for (std::size_t d = top(key); d != b; d = top(key)) std::swap(key, keys[next[d]++]);
+            keys[next[b]++] = key;
         }
-        const int shift = 8 * b;
-        for (std::size_t i = 0; i < count; ++i)
-            to[bucket[(from[i].prefix >> shift) & 0xFF]++] = from[i];
-        std::swap(from, to);
     }
-    if (from != keys) std::memcpy(keys, from, count * sizeof(SortKey));
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        if (start[b + 1] - start[b] > 1) std::sort(keys + start[b], keys + start[b + 1], KeyLess);
+    }
 }
 
 }  // namespace
@@ -191,11 +189,11 @@ std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_v
                                    std::int32_t serial) {
     const std::size_t length = reading.size() + word.size();
     if (textLength_ + length > UINT32_MAX || rowCount_ >= UINT32_MAX ||
-        reading.size() > UINT32_MAX || word.size() > UINT32_MAX) {
+        reading.size() > UINT16_MAX || word.size() > UINT16_MAX) {
         return -1;
     }
     const std::uint32_t name = NameIndex(posName);
-    if (name == UINT32_MAX) return -1;
+    if (name > UINT16_MAX) return -1;
     if (!text_.Reserve((textLength_ + length) * sizeof(char16_t)) ||
         !rows_.Reserve((rowCount_ + 1) * sizeof(Row))) {
         return -1;
@@ -204,11 +202,11 @@ std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_v
     std::memcpy(at, reading.data(), reading.size() * sizeof(char16_t));
     std::memcpy(at + reading.size(), word.data(), word.size() * sizeof(char16_t));
     static_cast<Row*>(rows_.data())[rowCount_] = {static_cast<std::uint32_t>(textLength_),
-                                                  static_cast<std::uint32_t>(reading.size()),
-                                                  static_cast<std::uint32_t>(word.size()),
-                                                  name,
+                                                  static_cast<std::uint16_t>(reading.size()),
+                                                  static_cast<std::uint16_t>(word.size()),
                                                   style,
-                                                  serial};
+                                                  serial,
+                                                  static_cast<std::uint16_t>(name)};
     textLength_ += length;
     return static_cast<std::int64_t>(rowCount_++);
 }
@@ -308,10 +306,20 @@ void WordEntryList::FreeNodes() {
 }
 
 int WordEntryList::Sort(SortField field, bool ascending) {
+    // Every allocation comes before the first slot is written: a shortage leaves the list
+    // as it was.
+    try {
+        SortBy(field, ascending);
+    } catch (const std::bad_alloc&) {
+    }
+    return 1;
+}
+
+void WordEntryList::SortBy(SortField field, bool ascending) {
     const std::size_t count = count_;
-    if (count < 2) return 1;
-    BigBuffer buffer, scratch;
-    if (!buffer.Reserve(count * sizeof(SortKey))) return 1;
+    if (count < 2) return;
+    BigBuffer buffer;
+    if (!buffer.Reserve(count * sizeof(SortKey))) return;
     auto* keys = static_cast<SortKey*>(buffer.data());
     const std::uint64_t flip = ascending ? 0 : ~std::uint64_t{0};
     // A part-of-speech name sorts by its rank among the list's few names, which decides
@@ -332,7 +340,7 @@ int WordEntryList::Sort(SortField field, bool ascending) {
     // The keys are built walking the rows in storage order, which after an earlier sort is
     // far from position order: each row learns its position first.
     BigBuffer positions;
-    if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return 1;
+    if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return;
     auto* positionOfRow = static_cast<std::uint32_t*>(positions.data());
     std::fill(positionOfRow, positionOfRow + rowCount_, UINT32_MAX);  // rows no longer listed
     for (std::size_t p = 0; p < count; ++p) positionOfRow[IdAt(p)] = static_cast<std::uint32_t>(p);
@@ -344,7 +352,7 @@ int WordEntryList::Sort(SortField field, bool ascending) {
         const Row& row = rows()[id];
         std::uint64_t prefix;
         if (field == SortField::PosName) {
-            prefix = rank[row.posName];
+            prefix = rank[row.posName] << 48;
         } else {
             const std::u16string_view text = FieldOf(row, field);
             prefix = FoldedPrefixOf(text);
@@ -357,14 +365,7 @@ int WordEntryList::Sort(SortField field, bool ascending) {
         keys[position] = {prefix ^ flip, position | mark};
     }
     positions.Release();
-    // Keys are built in position order and the radix sort is stable, so equal prefixes
-    // keep their order; without room for it a comparison sort does the same.
-    if (scratch.Reserve(count * sizeof(SortKey))) {
-        RadixSortByPrefix(keys, static_cast<SortKey*>(scratch.data()), count);
-    } else {
-        std::sort(keys, keys + count, KeyLess);
-    }
-    scratch.Release();
+    SortKeys(keys, count);
     // Keys that share their prefix are ordered by the rest of their text, unless all of
     // them are whole in their prefix (and so equal).
     const auto positionOf = [](const SortKey& key) { return key.position & ~kNotExact; };
@@ -389,7 +390,6 @@ int WordEntryList::Sort(SortField field, bool ascending) {
     for (std::size_t p = 0; p < count; ++p) keys[p].position = IdAt(positionOf(keys[p]));
     std::uint32_t* slots = order();
     for (std::size_t p = 0; p < count; ++p) slots[count - 1 - p] = keys[p].position;
-    return 1;
 }
 
 int WordEntryList::FindFrom(int start, const Predicate& predicate, const void* context) const {

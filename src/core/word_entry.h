@@ -91,7 +91,7 @@ class WordEntryList {
     WordEntryList& operator=(WordEntryList&&) noexcept = default;
 
     // Puts the entry at position 0. Returns the entry now in the list, or none (and the
-    // entry is dropped) when storage ran out.
+    // entry is dropped) when storage ran out or a field is longer than 65,535 code units.
     EntryRef PushFront(std::unique_ptr<WordEntry> entry);
     EntryRef PushFront(std::u16string_view reading, std::u16string_view word,
                        std::u16string_view posName, std::uint32_t style, std::int32_t serial);
@@ -132,14 +132,16 @@ class WordEntryList {
     void PrefetchAhead(int position) const;
 
   private:
+#pragma pack(push, 2)
     struct Row {
         std::uint32_t text;  // offset of the reading; the word follows it
-        std::uint32_t readingLength;
-        std::uint32_t wordLength;
-        std::uint32_t posName;  // index into names_
+        std::uint16_t readingLength;
+        std::uint16_t wordLength;
         std::uint32_t style;
         std::int32_t serial;
+        std::uint16_t posName;  // index into names_
     };
+#pragma pack(pop)
 
     const Row* rows() const { return static_cast<const Row*>(rows_.data()); }
     const char16_t* text() const { return static_cast<const char16_t*>(text_.data()); }
@@ -149,10 +151,12 @@ class WordEntryList {
     std::uint32_t IdAt(std::size_t position) const { return order()[count_ - 1 - position]; }
     WordEntryView ViewOf(std::uint32_t id) const;
     std::u16string_view FieldOf(const Row& row, SortField field) const;
-    // Stores the texts and the row; the id of the new row, or -1 when storage ran out.
+    // Stores the texts and the row; the id of the new row, or -1 when storage ran out (or a
+    // field is longer than 65,535 code units, or the list has 65,536 names).
     std::int64_t AddRow(std::u16string_view reading, std::u16string_view word,
                         std::u16string_view posName, std::uint32_t style, std::int32_t serial);
     std::unique_ptr<WordEntry> CopyOf(std::uint32_t id) const;
+    void SortBy(SortField field, bool ascending);
     // The index of the name in names_, added when new; UINT32_MAX when storage ran out.
     std::uint32_t NameIndex(std::u16string_view name);
 

@@ -181,17 +181,18 @@ TEST(WordEntryList, EditsAfterASortFollowTheNewOrder) {
     EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"b", u"x", u"y"}));
 }
 
-// Texts of every length up to beyond the first block of storage, and one far larger, read
-// back whole after the storage has grown past them.
+// Texts of many lengths, and one of the longest a row can hold, read back whole after the
+// storage has grown past them.
 TEST(WordEntryList, TextsSurviveTheStorageGrowing) {
     WordEntryList list;
     std::vector<std::u16string> pushed;
     for (int i = 0; i < 3000; ++i) {
-        const std::size_t length = i == 1500 ? 100'000 : 1 + (i * 7) % 300;
+        const std::size_t length = i == 1500 ? 65'534 : 1 + (i * 7) % 300;
         pushed.emplace_back(length, static_cast<char16_t>(u'ぁ' + i % 80));
         pushed.back().back() = static_cast<char16_t>(u'A' + i % 26);
         list.PushFront(Entry(pushed.back(), pushed.back() + u"!"));
     }
+    EXPECT_FALSE(list.PushFront(Entry(std::u16string(65'536, u'x'))));  // too long to hold
     ASSERT_EQ(list.Count(), 3000);
     for (int i = 0; i < 3000; ++i) {
         const EntryRef entry = list.EntryAt(2999 - i);
