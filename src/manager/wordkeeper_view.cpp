@@ -314,6 +314,7 @@ void CWordkeeperView::OnDeleteWords() {
     done.totalBytes = positions.size();
     std::vector<int> removed;
     removed.reserve(positions.size());
+    std::u16string reading, word;
     // Many words are written together where the input method can; one by one otherwise.
     std::unique_ptr<RegistrationBatch> batch = positions.size() > 1 ? ime.BeginBatch() : nullptr;
     // From the bottom up; the list loses the removed entries in one pass at the end. A
@@ -321,8 +322,9 @@ void CWordkeeperView::OnDeleteWords() {
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
         const EntryRef entry = dictionary_.wordList.EntryAt(*it);
         if (!entry) continue;
-        if (!ime.UnregisterWord(std::u16string(entry->reading), entry->style,
-                                std::u16string(entry->word))) {
+        reading.assign(entry->reading);
+        word.assign(entry->word);
+        if (!ime.UnregisterWord(reading, entry->style, word)) {
             refused = true;
             why = ErrorDetailOf(ime);
             break;
