@@ -1,5 +1,8 @@
 #include "cli.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -7,8 +10,10 @@
 #include <string_view>
 
 #include "core/dictionary.h"
+#include "core/pos_mapping.h"
 #include "core/sorting.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "core/word_checks.h"
 #include "ime/backend.h"
 #include "ime/embedded_store.h"
@@ -18,8 +23,6 @@
 namespace wk::cli {
 
 namespace {
-
-constexpr const char* kVersion = "wordkeeper-cli 0.5.0";
 
 constexpr const char* kUsage =
     "使い方: wordkeeper-cli [--ime 入力方式] コマンド [引数...]\n"
@@ -33,14 +36,21 @@ constexpr const char* kUsage =
     "  find 読み                      読みが一致する最初の単語 (位置<TAB>読み<TAB>単語<TAB>品詞)\n"
     "  import ファイル                辞書テキストファイルの単語を一括登録する\n"
     "  export ファイル [--sort reading|word|pos] [--descending] [--encoding cp932|utf-8]\n"
+    "                 [--format msime|mozc]\n"
     "                                 単語の一覧を辞書テキストファイルへ出力する\n"
-    "                                 (既定は読みの昇順、文字コードは cp932)\n"
+    "                                 (既定は読みの昇順、文字コードは cp932。--format で\n"
+    "                                 Microsoft IME (UTF-16) か Mozc (UTF-8) の形式)\n"
+    "  copy --from 入力方式 --to 入力方式\n"
+    "                                 一方の辞書の単語をすべてもう一方へ登録する\n"
+    "                                 (元の辞書からは何も削除しません)\n"
     "\n"
     "オプション:\n" WK_IME_OPTION_HELP
     "\n"
     "辞書テキストファイル: 1 行目は見出し、以降 1 行に 1 語 (読み<TAB>単語<TAB>品詞、行末 CR "
     "LF)。\n"
     "読み込みは CP932 のほか、BOM 付きの UTF-8 と UTF-16、BOM なしの UTF-8 を判別します。\n"
+    "行末は LF だけでも構いません。Microsoft IME、ATOK、Google 日本語入力 / Mozc の\n"
+    "テキスト形式と、ことえりの CSV 形式も読み込め、品詞名は入力方式の品詞に対応付けます。\n"
     "\n"
     "終了コード: 0 成功, 1 拒否または失敗, 2 使い方の誤り\n";
 
@@ -97,6 +107,9 @@ struct Context {
     std::optional<std::string> sort;
     bool descending = false;
     std::optional<std::string> encoding;
+    std::optional<std::string> format;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
 };
 
 void Error(const Context& ctx, std::u16string_view message, const std::string& detail = {}) {
@@ -112,11 +125,15 @@ int Usage(const Context& ctx, std::u16string_view message) {
     return kExitUsage;
 }
 
-std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(
-        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting()));
+std::unique_ptr<InputMethod> OpenNamedIme(const Context& ctx, const std::string& spec) {
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec);
     if (!opened.ime) Error(ctx, opened.error);
     return std::move(opened.ime);
+}
+
+std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
+    return OpenNamedIme(ctx,
+                        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting()));
 }
 
 // After a change: the note that has a running manager reload its list. The change itself
@@ -295,6 +312,7 @@ class CliMessages final : public textfile::MessageSink {
     explicit CliMessages(const Context& ctx) : ctx_(ctx) {}
     void Show(textfile::MessageKind kind, std::u16string_view text,
               std::u16string_view detail) override {
+        ClearProgress();
         if (kind == textfile::MessageKind::Info) {
             Writer out(ctx_.out);
             out.Text(text);
@@ -305,11 +323,39 @@ class CliMessages final : public textfile::MessageSink {
             Error(ctx_, text, Utf16ToUtf8(detail));
         }
     }
+    void Refused(const textfile::RefusedLine& refused) override {
+        ClearProgress();
+        Error(ctx_, textfile::RefusedLineText(refused));
+    }
     bool outputFailed() const { return outputFailed_; }
 
+    // Progress of a large file on a terminal: the share read, on one line that is written
+    // over. Nothing when the errors do not go to a terminal.
+    textfile::ProgressCallback Progress() {
+        if (::isatty(::fileno(ctx_.err)) == 0) return {};
+        return [this](const textfile::ReadProgress& read) {
+            if (read.totalBytes < kLargeFile) return true;
+            const int percent = static_cast<int>(read.bytesRead * 100 / read.totalBytes);
+            if (percent != shownPercent_) {
+                shownPercent_ = percent;
+                std::fprintf(ctx_.err, "\r読み込み中 %d%% (%lld 行)", percent,
+                             static_cast<long long>(read.lines));
+                std::fflush(ctx_.err);
+            }
+            return true;
+        };
+    }
+    void ClearProgress() {
+        if (shownPercent_ < 0) return;
+        shownPercent_ = -1;
+        std::fputs("\r\033[K", ctx_.err);
+    }
+
   private:
+    static constexpr std::uint64_t kLargeFile = 1 << 20;
     const Context& ctx_;
     bool outputFailed_ = false;
+    int shownPercent_ = -1;
 };
 
 int Import(const Context& ctx) {
@@ -324,8 +370,9 @@ int Import(const Context& ctx) {
     dictionary.LoadPosTable();
     NullListDisplay display;
     CliMessages messages(ctx);
-    const textfile::BulkResult bulk =
-        textfile::BulkRegisterFile(ctx.operands[0], dictionary, display, messages);
+    const textfile::BulkResult bulk = textfile::BulkRegisterFile(
+        ctx.operands[0], dictionary, display, messages, messages.Progress());
+    messages.ClearProgress();
     if (bulk.counts.registered > 0) LeaveNote(ctx);
     // Words that were accepted and then not written make the import a failure.
     return bulk.result == 0 && bulk.lost == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
@@ -335,6 +382,9 @@ int Export(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"export には ファイル を指定してください");
     textfile::OutputEncoding encoding = textfile::OutputEncoding::Cp932;
     if (ctx.encoding == "utf-8") encoding = textfile::OutputEncoding::Utf8;
+    textfile::ExportFormat format = textfile::ExportFormat::Own;
+    if (ctx.format == "msime") format = textfile::ExportFormat::MsIme;
+    if (ctx.format == "mozc") format = textfile::ExportFormat::Mozc;
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
     Dictionary dictionary(*ime);
@@ -342,14 +392,95 @@ int Export(const Context& ctx) {
     NullListDisplay display;
     CliMessages messages(ctx);
     const textfile::ExportResult exported =
-        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding);
+        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding, format);
     return exported.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
+}
+
+// Registers every word of one input method's dictionary with another, in one batch, each
+// part of speech mapped onto the target's styles; the source is only read.
+int Copy(const Context& ctx) {
+    if (!ctx.operands.empty()) return Usage(ctx, u"copy に余分な引数があります");
+    if (!ctx.from || !ctx.to) return Usage(ctx, u"copy には --from と --to を指定してください");
+    if (*ctx.from == *ctx.to) return Usage(ctx, u"--from と --to に同じ入力方式は指定できません");
+    auto source = OpenNamedIme(ctx, *ctx.from);
+    if (!source) return kExitFailed;
+    auto target = OpenNamedIme(ctx, *ctx.to);
+    if (!target) return kExitFailed;
+    if (ReadOnlyStore(*target)) {
+        Error(ctx, msg::kCannotRegister, "辞書ファイルに書き込めません");
+        return kExitFailed;
+    }
+    Dictionary words(*source);
+    if (!LoadList(ctx, words)) return kExitFailed;
+    PosTable table;
+    table.Load(*target);
+
+    // The list does not change while it is copied: its views stay valid.
+    struct Refused {
+        WordEntryView entry;
+        std::string reason;
+    };
+    std::vector<Refused> refused;
+    std::size_t accepted = 0;
+    std::u16string reading, word;
+    std::size_t lost = 0;
+    std::string lostReason;
+    {
+        std::unique_ptr<RegistrationBatch> batch = target->BeginBatch();
+        for (int i = 0; i < words.wordCount; ++i) {
+            const WordEntryView entry = *words.wordList.EntryAt(i);
+            const std::uint32_t style = MapPosStyle(entry.posName, table);
+            reading.assign(entry.reading);
+            word.assign(entry.word);
+            if (style == kNoStyle) {
+                refused.push_back({entry, entry.posName.empty() ? std::string("品詞が分かりません")
+                                                                : "この入力方式にない品詞です: " +
+                                                                      Utf16ToUtf8(entry.posName)});
+            } else if (target->RegisterWord(reading, style, word)) {
+                ++accepted;
+            } else {
+                const std::string why = target->LastErrorDetail();
+                refused.push_back({entry, why.empty() ? Utf16ToUtf8(msg::kCannotRegister) : why});
+            }
+        }
+        if (batch) {
+            lost = std::min(batch->Finish(), accepted);
+            if (lost > 0) lostReason = target->LastErrorDetail();
+        }
+    }
+    const auto registered = static_cast<std::int64_t>(accepted - lost);
+    const auto notRegistered = static_cast<std::int64_t>(refused.size() + lost);
+    Writer out(ctx.out);
+    out.Text(textfile::FillNumbers(textfile::msg::kSummary,
+                                   {words.wordCount, registered, notRegistered}));
+    out.Raw("\n");
+    const bool written = out.Flush();
+    Writer err(ctx.err);
+    // READING<TAB>WORD<TAB>POS, two spaces and the reason.
+    for (const Refused& r : refused) {
+        err.Text(r.entry.reading);
+        err.Raw("\t");
+        err.Text(r.entry.word);
+        err.Raw("\t");
+        err.Text(r.entry.posName);
+        err.Raw("  ");
+        err.Raw(r.reason);
+        err.Raw("\n");
+    }
+    if (lost > 0) {
+        err.Text(textfile::FillNumbers(textfile::msg::kLost, {static_cast<std::int64_t>(lost)}));
+        if (!lostReason.empty()) err.Raw(" (" + lostReason + ")");
+        err.Raw("\n");
+    }
+    err.Flush();
+    if (registered > 0) LeaveNote(ctx);
+    return written && lost == 0 ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Context ctx{out, err, {}, {}, {}, false, {}};
+    Context ctx{out, err, {}, {}, {}, false, {}, {}, {}, {}};
     std::string command;
     bool optionsDone = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -360,13 +491,18 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             std::fputs(kUsage, out);
             return kExitOk;
         } else if (!optionsDone && arg == "--version") {
-            std::fprintf(out, "%s\n", kVersion);
+            std::fprintf(out, "wordkeeper-cli %s\n", kVersion);
             return kExitOk;
         } else if (!optionsDone && (arg == "--ime" || arg == "--sort" || arg == "--encoding")) {
             if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
             (arg == "--ime"    ? ctx.imeOption
              : arg == "--sort" ? ctx.sort.emplace()
                                : ctx.encoding.emplace()) = args[++i];
+        } else if (!optionsDone && (arg == "--format" || arg == "--from" || arg == "--to")) {
+            if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
+            (arg == "--format" ? ctx.format : arg == "--from" ? ctx.from : ctx.to) = args[++i];
+        } else if (!optionsDone && arg.starts_with("--format=")) {
+            ctx.format = arg.substr(9);
         } else if (!optionsDone && arg.starts_with("--ime=")) {
             ctx.imeOption = arg.substr(6);
         } else if (!optionsDone && arg.starts_with("--sort=")) {
@@ -394,6 +530,21 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (ctx.encoding && *ctx.encoding != "cp932" && *ctx.encoding != "utf-8") {
         return Usage(ctx, u"--encoding には cp932 か utf-8 を指定してください");
     }
+    if (ctx.format && command != "export") {
+        return Usage(ctx, u"--format は export でだけ使えます");
+    }
+    if (ctx.format && *ctx.format != "msime" && *ctx.format != "mozc") {
+        return Usage(ctx, u"--format には msime か mozc を指定してください");
+    }
+    if (ctx.format && ctx.encoding) {
+        return Usage(ctx, u"--format と --encoding は一緒に使えません");
+    }
+    if ((ctx.from || ctx.to) && command != "copy") {
+        return Usage(ctx, u"--from と --to は copy でだけ使えます");
+    }
+    if (!ctx.imeOption.empty() && command == "copy") {
+        return Usage(ctx, u"copy では --ime ではなく --from と --to を指定してください");
+    }
     if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
         return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
     }
@@ -404,6 +555,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (command == "find") return Find(ctx);
     if (command == "import") return Import(ctx);
     if (command == "export") return Export(ctx);
+    if (command == "copy") return Copy(ctx);
     return Usage(ctx, u"不明なコマンドです: " + Utf8ToUtf16(command).value_or(u"?"));
 }
 

@@ -13,5 +13,6 @@ inline constexpr int kExportText = 32782;
 inline constexpr int kMultiSelect = 32783;
 inline constexpr int kSelectAll = 32784;
 inline constexpr int kRefresh = 32785;
+inline constexpr int kFindNext = 32786;
 
 }  // namespace wk::cmd

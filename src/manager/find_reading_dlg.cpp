@@ -20,6 +20,12 @@ CFindReadingDlg::CFindReadingDlg(QWidget* parent)
 
 CFindReadingDlg::~CFindReadingDlg() = default;
 
+void CFindReadingDlg::SetReading(const QString& reading) {
+    if (reading.isEmpty()) return;
+    ui_->edit1000->setText(reading);
+    ui_->edit1000->selectAll();
+}
+
 void CFindReadingDlg::OnFind() {
     findReading_ = ui_->edit1000->text();
     done(kResultFind);

@@ -21,6 +21,9 @@ class CFindReadingDlg final : public QDialog {
     explicit CFindReadingDlg(QWidget* parent = nullptr);
     ~CFindReadingDlg() override;
 
+    // Puts a reading into the field, selected, so that 検索 looks for it again at once.
+    void SetReading(const QString& reading);
+
     // The text of the reading field when 検索 was pressed.
     const QString& findReading() const { return findReading_; }
 

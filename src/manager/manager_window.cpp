@@ -1,9 +1,15 @@
 #include "manager_window.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
 
 #include "commands.h"
+#include "core/version.h"
 #include "ime/backend.h"
+#include "single_instance.h"
 #include "skeleton/application.h"
 #include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
@@ -16,9 +22,9 @@ ProgramInfo ManagerProgramInfo() {
     InitManagerResources();
     ProgramInfo info;
     info.name = QStringLiteral("Wordkeeper");
-    info.version = QStringLiteral("0.5.0");
+    info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("Wordkeeper のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("Wordkeeper Version 0.5"),
+    info.aboutLines = {QStringLiteral("Wordkeeper Version ") + QString::fromLatin1(kVersionShort),
                        QStringLiteral("入力方式のユーザー辞書を管理します"),
                        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper.png");
@@ -43,6 +49,7 @@ FrameSpec ManagerFrameSpec() {
          QStringLiteral(":/icons/delete.png")},
         {cmd::kEditFind, QStringLiteral("検索..."), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_F)},
          QStringLiteral(":/icons/find.png")},
+        {cmd::kFindNext, QStringLiteral("次を検索"), false, Keys{QKeySequence(Qt::Key_F3)}, {}},
         {cmd::kMultiSelect, QStringLiteral("複数選択"), true, {}, {}},
         {cmd::kSelectAll,
          QStringLiteral("全てを選択"),
@@ -61,23 +68,76 @@ FrameSpec ManagerFrameSpec() {
           cmd::kAppExit}},
         {QStringLiteral("編集"),
          {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kEditFind,
-          cmd::kSeparator, cmd::kMultiSelect, cmd::kSelectAll, cmd::kSeparator, cmd::kRefresh}},
+          cmd::kFindNext, cmd::kSeparator, cmd::kMultiSelect, cmd::kSelectAll, cmd::kSeparator,
+          cmd::kRefresh}},
     };
     layout.toolButtons = {cmd::kSeparator, cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords,
                           cmd::kEditFind};
-    layout.initialSize = QSize(480, 400);
+    // The columns at their widths and room beside them for longer words.
+    layout.initialSize = QSize(640, 480);
     return layout;
 }
 
+QString StatusText(int words, const std::u16string& imeName, const std::string& dictionaryPath) {
+    QStringList parts{QStringLiteral("%1 個の単語").arg(words)};
+    if (!imeName.empty()) parts << QStringLiteral("入力方式: ") + ToQString(imeName);
+    if (!dictionaryPath.empty())
+        parts << QStringLiteral("辞書: ") + QFile::decodeName(dictionaryPath.c_str());
+    return parts.join(QStringLiteral("    "));
+}
+
 ManagerWindow::ManagerWindow(Dictionary& dictionary, SettingsStore& settings)
-    : frame_(std::make_unique<CMainFrame>(ManagerFrameSpec())) {
+    : dictionary_(dictionary), frame_(std::make_unique<CMainFrame>(ManagerFrameSpec())) {
     view_ = new CWordkeeperView(dictionary, settings, frame_.get());
+    view_->SetWindowState(&state_);
     frame_->setCentralWidget(view_);
     view_->AttachFrame(*frame_);
+
+    const std::u16string name = dictionary.ime().Name();
+    if (!name.empty()) frame_->AddAboutLine(QStringLiteral("入力方式: ") + ToQString(name));
+    status_ = new QLabel(frame_.get());
+    status_->setObjectName(QStringLiteral("statusText"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    frame_->statusBar()->addWidget(status_, 1);
+    QObject::connect(view_, &CWordkeeperView::itemCountChanged, status_,
+                     [this](int words) { UpdateStatus(words); });
+    UpdateStatus(0);
+
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+    const WindowPlacement placement =
+        PlaceWindow(state_.Geometry(), frame_->frameLayout().initialSize, screens);
+    frame_->resize(placement.size);
+    if (placement.position) frame_->move(*placement.position);
+    QObject::connect(frame_.get(), &CMainFrame::closing, frame_.get(), [this] {
+        state_.SaveGeometry(QRect(frame_->pos(), frame_->isMaximized() || frame_->isFullScreen()
+                                                     ? frame_->normalGeometry().size()
+                                                     : frame_->size()));
+    });
 }
 
 ManagerWindow::~ManagerWindow() {
     if (view_ != nullptr) view_->OnDestroy();
+}
+
+void ManagerWindow::UpdateStatus(int words) {
+    status_->setText(
+        StatusText(words, dictionary_.ime().Name(), dictionary_.ime().DictionaryPath()));
+}
+
+bool ManagerWindow::ClaimDictionary(const QString& dictionary) {
+    instance_ = std::make_unique<SingleInstance>(dictionary);
+    if (!instance_->Claim()) return false;
+    QObject::connect(instance_.get(), &SingleInstance::raiseRequested, frame_.get(),
+                     [this] { ComeToFront(); });
+    return true;
+}
+
+void ManagerWindow::ComeToFront() {
+    frame_->setWindowState(frame_->windowState() & ~Qt::WindowMinimized);
+    frame_->show();
+    frame_->raise();
+    frame_->activateWindow();
 }
 
 void ManagerWindow::Start() {
@@ -94,12 +154,18 @@ std::string ManagerUsage() {
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(
-        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting()));
+    const std::string choice =
+        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(choice);
     if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
     QtSettingsStore settings;
     Dictionary dictionary(*opened.ime);
     ManagerWindow window(dictionary, settings);
+    // A manager already open on this dictionary comes to the front instead of a second one.
+    const std::string file = opened.ime->DictionaryPath();
+    if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(choice)
+                                             : QFile::decodeName(file.c_str())))
+        return 0;
     window.Start();
     return QApplication::exec();
 }

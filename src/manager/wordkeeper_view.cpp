@@ -5,18 +5,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGestureEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleHints>
 #include <QTapAndHoldGesture>
 
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
+#include <tuple>
+#include <unordered_map>
 
 #include "bulk_progress.h"
 #include "commands.h"
@@ -26,6 +33,7 @@
 #include "skeleton/main_frame.h"
 #include "skeleton/message_box.h"
 #include "textfile/text_commands.h"
+#include "window_state.h"
 #include "word_edit_dlg.h"
 
 namespace wk {
@@ -34,9 +42,10 @@ namespace {
 
 const QString kDeleteQuestion = QStringLiteral("選択された単語を削除してよろしいですか?");
 const QString kReplaceQuestion = QStringLiteral("同じﾌｧｲﾙが存在します。ﾌｧｲﾙを置き換えますか?");
+const QString kEmptyDictionary = QStringLiteral("辞書に単語が登録されていません");
 
 // The text-file commands' messages in the view's boxes; a progress window is taken away
-// before the first of them.
+// before the first of them. Refused records are offered as the details of the next box.
 class ViewMessages final : public textfile::MessageSink {
   public:
     explicit ViewMessages(QWidget* owner, BulkProgress* progress = nullptr)
@@ -47,22 +56,49 @@ class ViewMessages final : public textfile::MessageSink {
         if (kind == textfile::MessageKind::Memory) {
             ShowApplicationMessage(owner_, text, detail);
         } else {
-            ShowNotice(owner_, text, detail);
+            if (omitted_ > 0) refused_ << QStringLiteral("ほか %1 行").arg(omitted_);
+            ShowNotice(owner_, text, detail, refused_.join(u'\n'));
+        }
+        refused_.clear();
+        omitted_ = 0;
+    }
+    void Refused(const textfile::RefusedLine& refused) override {
+        // A box holds a readable number of them; the rest are counted.
+        if (refused_.size() < kMaxListed) {
+            refused_ << ToQString(textfile::RefusedLineText(refused));
+        } else {
+            ++omitted_;
         }
     }
 
   private:
+    static constexpr qsizetype kMaxListed = 1000;
     QWidget* owner_;
     BulkProgress* progress_;
+    QStringList refused_;
+    std::int64_t omitted_ = 0;
 };
-
-std::string StartFolder() { return QFile::encodeName(DocumentsFolder()).toStdString(); }
 
 // Whether anything at all has that name: a file, a folder, a link (also a broken one).
 bool NameTaken(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0;
 }
+
+// A word as the list holds it, to find it again after the entries have moved.
+using WordKey = std::tuple<std::u16string, std::u16string, std::uint32_t>;
+
+WordKey KeyOf(const WordEntryView& entry) {
+    return {std::u16string(entry.reading), std::u16string(entry.word), entry.style};
+}
+
+struct WordKeyHash {
+    std::size_t operator()(const WordKey& key) const {
+        const std::size_t reading = std::hash<std::u16string>()(std::get<0>(key));
+        const std::size_t word = std::hash<std::u16string>()(std::get<1>(key));
+        return reading ^ (word * 31) ^ std::get<2>(key);
+    }
+};
 
 }  // namespace
 
@@ -130,7 +166,8 @@ CWordkeeperView::CWordkeeperView(Dictionary& dictionary, SettingsStore& settings
     columns->setSectionsClickable(true);
     columns->setSortIndicatorShown(false);
     columns->setHighlightSections(false);
-    columns->setStretchLastSection(false);
+    // The last column takes whatever width the others leave.
+    columns->setStretchLastSection(true);
     columns->setMinimumSectionSize(settings::kMinColumnWidth);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -144,6 +181,10 @@ CWordkeeperView::CWordkeeperView(Dictionary& dictionary, SettingsStore& settings
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             &CWordkeeperView::OnUpdateCommandStates);
     connect(model_, &QAbstractItemModel::modelReset, this, &CWordkeeperView::OnUpdateCommandStates);
+    const auto countChanged = [this] { emit itemCountChanged(model_->itemCount()); };
+    connect(model_, &QAbstractItemModel::modelReset, this, countChanged);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, countChanged);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, countChanged);
 
     // A press held for the platform's long-press time opens the context menu.
     QTapAndHoldGesture::setTimeout(QGuiApplication::styleHints()->mousePressAndHoldInterval());
@@ -168,6 +209,7 @@ void CWordkeeperView::AttachFrame(CMainFrame& frame) {
     bind(cmd::kChangeWord, &CWordkeeperView::OnChangeWord);
     bind(cmd::kDeleteWords, &CWordkeeperView::OnDeleteWords);
     bind(cmd::kEditFind, &CWordkeeperView::OnFindReading);
+    bind(cmd::kFindNext, &CWordkeeperView::OnFindNext);
     bind(cmd::kBulkRegister, &CWordkeeperView::OnBulkRegister);
     bind(cmd::kExportText, &CWordkeeperView::OnExportText);
     bind(cmd::kMultiSelect, &CWordkeeperView::OnMultiSelect);
@@ -361,8 +403,28 @@ void CWordkeeperView::OnDeleteWords() {
 void CWordkeeperView::OnFindReading() {
     CommandScope scope(*this);
     CFindReadingDlg dialog(this);
+    dialog.SetReading(ToQString(lastFind_));
     if (dialog.exec() != CFindReadingDlg::kResultFind || dialog.findReading().isEmpty()) return;
-    const int position = dictionary_.FindReading(ToU16(dialog.findReading()));
+    lastFind_ = ToU16(dialog.findReading());
+    SelectFound(dictionary_.FindReading(lastFind_));
+}
+
+void CWordkeeperView::OnFindNext() {
+    if (lastFind_.empty()) {
+        OnFindReading();
+        return;
+    }
+    CommandScope scope(*this);
+    const int count = std::min(model_->itemCount(), dictionary_.wordCount);
+    const int start = currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    int position = start > 0 && start < count
+                       ? dictionary_.wordList.FindFrom(start, ReadingDiffers, &lastFind_)
+                       : -1;
+    if (position < 0) position = dictionary_.FindReading(lastFind_);
+    SelectFound(position);
+}
+
+void CWordkeeperView::SelectFound(int position) {
     clearSelection();
     if (position < 0 || position >= model_->itemCount()) {
         ShowNotice(this, msg::kNotFound);
@@ -374,10 +436,22 @@ void CWordkeeperView::OnFindReading() {
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
 }
 
+std::string CWordkeeperView::StartFolder() const {
+    QString folder = windowState_ != nullptr ? windowState_->LastFolder() : QString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = DocumentsFolder();
+    return QFile::encodeName(folder).toStdString();
+}
+
+void CWordkeeperView::RememberFolder(const std::string& file) {
+    if (windowState_ == nullptr) return;
+    windowState_->SaveLastFolder(QFileInfo(QFile::decodeName(file.c_str())).absolutePath());
+}
+
 void CWordkeeperView::OnBulkRegister() {
     CommandScope scope(*this);
     textfile::FileRequest request = textfile::OpenTextRequest(StartFolder());
     if (DoGetOpenFileName(this, request) != 1) return;
+    RememberFolder(request.file);
     BulkProgress progress(this);
     ViewMessages messages(this, &progress);
     textfile::BulkRegisterFile(
@@ -388,12 +462,17 @@ void CWordkeeperView::OnBulkRegister() {
 void CWordkeeperView::OnExportText() {
     CommandScope scope(*this);
     textfile::FileRequest request = textfile::SaveTextRequest(StartFolder());
+    // The name may still get ".txt", so the question about an existing file is asked below,
+    // once, and not by the dialog.
+    request.flags &= ~static_cast<std::uint32_t>(GS_FILE_OVERWRITE_PROMPT);
     if (DoGetSaveFileName(this, request) != 1) return;
+    RememberFolder(request.file);
     const std::string path = textfile::WithTextExtension(request.file);
     if (NameTaken(path) && AskYesNoCancel(this, kReplaceQuestion) != QMessageBox::Yes) return;
     ViewMessages messages(this);
     textfile::ExportFile(path, dictionary_, *this, messages,
-                         textfile::EncodingOfFilter(request.filterIndex));
+                         textfile::EncodingOfFilter(request.filterIndex),
+                         textfile::FormatOfFilter(request.filterIndex));
 }
 
 void CWordkeeperView::OnMultiSelect() {
@@ -408,7 +487,59 @@ void CWordkeeperView::OnSelectAll() { selectAll(); }
 
 void CWordkeeperView::OnRefresh() { Refresh(); }
 
-void CWordkeeperView::OnColumnClick(int column) { dictionary_.OnColumnClick(column, *this); }
+void CWordkeeperView::OnColumnClick(int column) {
+    // The selection and the focus stay with their words, wherever the sort puts them.
+    const int count = std::min(model_->itemCount(), dictionary_.wordCount);
+    const std::vector<int> selected = SelectedPositions();
+    const bool allSelected = count > 0 && static_cast<int>(selected.size()) == count;
+    std::unordered_map<WordKey, int, WordKeyHash> wanted;  // how many of each word
+    if (!allSelected) {
+        for (int position : selected) {
+            if (const EntryRef entry = dictionary_.wordList.EntryAt(position))
+                ++wanted[KeyOf(*entry)];
+        }
+    }
+    const QModelIndex current = currentIndex();
+    std::optional<WordKey> focused;
+    if (current.isValid() && current.row() < count) {
+        if (const EntryRef entry = dictionary_.wordList.EntryAt(current.row()))
+            focused = KeyOf(*entry);
+    }
+
+    dictionary_.OnColumnClick(column, *this);
+    if (wanted.empty() && !focused) return;
+
+    int focusRow = -1;
+    QItemSelection selection;
+    int runStart = -1;
+    const auto closeRun = [&](int end) {
+        if (runStart >= 0)
+            selection.select(model_->index(runStart, 0), model_->index(end - 1, kColumnCount - 1));
+        runStart = -1;
+    };
+    for (int position = 0; position < count; ++position) {
+        const EntryRef entry = dictionary_.wordList.EntryAt(position);
+        bool take = false;
+        if (entry && (!wanted.empty() || (focused && focusRow < 0))) {
+            const WordKey key = KeyOf(*entry);
+            if (focused && focusRow < 0 && key == *focused) focusRow = position;
+            if (const auto found = wanted.find(key); found != wanted.end()) {
+                take = true;
+                if (--found->second == 0) wanted.erase(found);
+            }
+        }
+        if (take && runStart < 0) runStart = position;
+        if (!take) closeRun(position);
+        if (wanted.empty() && (!focused || focusRow >= 0) && runStart < 0) break;
+    }
+    closeRun(count);
+    if (!allSelected) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (focusRow >= 0) {
+        const QModelIndex target = model_->index(focusRow, current.column());
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+        scrollTo(target, QAbstractItemView::EnsureVisible);
+    }
+}
 
 void CWordkeeperView::OnFrameActivated() {
     if (!initialised_ || destroyed_) return;
@@ -434,6 +565,14 @@ QMenu* CWordkeeperView::CreateContextMenu() {
     return menu;
 }
 
+QPoint CWordkeeperView::KeyboardMenuPosition() const {
+    const QRect row = visualRect(currentIndex());
+    const QPoint local = currentIndex().isValid() && viewport()->rect().intersects(row)
+                             ? row.bottomLeft()
+                             : QPoint(0, 0);
+    return viewport()->mapToGlobal(local);
+}
+
 void CWordkeeperView::ShowContextMenu(const QPoint& globalPosition) {
     if (frame_ == nullptr) return;
     CommandScope scope(*this);
@@ -453,8 +592,38 @@ void CWordkeeperView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
 }
 
+QModelIndex CWordkeeperView::moveCursor(CursorAction cursorAction,
+                                        Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and the last word, not along the row.
+    const int rows = model_->rowCount();
+    if ((cursorAction == MoveHome || cursorAction == MoveEnd) && rows > 0) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        return model_->index(cursorAction == MoveHome ? 0 : rows - 1, column);
+    }
+    return QTableView::moveCursor(cursorAction, modifiers);
+}
+
+void CWordkeeperView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        ShowContextMenu(KeyboardMenuPosition());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CWordkeeperView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (!initialised_ || model_->itemCount() > 0) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     kEmptyDictionary);
+}
+
 void CWordkeeperView::contextMenuEvent(QContextMenuEvent* event) {
-    ShowContextMenu(event->globalPos());
+    ShowContextMenu(event->reason() == QContextMenuEvent::Keyboard ? KeyboardMenuPosition()
+                                                                   : event->globalPos());
     event->accept();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QTableView>
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,7 @@ class QMenu;
 namespace wk {
 
 class CMainFrame;
+class WindowState;
 
 // Refreshes the entry at `position` with the values of a changed word: the part of speech
 // of style-table row `posIndex`. The new strings are built before anything is replaced,
@@ -38,6 +40,10 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     void OnInitialUpdate();
     // Saves the column widths; runs once, when the frame closes or the view goes away.
     void OnDestroy();
+
+    // Where the file requests start and which folder they remember; without one they start
+    // in the documents folder every time.
+    void SetWindowState(WindowState* state) { windowState_ = state; }
 
     // ListDisplay: what the refresh and the sort need of the list.
     void ShowWaitCursor() override;
@@ -63,6 +69,9 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     void OnChangeWord();
     void OnDeleteWords();
     void OnFindReading();
+    // The next row below the focused one with the reading last looked for, from the top
+    // once the end is reached; the find dialog when nothing has been looked for yet.
+    void OnFindNext();
     void OnBulkRegister();
     void OnExportText();
     void OnMultiSelect();
@@ -72,7 +81,14 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     void OnFrameActivated();
     void OnUpdateCommandStates();
 
+  signals:
+    // The number of rows shown has changed.
+    void itemCountChanged(int count);
+
   protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -83,6 +99,11 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     void ChangeWordAt(int position);
     bool AddWordAtTop(std::u16string_view reading, std::u16string_view word, int posIndex);
     void ShowContextMenu(const QPoint& globalPosition);
+    // Where a menu asked for from the keyboard opens: below the focused row.
+    QPoint KeyboardMenuPosition() const;
+    void SelectFound(int position);
+    std::string StartFolder() const;
+    void RememberFolder(const std::string& file);
     void Refresh();
     QAction* Action(int id) const;
 
@@ -96,6 +117,8 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     bool destroyed_ = false;
     int busy_ = 0;
     bool notePending_ = false;
+    WindowState* windowState_ = nullptr;
+    std::u16string lastFind_;
 };
 
 }  // namespace wk

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "commands.h"
+#include "core/version.h"
 #include "ime/backend.h"
 #include "skeleton/application.h"
 #include "skeleton/message_box.h"
@@ -16,9 +17,9 @@ ProgramInfo QuickAddProgramInfo() {
     InitQuickAddResources();
     ProgramInfo info;
     info.name = QStringLiteral("WordkeeperAdd");
-    info.version = QStringLiteral("0.5.0");
+    info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("WordkeeperAdd Version 0.5"),
+    info.aboutLines = {QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
                        QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
                        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper_add.png");

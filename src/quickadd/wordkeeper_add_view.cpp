@@ -82,10 +82,10 @@ void CWordkeeperAddView::OnRegister() {
 
     ui_->edit1002->clear();
     ui_->edit1001->clear();
-    // Disabled only now: emptying the edits has just enabled it again.
-    const bool registerHadFocus = ui_->button1000->hasFocus();
+    // Disabled only now: emptying the edits has just enabled it again. The next word is
+    // typed from its reading on, wherever the focus was.
     ui_->button1000->setEnabled(false);
-    if (registerHadFocus) ui_->edit1001->setFocus();
+    ui_->edit1001->setFocus();
     // The word is registered whether or not the note can be written; the user hears of
     // a note that could not be left once, not at every word.
     if (!LeaveQuickAddNote(settings_) && !toldNoteNotWritten_) {

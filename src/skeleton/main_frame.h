@@ -58,6 +58,8 @@ class CMainFrame final : public QMainWindow {
 
     // Opens the about box modally.
     void OnAppAbout();
+    // One more line for the about box, below the program's own.
+    void AddAboutLine(const QString& line) { layout_.program.aboutLines << line; }
 
   signals:
     // The frame has become the active window.

@@ -35,6 +35,7 @@ QMessageBox* CreateMessageBox(const MessageRequest& request) {
     box->setText(request.text);
     box->setTextFormat(Qt::PlainText);
     if (!request.detail.isEmpty()) box->setInformativeText(request.detail);
+    if (!request.details.isEmpty()) box->setDetailedText(request.details);
     if (request.kind == MessageKind::Question) {
         box->setIcon(QMessageBox::Question);
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -54,28 +55,33 @@ QMessageBox* CreateMessageBox(const MessageRequest& request) {
 }
 
 void ShowNotice(QWidget* owner, const QString& text) {
-    Run({owner, MessageKind::Notice, kConfirmCaption, text, {}});
+    Run({owner, MessageKind::Notice, kConfirmCaption, text, {}, {}});
 }
 
-void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail) {
-    Run({owner, MessageKind::Notice, kConfirmCaption, ToQString(text), ToQString(detail)});
+void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail,
+                const QString& details) {
+    Run({owner, MessageKind::Notice, kConfirmCaption, ToQString(text), ToQString(detail), details});
 }
 
 bool AskYesNo(QWidget* owner, const QString& text) {
-    return Run({owner, MessageKind::Question, kConfirmCaption, text, {}}) == QMessageBox::Yes;
+    return Run({owner, MessageKind::Question, kConfirmCaption, text, {}, {}}) == QMessageBox::Yes;
 }
 
 QMessageBox::StandardButton AskYesNoCancel(QWidget* owner, const QString& text) {
-    return Run({owner, MessageKind::QuestionWithCancel, kConfirmCaption, text, {}});
+    return Run({owner, MessageKind::QuestionWithCancel, kConfirmCaption, text, {}, {}});
 }
 
 void ShowApplicationMessage(QWidget* owner, const QString& text) {
-    Run({owner, MessageKind::Application, ApplicationCaption(), text, {}});
+    Run({owner, MessageKind::Application, ApplicationCaption(), text, {}, {}});
 }
 
 void ShowApplicationMessage(QWidget* owner, std::u16string_view text, std::u16string_view detail) {
-    Run({owner, MessageKind::Application, ApplicationCaption(), ToQString(text),
-         ToQString(detail)});
+    Run({owner,
+         MessageKind::Application,
+         ApplicationCaption(),
+         ToQString(text),
+         ToQString(detail),
+         {}});
 }
 
 }  // namespace wk

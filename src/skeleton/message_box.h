@@ -26,7 +26,8 @@ struct MessageRequest {
     MessageKind kind = MessageKind::Notice;
     QString caption;
     QString text;
-    QString detail;  // more about a failure, shown below the text; usually empty
+    QString detail;   // more about a failure, shown below the text; usually empty
+    QString details;  // a longer account, offered behind the box's details button
 };
 
 // Replaces the boxes, for callers that answer them without a screen (tests, scripted runs):
@@ -40,7 +41,8 @@ QMessageBox* CreateMessageBox(const MessageRequest& request);
 
 // An error or notice of a view, form or dialog.
 void ShowNotice(QWidget* owner, const QString& text);
-void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail = {});
+void ShowNotice(QWidget* owner, std::u16string_view text, std::u16string_view detail = {},
+                const QString& details = {});
 
 // A question of a view, form or dialog: true only on Yes.
 bool AskYesNo(QWidget* owner, const QString& text);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "buffered_file.h"
+#include "foreign_formats.h"
 
 namespace wk::textfile {
 
@@ -61,14 +62,14 @@ class LineGatherer {
                 if (gathered_ == kLineBufferSize) {
                     // A full buffer is a line of its own; its first byte stays in front
                     // of the next one.
-                    if (!Line(gathered_, false)) return false;
+                    if (!Line(gathered_, false, false)) return false;
                     gathered_ = 1;
                 }
             }
             if (lf) {
                 ++bytes;
                 --size;
-                if (!Line(gathered_, false)) return false;
+                if (!Line(gathered_, false, true)) return false;
                 gathered_ = 0;
             }
         }
@@ -78,17 +79,20 @@ class LineGatherer {
     // The end of the file: what is gathered, with a CR behind it, is the last line.
     bool Finish() {
         buffer_[gathered_++] = '\r';
-        return Line(gathered_, true);
+        return Line(gathered_, true, false);
     }
 
     ReadOutcome outcome() const { return outcome_; }
     std::int64_t lines() const { return lines_; }
 
   private:
-    bool Line(std::size_t length, bool last) {
+    // `atLf`: the line ended at an LF, which ends it as CR LF does (its last field ends
+    // there) unless a 0 byte cut it before.
+    bool Line(std::size_t length, bool last, bool atLf) {
         ++lines_;
         if (const void* zero = std::memchr(buffer_, 0, length)) {
             length = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - buffer_);
+            atLf = false;
         }
         const std::string_view bytes(reinterpret_cast<const char*>(buffer_), length);
         text_.clear();
@@ -97,12 +101,16 @@ class LineGatherer {
         } else {
             DecodeUtf8(bytes, text_);
         }
+        if (atLf && (text_.empty() || text_.back() != u'\r')) text_.push_back(u'\r');
         DictionaryRecord record;
-        switch (ParseDictionaryLine(text_, record)) {
+        LineKind kind = ParseDictionaryLine(text_, record);
+        if (kind == LineKind::Unreadable) kind = parser_.ParseUnreadable(text_, record);
+        switch (kind) {
             case LineKind::Unreadable:
                 outcome_ = ReadOutcome::Unreadable;
                 return false;
             case LineKind::Record:
+                record.line = lines_;
                 onRecord_(record);
                 break;
             case LineKind::Skip:
@@ -127,6 +135,7 @@ class LineGatherer {
     const ReadHooks& hooks_;
     ReadProgress& progress_;
     std::u16string text_;
+    ForeignLineParser parser_;
     ReadOutcome outcome_ = ReadOutcome::Finished;
 };
 

@@ -25,6 +25,7 @@ struct DictionaryRecord {
     std::u16string_view reading;
     std::u16string_view word;
     std::u16string_view posName;
+    std::int64_t line = 0;  // numbered from 1
 };
 
 enum class LineKind { Record, Skip, Unreadable };
@@ -71,7 +72,9 @@ using RecordAction = std::function<void(const DictionaryRecord&)>;
 // read, in file order, before the next byte is read. The encoding is taken from the file:
 // UTF-8 or UTF-16 with a byte-order mark (which is not part of line 1), UTF-8 without one
 // when the whole file is valid UTF-8 holding non-ASCII text, code page 932 otherwise.
-// Lines end at LF and are numbered from 1. A line of 4096 bytes is cut there and the next
+// Lines end at LF, with a CR before it or without (the last field ends there either way),
+// and are numbered from 1. Lines of other input methods' files are cut as ForeignLineParser
+// says. A line of 4096 bytes is cut there and the next
 // line starts again with its first byte; a 0 byte cuts a line; the last line gets a CR.
 // Records already handed on stay handed on whatever the outcome.
 ReadResult ReadDictionaryLines(OpenFile& file, const RecordAction& onRecord,

@@ -85,6 +85,8 @@ FileRequest SaveTextRequest(std::string initialDir) {
     request.kind = FileRequestKind::Save;
     request.filters = TextFilters();
     request.filters.push_back({"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "*.txt"});
+    request.filters.push_back({"Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "*.txt"});
+    request.filters.push_back({"Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "*.txt"});
     request.initialDir = std::move(initialDir);
     request.title = kSaveTitle;
     request.flags = kSaveRequestFlags;
@@ -93,6 +95,12 @@ FileRequest SaveTextRequest(std::string initialDir) {
 
 OutputEncoding EncodingOfFilter(int filterIndex) {
     return filterIndex == kUtf8FilterIndex ? OutputEncoding::Utf8 : OutputEncoding::Cp932;
+}
+
+ExportFormat FormatOfFilter(int filterIndex) {
+    return filterIndex == kMsImeFilterIndex  ? ExportFormat::MsIme
+           : filterIndex == kMozcFilterIndex ? ExportFormat::Mozc
+                                             : ExportFormat::Own;
 }
 
 std::string WithTextExtension(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec.h"
+#include "foreign_formats.h"
 #include "gsgetfile.h"
 
 namespace wk::textfile {
@@ -25,6 +26,9 @@ inline constexpr std::uint32_t kOpenRequestFlags = GS_FILE_MUST_EXIST | GS_FILE_
 inline constexpr std::uint32_t kSaveRequestFlags = GS_FILE_OVERWRITE_PROMPT;
 // The save request's filter that writes the export in UTF-8, counted from 1.
 inline constexpr int kUtf8FilterIndex = 3;
+// The filters that write the export for Microsoft IME and for Mozc.
+inline constexpr int kMsImeFilterIndex = 4;
+inline constexpr int kMozcFilterIndex = 5;
 
 inline constexpr const char* kOpenTitle = "辞書ﾃｷｽﾄﾌｧｲﾙを開く";
 inline constexpr const char* kSaveTitle = "辞書ﾃｷｽﾄﾌｧｲﾙを保存";
@@ -45,11 +49,14 @@ struct FileRequest {
 
 // The open request of bulk registration: an existing file, text files or all files.
 FileRequest OpenTextRequest(std::string initialDir);
-// The save request of the export: the same filters and a third one for UTF-8.
+// The save request of the export: the same filters, a third one for UTF-8, and one each for
+// Microsoft IME and Mozc.
 FileRequest SaveTextRequest(std::string initialDir);
 
 // The encoding of an export whose save request ended with filter `filterIndex`.
 OutputEncoding EncodingOfFilter(int filterIndex);
+// The format of that export: our own unless the filter is one of another input method's.
+ExportFormat FormatOfFilter(int filterIndex);
 
 // `path` with ".txt" appended when its file name, the part behind the last "/", holds no
 // "." (a "." in a folder above does not count). A path that ends in "/" is returned as it is.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/pos_mapping.h"
 #include "core/text.h"
 #include "core/word_checks.h"
 
@@ -29,7 +30,22 @@ std::u16string_view DetailOf(ReadOutcome outcome) {
     }
 }
 
+// Why the input method refused a word: its own words, or the field check's, or the bare
+// refusal.
+std::u16string RefusalReason(const InputMethod& ime, const std::u16string& reading,
+                             const std::u16string& word) {
+    if (std::u16string why = ErrorDetailOf(ime); !why.empty()) return why;
+    if (const FieldCheck check = CheckWordFields(reading, word); check != FieldCheck::Ok)
+        return std::u16string(MessageOf(check));
+    return std::u16string(wk::msg::kCannotRegister);
+}
+
 }  // namespace
+
+std::u16string RefusedLineText(const RefusedLine& refused) {
+    return FillNumbers(u"%d 行目", {refused.line}) + u"\t" + refused.reading + u"\t" +
+           refused.word + u"\t" + refused.reason;
+}
 
 std::u16string FillNumbers(std::u16string_view pattern,
                            std::initializer_list<std::int64_t> numbers) {
@@ -75,7 +91,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         // Files mostly hold runs of one part of speech.
         if (!haveStyle || record.posName != lastName) {
             lastName.assign(record.posName);
-            lastStyle = table.PosStyleOfName(record.posName);
+            lastStyle = MapPosStyle(record.posName, table);
             haveStyle = true;
         }
         reading.assign(record.reading);
@@ -84,6 +100,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             ++counts.registered;
         } else {
             ++counts.notRegistered;
+            messages.Refused({record.line, reading, word, RefusalReason(ime, reading, word)});
         }
         ++counts.words;
     };
@@ -148,12 +165,15 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
 }
 
 ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
-                                 MessageSink& messages, OutputEncoding encoding) {
+                                 MessageSink& messages, OutputEncoding encoding,
+                                 ExportFormat format) {
     ExportResult exported;
     WriteHooks hooks;
     hooks.onStart = [&] { display.ShowWaitCursor(); };
     exported.write =
-        WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks);
+        format == ExportFormat::Own
+            ? WriteDictionaryLines(file, dictionary.wordList, dictionary.wordCount, encoding, hooks)
+            : WriteForeignLines(file, dictionary.wordList, dictionary.wordCount, format, hooks);
     const WriteResult& write = exported.write;
     switch (write.outcome) {
         case WriteOutcome::Written: {
@@ -199,7 +219,7 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 }
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding) {
+                        MessageSink& messages, OutputEncoding encoding, ExportFormat format) {
     std::string why;
     const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why);
     if (!file) {
@@ -208,7 +228,7 @@ ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, L
         exported.write.outcome = WriteOutcome::WriteFailed;
         return exported;
     }
-    return WriteDictionaryText(*file, dictionary, display, messages, encoding);
+    return WriteDictionaryText(*file, dictionary, display, messages, encoding, format);
 }
 
 }  // namespace wk::textfile

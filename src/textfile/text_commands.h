@@ -9,6 +9,7 @@
 
 #include "core/dictionary.h"
 #include "dictionary_text.h"
+#include "foreign_formats.h"
 #include "open_file.h"
 
 namespace wk::textfile {
@@ -46,12 +47,26 @@ enum class MessageKind {
     Memory,  // exhausted memory: the application's own box
 };
 
+// A record of the file that the input method did not register.
+struct RefusedLine {
+    std::int64_t line = 0;
+    std::u16string reading;
+    std::u16string word;
+    std::u16string reason;
+};
+
+// One refused record as the reports list it: "12 行目<TAB>reading<TAB>word<TAB>reason".
+std::u16string RefusedLineText(const RefusedLine& refused);
+
 // Shows one message and returns when the user has dismissed it. `detail` may say more
 // about a failure; it is empty otherwise.
 class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual void Show(MessageKind kind, std::u16string_view text, std::u16string_view detail) = 0;
+    // Each refused record of a bulk registration, in file order, as soon as it is refused
+    // and before the summary.
+    virtual void Refused(const RefusedLine& /*refused*/) {}
 };
 
 // Counters of one bulk registration; words = registered + notRegistered.
@@ -71,8 +86,8 @@ struct BulkResult {
 using ProgressCallback = std::function<bool(const ReadProgress&)>;
 
 // Registers every record of the file with the input method, one by one as the lines are
-// read (in a batch when the input method offers one). A part-of-speech name that is not in
-// the style table goes with the style kNoStyle; the input method's answer alone decides.
+// read (in a batch when the input method offers one). A part-of-speech name goes with the
+// style MapPosStyle finds for it, kNoStyle when none; the input method's answer alone decides.
 // When the file was read to its end (or `onProgress` stopped it), re-reads the dictionary
 // (unless the display shows no words) and shows the summary. An unreadable line is named in a
 // message, with no summary and no re-read; the words before it stay registered. The wait cursor
@@ -86,12 +101,14 @@ struct ExportResult {
     WriteResult write;
 };
 
-// Writes the header and every word of the list, position 0 first, then commits the file
+// Writes the header and every word of the list, position 0 first (in another input
+// method's format unless `format` is Own, `encoding` then unused), then commits the file
 // and shows how many words it holds (and how many had characters replaced by "?"). A file
 // that could not be written completely is never committed and reported instead.
 ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, ListDisplay& display,
                                  MessageSink& messages,
-                                 OutputEncoding encoding = OutputEncoding::Cp932);
+                                 OutputEncoding encoding = OutputEncoding::Cp932,
+                                 ExportFormat format = ExportFormat::Own);
 
 // The bulk registration once a file is chosen: opens it read-only ("cannot open" when it
 // cannot be), runs ReadDictionaryText and closes it.
@@ -101,6 +118,7 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 // The export once a name is chosen: writes a new file that replaces `path` only when it is
 // complete ("cannot create" when it cannot be made), runs WriteDictionaryText.
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding = OutputEncoding::Cp932);
+                        MessageSink& messages, OutputEncoding encoding = OutputEncoding::Cp932,
+                        ExportFormat format = ExportFormat::Own);
 
 }  // namespace wk::textfile

@@ -2,6 +2,7 @@
 // (the reliability tests' temporary home).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,11 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"styles", "extra"},
         {"find"},
         {"export", "--encoding", "latin1", "x.txt"},
+        {"export", "--format", "atok", "x.txt"},
+        {"list", "--format", "mozc"},
+        {"copy", "--from", "anthy"},
+        {"copy", "--from", "anthy", "--to", "anthy"},
+        {"import", "--to", "anthy", "x.txt"},
     };
     for (const auto& args : bad) {
         Result r = Run(args);
@@ -165,6 +171,10 @@ TEST_F(CliTest, ImportThenExportInEitherEncodingAndOrder) {
     Result r = Run({"import", "in.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "4 個の単語のうち 3 個の単語を登録しました。\n1 個は登録されませんでした\n");
+    // Each refused line on its own line of the errors, and nothing else when they do not go
+    // to a terminal.
+    EXPECT_EQ(r.err.rfind("5 行目\tx\ty\t", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_TRUE(NoteLeft());
 
     r = Run({"export", "out.txt"});
@@ -184,6 +194,8 @@ TEST_F(CliTest, ImportThenExportInEitherEncodingAndOrder) {
     r = Run({"import", "out8.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "3 個の単語のうち 0 個の単語を登録しました。\n3 個は登録されませんでした\n");
+    EXPECT_EQ(r.err.rfind("2 行目\t", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
 }
 
 // The note for a running manager is left when a word came in, even by an import that then

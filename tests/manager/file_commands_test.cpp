@@ -92,16 +92,18 @@ void FileCommandsTest::bulkRegister_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<int>("calls");  // registrations offered
     QTest::addColumn<bool>("refreshed");
+    QTest::addColumn<QString>("details");  // of the summary: the refused lines
     // 山 is in the dictionary already, and the input method refuses it.
     const QByteArray good = kHead + "ふじさん\t富士山\t地名\r\nやま\t山\t名詞\r\nこ\t湖\t地名\r\n";
-    QTest::newRow("cancelled") << 0 << good << QStringList() << 0 << false;
+    QTest::newRow("cancelled") << 0 << good << QStringList() << 0 << false << QString();
     QTest::newRow("cannot be opened")
-        << 1 << QByteArray("(none)") << QStringList{ToQString(tf::msg::kCannotOpen)} << 0 << false;
+        << 1 << QByteArray("(none)") << QStringList{ToQString(tf::msg::kCannotOpen)} << 0 << false
+        << QString();
     QTest::newRow("unreadable line 3")
         << 1 << kHead + "ふじさん\t富士山\t地名\r\nbad\r\nx\ty\t名詞\r\n"
-        << QStringList{Filled(tf::msg::kUnreadableLine, {3})} << 1 << false;
+        << QStringList{Filled(tf::msg::kUnreadableLine, {3})} << 1 << false << QString();
     QTest::newRow("good file") << 1 << good << QStringList{Filled(tf::msg::kSummary, {3, 2, 1})}
-                               << 3 << true;
+                               << 3 << true << u"3 行目\tやま\t山\t単語登録できません"_qs;
 }
 
 void FileCommandsTest::bulkRegister() {
@@ -110,6 +112,7 @@ void FileCommandsTest::bulkRegister() {
     QFETCH(QStringList, messages);
     QFETCH(int, calls);
     QFETCH(bool, refreshed);
+    QFETCH(QString, details);
     QTemporaryDir folder;
     const QString path = folder.filePath(u"words.txt"_qs);
     if (content != "(none)") Store(path, content);
@@ -122,6 +125,7 @@ void FileCommandsTest::bulkRegister() {
     QCOMPARE(answer.requests, 1);
     QCOMPARE(session.messages.texts(), messages);
     if (content == "(none)") QVERIFY(!session.messages.requests[0].detail.isEmpty());
+    if (!messages.isEmpty()) QCOMPARE(session.messages.requests[0].details, details);
     QCOMPARE(static_cast<int>(session.ime.calls.size()), calls);
     QCOMPARE(session.ime.enumerations, refreshed ? 2 : 1);
     QCOMPARE(session.model().rowCount(), refreshed ? 14 : 12);
@@ -241,13 +245,20 @@ void FileCommandsTest::standardDialogs_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("filters");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("existing");  // the file to save exists already
     const QStringList two{u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs, u"全てのﾌｧｲﾙ (*.*)"_qs};
+    const QStringList three =
+        two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs, u"Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs,
+                          u"Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs};
+    const QString exported = Filled(tf::msg::kExported, {12});
     QTest::newRow("open") << cmd::kBulkRegister << u"辞書ﾃｷｽﾄﾌｧｲﾙを開く"_qs << two
-                          << Filled(tf::msg::kSummary, {1, 1, 0});
-    QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs
-                                 << two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs}
-                                 << Filled(tf::msg::kExported, {12});
+                          << QStringList{Filled(tf::msg::kSummary, {1, 1, 0})} << false;
+    QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << three
+                                 << QStringList{exported} << false;
+    // The program asks about the existing file; the dialog does not ask first.
+    QTest::newRow("save over a file") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << three
+                                      << QStringList{kReplace, exported} << true;
 }
 
 // With no library and no hook, Qt's file dialog asks; the user types a name.
@@ -255,10 +266,12 @@ void FileCommandsTest::standardDialogs() {
     QFETCH(int, command);
     QFETCH(QString, title);
     QFETCH(QStringList, filters);
-    QFETCH(QString, message);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, existing);
     QTemporaryDir folder;
     const QString input = folder.filePath(u"input.txt"_qs);
     Store(input, kHead + "ふじさん\t富士山\t地名\r\n");
+    if (existing) Store(folder.filePath(u"out.txt"_qs), "old");
     const bool save = command == cmd::kExportText;
     Session session(SampleWords());
     QVERIFY(session.Start());
@@ -279,10 +292,24 @@ void FileCommandsTest::standardDialogs() {
     QVERIFY(watch->ok());
     QCOMPARE(shown,
              QStringList({title, QDir(DocumentsFolder()).absolutePath(), filters[0]}) + filters);
-    QCOMPARE(session.messages.texts(), QStringList{message});
+    QCOMPARE(session.messages.texts(), messages);
     if (save)
         QCOMPARE(Slurp(folder.filePath(u"out.txt"_qs)),
                  ListAsFile(session, tf::OutputEncoding::Utf8));
+
+    // Either request opens next in the folder used last, in this run or the next.
+    Session next(SampleWords());
+    QVERIFY(next.Start());
+    for (int again : {cmd::kBulkRegister, cmd::kExportText}) {
+        QString opened;
+        auto reopened = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+            opened = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        next.action(again)->trigger();
+        QVERIFY(reopened->ok());
+        QCOMPARE(opened, QDir(folder.path()).absolutePath());
+    }
 }
 
 WK_MANAGER_TEST_MAIN(FileCommandsTest)

@@ -1,5 +1,6 @@
 // The programs as a whole: both programs' command line and start without a display, the
 // manager on a store that cannot be opened and in a session on an embedded store.
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QProcess>
 
@@ -103,7 +104,8 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
         QVERIFY(opened.ime && opened.ime->RegisterWord(u"ふじ", 8, u"富士") &&
                 opened.ime->RegisterWord(u"あさま", 8, u"浅間"));
     }
-    // Looks at the window once it is up, then closes it as the user would.
+    // Looks at the window once it is up, starts the program a second time on the same store
+    // (which brings this window to the front and ends), then closes it as the user would.
     QStringList seen;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
@@ -114,7 +116,16 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
             auto* view = frame->findChild<CWordkeeperView*>();
             seen << frame->windowTitle() << view->model()->index(0, 1).data().toString()
                  << view->model()->index(0, 2).data().toString();
-            view->horizontalHeader()->resizeSection(2, 90);
+            view->horizontalHeader()->resizeSection(0, 90);
+            frame->showMinimized();
+            QProcess second;
+            second.start(QStringLiteral(WK_MANAGER_PROGRAM),
+                         {u"--ime"_qs, QString::fromStdString(storeName)});
+            seen << QString::number(second.waitForFinished(20000) ? second.exitCode() : -1);
+            QDeadlineTimer deadline(20000);
+            while (frame->isMinimized() && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            seen << (frame->isMinimized() ? u"minimised"_qs : u"in front"_qs);
             frame->close();
         }
     });
@@ -123,8 +134,9 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     ManagerArguments arguments;
     arguments.imeOption = storeName;
     QCOMPARE(RunManagerSession(arguments), 0);
-    QCOMPARE(seen, (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs}));
-    QCOMPARE(StoredSetting(u"ColumnWidth2"_qs).toInt(), 90);
+    QCOMPARE(seen,
+             (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs, u"0"_qs, u"in front"_qs}));
+    QCOMPARE(StoredSetting(u"ColumnWidth0"_qs).toInt(), 90);
 }
 
 WK_MANAGER_TEST_MAIN(ManagerProgramTest)

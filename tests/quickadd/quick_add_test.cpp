@@ -140,8 +140,11 @@ void QuickAddTest::registration() {
     Note(0);
     QTest::keyClicks(form.reading(), u"kawa"_qs);
     QTest::keyClicks(form.word(), u"river"_qs);
+    form.word()->setFocus();
     QTest::keyClick(form.word(), Qt::Key_Return);
     QCOMPARE(form.calls.size(), 2);
+    // The next word is typed from its reading on.
+    QVERIFY(form.reading()->hasFocus());
     QCOMPARE(Note().toInt(), 1);
 }
 

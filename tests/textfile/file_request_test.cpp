@@ -91,7 +91,8 @@ TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
     EXPECT_EQ(log.str(), "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
                              std::to_string(sizeof(GsFileRequest)) +
                              "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|"
-                             "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
+                             "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|"
+                             "Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
     fs::remove(library);
     EXPECT_EQ(Ask(request, {library.string()}), 1);
     EXPECT_EQ(request.file, kStandard);
