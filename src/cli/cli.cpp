@@ -57,45 +57,57 @@ constexpr const char* kUsage =
 // Output is gathered and written in large pieces: a list can hold a million lines.
 class Writer {
   public:
-    explicit Writer(std::FILE* file) : file_(file) {}
+    explicit Writer(std::FILE* file) : file_(file), buffer_(kPiece + kSlack, '\0') {}
     ~Writer() { Flush(); }
     void Text(std::u16string_view text) {
-        AppendUtf8(buffer_, text);
+        Room(text.size() * 3);
+        used_ = static_cast<std::size_t>(WriteUtf8(text, buffer_.data() + used_) - buffer_.data());
         Spill();
     }
     void Raw(std::string_view text) {
-        buffer_.append(text);
+        Room(text.size());
+        buffer_.replace(used_, text.size(), text);
+        used_ += text.size();
         Spill();
     }
     // READING<TAB>WORD<TAB>POS and the line end.
     void Entry(const WordEntryView& entry) {
-        Text(entry.reading);
-        Raw("\t");
-        Text(entry.word);
-        Raw("\t");
-        Text(entry.posName);
-        Raw("\n");
+        Room((entry.reading.size() + entry.word.size() + entry.posName.size()) * 3 + 3);
+        char* p = buffer_.data() + used_;
+        p = WriteUtf8(entry.reading, p);
+        *p++ = '\t';
+        p = WriteUtf8(entry.word, p);
+        *p++ = '\t';
+        p = WriteUtf8(entry.posName, p);
+        *p++ = '\n';
+        used_ = static_cast<std::size_t>(p - buffer_.data());
+        Spill();
     }
     bool Flush() {
-        if (!buffer_.empty()) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-                ok_ = false;
-            buffer_.clear();
-        }
+        Out();
         if (std::fflush(file_) != 0) ok_ = false;
         return ok_;
     }
 
   private:
-    void Spill() {
-        if (buffer_.size() >= (1u << 16)) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-                ok_ = false;
-            buffer_.clear();
+    static constexpr std::size_t kPiece = std::size_t{1} << 16;
+    static constexpr std::size_t kSlack = 4096;
+    void Out() {
+        if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_) ok_ = false;
+        used_ = 0;
+    }
+    void Room(std::size_t bytes) {
+        if (buffer_.size() - used_ < bytes) {
+            Out();
+            if (buffer_.size() < bytes) buffer_.resize(bytes);
         }
     }
+    void Spill() {
+        if (used_ >= kPiece) Out();
+    }
     std::FILE* file_;
-    std::string buffer_;
+    std::string buffer_;  // the first used_ bytes are pending
+    std::size_t used_ = 0;
     bool ok_ = true;
 };
 

@@ -61,17 +61,19 @@ struct SortKey {
 // Set in a key's position when the text goes on beyond its prefix.
 constexpr std::uint32_t kNotExact = 0x80000000u;
 
-bool KeyLess(const SortKey& a, const SortKey& b) {
-    return a.prefix != b.prefix ? a.prefix < b.prefix
-                                : (a.position & ~kNotExact) < (b.position & ~kNotExact);
-}
+struct KeyLess {
+    bool operator()(const SortKey& a, const SortKey& b) const {
+        return a.prefix != b.prefix ? a.prefix < b.prefix
+                                    : (a.position & ~kNotExact) < (b.position & ~kNotExact);
+    }
+};
 
 // Orders the keys by prefix, then position, in place: one pass distributes them by their
 // first code unit (the top 16 bits), then each of those buckets is sorted on its own.
 void SortKeys(SortKey* keys, std::size_t count) {
     constexpr std::size_t kBuckets = 65536;
     if (count < kBuckets) {
-        std::sort(keys, keys + count, KeyLess);
+        std::sort(keys, keys + count, KeyLess());
         return;
     }
     const auto top = [](const SortKey& key) { return static_cast<std::size_t>(key.prefix >> 48); };
@@ -87,7 +89,7 @@ void SortKeys(SortKey* keys, std::size_t count) {
         }
     }
     for (std::size_t b = 0; b < kBuckets; ++b) {
-        if (start[b + 1] - start[b] > 1) std::sort(keys + start[b], keys + start[b + 1], KeyLess);
+        if (start[b + 1] - start[b] > 1) std::sort(keys + start[b], keys + start[b + 1], KeyLess());
     }
 }
 
