@@ -355,6 +355,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
         };
         const std::int32_t last = std::min(count, static_cast<std::int32_t>(list.Count()));
         for (std::int32_t i = 0; i < last && !out.writeFailed(); ++i) {
+            list.PrefetchAhead(i);  // after a sort the entries lie scattered
             const WordEntryView entry = *list.EntryAt(i);
             const std::size_t most =
                 LineFormatter::MaxLineBytes(entry.reading.size() + entry.word.size() +
