@@ -248,16 +248,16 @@ void FileCommandsTest::standardDialogs_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("existing");  // the file to save exists already
     const QStringList two{u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs, u"全てのﾌｧｲﾙ (*.*)"_qs};
-    const QStringList three =
+    const QStringList saveFilters =
         two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs, u"Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs,
                           u"Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs};
     const QString exported = Filled(tf::msg::kExported, {12});
     QTest::newRow("open") << cmd::kBulkRegister << u"辞書ﾃｷｽﾄﾌｧｲﾙを開く"_qs << two
                           << QStringList{Filled(tf::msg::kSummary, {1, 1, 0})} << false;
-    QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << three
+    QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << saveFilters
                                  << QStringList{exported} << false;
     // The program asks about the existing file; the dialog does not ask first.
-    QTest::newRow("save over a file") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << three
+    QTest::newRow("save over a file") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << saveFilters
                                       << QStringList{kReplace, exported} << true;
 }
 
