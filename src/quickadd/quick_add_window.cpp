@@ -19,9 +19,10 @@ ProgramInfo QuickAddProgramInfo() {
     info.name = QStringLiteral("WordkeeperAdd");
     info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
-                       QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
-                       QStringLiteral("Copyright (C) Quillwren")};
+    info.aboutLines = {
+        QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
+        QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
+        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper_add.png");
     return info;
 }
