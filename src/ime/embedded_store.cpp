@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -314,7 +315,7 @@ bool EmbeddedStore::ReopenIfMoved() {
     // file it belongs to and emptied first. Until a new connection is open, nothing matches
     // the path.
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-    for (sqlite3_stmt** stmt : {&insert_, &remove_, &count_, &select_}) {
+    for (sqlite3_stmt** stmt : {&insert_, &remove_, &count_, &select_, &find_, &removeRun_}) {
         sqlite3_finalize(*stmt);
         *stmt = nullptr;
     }
@@ -341,6 +342,8 @@ bool EmbeddedStore::ReopenIfMoved() {
     std::swap(remove_, fresh->remove_);
     std::swap(count_, fresh->count_);
     std::swap(select_, fresh->select_);
+    std::swap(find_, fresh->find_);
+    std::swap(removeRun_, fresh->removeRun_);
     std::swap(device_, fresh->device_);
     std::swap(inode_, fresh->inode_);
     lastError_.clear();
@@ -353,6 +356,8 @@ EmbeddedStore::~EmbeddedStore() {
     sqlite3_finalize(remove_);
     sqlite3_finalize(count_);
     sqlite3_finalize(select_);
+    sqlite3_finalize(find_);
+    sqlite3_finalize(removeRun_);
     sqlite3_close(db_);
 }
 
@@ -369,7 +374,10 @@ bool EmbeddedStore::Prepare() {
                    &insert_) &&
            prepare("DELETE FROM words WHERE reading = ?1 AND word = ?2 AND style = ?3", &remove_) &&
            prepare("SELECT n FROM word_count", &count_) &&
-           prepare("SELECT reading, style, word FROM words ORDER BY id", &select_);
+           prepare("SELECT reading, style, word FROM words ORDER BY id", &select_) &&
+           prepare("SELECT id FROM words WHERE reading = ?1 AND word = ?2 AND style = ?3",
+                   &find_) &&
+           prepare("DELETE FROM words WHERE id BETWEEN ?1 AND ?2", &removeRun_);
 }
 
 void EmbeddedStore::Fail(const std::string& what) { lastError_ = what; }
@@ -398,7 +406,7 @@ bool EmbeddedStore::Commit() {
         lastError_ = why;
         return false;
     }
-    if (Exec("COMMIT")) return true;
+    if (ApplyRemovals() && Exec("COMMIT")) return true;
     const std::string why = lastError_;
     Rollback();
     lastError_ = why;
@@ -407,6 +415,9 @@ bool EmbeddedStore::Commit() {
 
 void EmbeddedStore::Rollback() {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // The marks went with the transaction.
+    marked_.clear();
+    markedIds_.clear();
 }
 
 std::vector<PosStyle> EmbeddedStore::GetRegisterWordStyles() { return EmbeddedStyles(); }
@@ -415,6 +426,8 @@ bool EmbeddedStore::EnumRegisterWord(const EnumWordCallback& callback) {
     lastError_.clear();
     // A reload reads the file that the path names now.
     if (!ReopenIfMoved()) return false;
+    // Removals marked in an open batch are applied first, so that they are not seen.
+    if (inBatch_ && !marked_.empty()) SettleRemovals();
     sqlite3_reset(select_);
     int rc;
     while ((rc = sqlite3_step(select_)) == SQLITE_ROW) {
@@ -470,6 +483,11 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
         Fail(why);
         return false;
     };
+    // A word removed earlier in the batch may be registered again, and the count is right.
+    if (inBatch_ && !marked_.empty()) {
+        SettleRemovals();
+        if (!inBatch_) return false;
+    }
     sqlite3_reset(count_);
     if (sqlite3_step(count_) != SQLITE_ROW) return refuse(Problem(db_));
     const std::int64_t count = sqlite3_column_int64(count_, 0);
@@ -488,7 +506,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
 }
 
 bool EmbeddedStore::Accepted() {
-    if (++pending_ >= kBatchChunk) {
+    if (++pending_ >= kBatchChunk && marked_.empty()) {
         if (!Commit()) lost_ += pending_;
         pending_ = 0;
         if (!Begin()) inBatch_ = false;
@@ -502,6 +520,7 @@ void EmbeddedStore::Refused() {
         return;
     }
     if (!sqlite3_get_autocommit(db_)) return;
+    Rollback();
     lost_ += pending_;
     pending_ = 0;
     if (!Begin()) inBatch_ = false;
@@ -514,7 +533,8 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
         Fail("辞書ファイルに書き込めません");
         return false;
     }
-    if (!inBatch_ && !Begin()) return false;
+    if (inBatch_) return MarkRemoval(reading, style, word);
+    if (!Begin()) return false;
     BindText(remove_, 1, reading);
     BindText(remove_, 2, word);
     sqlite3_bind_int64(remove_, 3, style);
@@ -528,7 +548,98 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
         Fail(why);
         return false;
     }
-    return inBatch_ ? Accepted() : Commit();
+    return Commit();
+}
+
+bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t style,
+                                const std::u16string& word) {
+    const auto refuse = [&](const std::string& why) {
+        Refused();
+        Fail(why);
+        return false;
+    };
+    BindText(find_, 1, reading);
+    BindText(find_, 2, word);
+    sqlite3_bind_int64(find_, 3, style);
+    int rc = sqlite3_step(find_);
+    const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(find_, 0) : 0;
+    sqlite3_reset(find_);
+    sqlite3_clear_bindings(find_);
+    if (rc == SQLITE_DONE) return refuse("その単語は登録されていません");
+    if (rc != SQLITE_ROW) return refuse(Problem(db_));
+    // Marked before: removed already as far as the caller knows.
+    if (!markedIds_.insert(id).second) return refuse("その単語は登録されていません");
+    marked_.push_back(id);
+    return Accepted();
+}
+
+bool EmbeddedStore::ApplyRemovals() {
+    if (marked_.empty()) return true;
+    int rc = SQLITE_OK;
+    const std::int64_t count = QueryInt(db_, "SELECT n FROM word_count", rc);
+    if (rc != SQLITE_OK) {
+        Fail(Problem(db_));
+        return false;
+    }
+    const bool relayout = static_cast<std::int64_t>(marked_.size()) * 4 >= count;
+    // The index and trigger come back from their own stored text.
+    std::string layout;
+    if (relayout) {
+        sqlite3_stmt* stmt = nullptr;
+        rc = sqlite3_prepare_v2(db_,
+                                "SELECT sql FROM sqlite_schema WHERE name IN "
+                                "('words_key', 'words_removed') ORDER BY type",
+                                -1, &stmt, nullptr);
+        int found = 0;
+        while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            layout += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            layout += ";\n";
+            ++found;
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+            Fail(Problem(db_));
+            return false;
+        }
+        if (found != 2) {
+            Fail("辞書ファイルが壊れています");
+            return false;
+        }
+        if (!Exec("DROP TRIGGER words_removed; DROP INDEX words_key")) return false;
+    }
+    // Runs of consecutive ids go in one statement each: a whole store is one run.
+    std::sort(marked_.begin(), marked_.end());
+    std::int64_t removed = 0;
+    for (std::size_t first = 0; first < marked_.size();) {
+        std::size_t last = first;
+        while (last + 1 < marked_.size() && marked_[last + 1] == marked_[last] + 1) ++last;
+        sqlite3_bind_int64(removeRun_, 1, marked_[first]);
+        sqlite3_bind_int64(removeRun_, 2, marked_[last]);
+        rc = sqlite3_step(removeRun_);
+        sqlite3_reset(removeRun_);
+        if (rc != SQLITE_DONE) {
+            Fail(Problem(db_));
+            return false;
+        }
+        removed += sqlite3_changes64(db_);
+        first = last + 1;
+    }
+    if (relayout) {
+        const std::string recount = "UPDATE word_count SET n = n - " + std::to_string(removed);
+        if (!Exec(recount.c_str()) || !Exec(layout.c_str())) return false;
+    }
+    marked_.clear();
+    markedIds_.clear();
+    return true;
+}
+
+void EmbeddedStore::SettleRemovals() {
+    if (ApplyRemovals()) return;
+    const std::string why = lastError_;
+    Rollback();
+    Refused();
+    lastError_ = why;
 }
 
 class EmbeddedStore::Batch final : public RegistrationBatch {

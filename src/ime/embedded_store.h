@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/input_method.h"
@@ -78,7 +79,19 @@ class EmbeddedStore final : public InputMethod {
                      const std::u16string& word);
     void Fail(const std::string& what);
     // In a batch: counts a change answered as done, and writes the chunk once it is full.
+    // Removals are held back until the batch ends or a registration follows, so that many
+    // of them are applied together.
     bool Accepted();
+    // In a batch: answers a removal by finding the word and marking it, without deleting.
+    bool MarkRemoval(const std::u16string& reading, std::uint32_t style,
+                     const std::u16string& word);
+    // Deletes the marked words inside the open transaction. Many at once relative to the
+    // store drop the unique index and the count trigger and lay them out again afterwards,
+    // which costs a sort instead of a search per word.
+    bool ApplyRemovals();
+    // ApplyRemovals() for a batch that goes on: on failure the transaction is rolled back
+    // and what it held is counted lost.
+    void SettleRemovals();
     // A refused change: its own transaction is rolled back. In a batch, when SQLite has
     // rolled the batch's transaction back on its own (full disk, I/O error), the changes
     // accepted since the last commit are gone.
@@ -94,11 +107,16 @@ class EmbeddedStore final : public InputMethod {
     sqlite3_stmt* remove_ = nullptr;
     sqlite3_stmt* count_ = nullptr;
     sqlite3_stmt* select_ = nullptr;
+    sqlite3_stmt* find_ = nullptr;
+    sqlite3_stmt* removeRun_ = nullptr;
 
     // Batch state: while a batch is open, registrations and removals join its transaction.
     bool inBatch_ = false;
     std::size_t pending_ = 0;  // changes accepted in the open transaction
     std::size_t lost_ = 0;     // accepted, then lost to a failed commit
+    // Removals answered but not yet applied: the rows' ids, in order and as a set.
+    std::vector<std::int64_t> marked_;
+    std::unordered_set<std::int64_t> markedIds_;
 };
 
 }  // namespace wk::ime

@@ -278,6 +278,55 @@ TEST_F(EmbeddedStoreTest, StopsAtAMillionWords) {
     EXPECT_TRUE(store->RegisterWord(u"c", 1, u"c"));
 }
 
+// A batch answers each removal at once and applies them together; removing most of the
+// store lays its index out again, which must leave words unique and the count right.
+TEST_F(EmbeddedStoreTest, BatchRemovalsAnsweredOneByOneAndAppliedTogether) {
+    const struct {
+        int stored, removed;  // the first `removed` of `stored` words, every second one
+    } kCases[] = {{40, 3}, {40, 20}, {7, 7}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.stored) + " " + std::to_string(c.removed));
+        fs::remove_all(folder.path / "sub");
+        auto store = Open();
+        const auto reading = [](int i) { return *Utf8ToUtf16("r" + std::to_string(i)); };
+        for (int i = 0; i < c.stored; ++i) ASSERT_TRUE(store->RegisterWord(reading(i), 1, u"w"));
+        const auto removedAt = [&](int k) { return c.removed == c.stored ? k : 2 * k; };
+        {
+            auto batch = store->BeginBatch();
+            EXPECT_FALSE(store->UnregisterWord(u"absent", 1, u"w"));
+            EXPECT_EQ(store->LastErrorDetail(), "その単語は登録されていません");
+            for (int k = 0; k < c.removed; ++k) {
+                EXPECT_TRUE(store->UnregisterWord(reading(removedAt(k)), 1, u"w"));
+                EXPECT_FALSE(store->UnregisterWord(reading(removedAt(k)), 1, u"w"));
+            }
+            EXPECT_TRUE(store->RegisterWord(reading(0), 1, u"w"));  // removed, then back
+            EXPECT_FALSE(store->RegisterWord(reading(0), 1, u"w"));
+            EXPECT_TRUE(store->UnregisterWord(reading(0), 1, u"w"));
+            EXPECT_EQ(batch->Finish(), 0u);
+        }
+        const auto words = All(*Open());
+        EXPECT_EQ(words.size(), static_cast<std::size_t>(c.stored - c.removed));
+        for (int k = 0; k < c.removed; ++k)
+            EXPECT_EQ(std::ranges::count(words, Word{reading(removedAt(k)), 1, u"w"}), 0);
+        // Words stay unique, and the count follows both ways afterwards.
+        ASSERT_TRUE(store->RegisterWord(u"x", 1, u"x"));
+        EXPECT_FALSE(store->RegisterWord(u"x", 1, u"x"));
+        ASSERT_TRUE(store->UnregisterWord(u"x", 1, u"x"));
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT (SELECT n FROM word_count) - (SELECT count(*) FROM words), "
+                           "(SELECT count(*) FROM sqlite_schema)",
+                           -1, &stmt, nullptr);
+        ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(stmt, 0), 0);
+        EXPECT_EQ(sqlite3_column_int(stmt, 1), 5);  // two tables, the index, two triggers
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+    }
+}
+
 TEST_F(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
     fs::create_directories(file.parent_path());
     Sql("CREATE TABLE notes(x); INSERT INTO notes VALUES(1)");
