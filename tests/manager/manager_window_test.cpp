@@ -46,10 +46,10 @@ void TapHeader(Session& session, int column) {
 QString FindThroughDialog(Session& session, const QString& reading) {
     QString offered;
     auto watch = WhenModal<CFindReadingDlg>([&](CFindReadingDlg* dialog) {
-        auto* edit = dialog->findChild<QLineEdit*>(u"edit1000"_qs);
+        auto* edit = dialog->findChild<QLineEdit*>(u"readingEdit"_qs);
         offered = edit->text();
         edit->setText(reading);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(u"button1"_qs), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(u"findButton"_qs), Qt::LeftButton);
     });
     QTest::keyClick(&session.view(), Qt::Key_F, Qt::ControlModifier);
     // The window's keys work again once it is active again.

@@ -28,11 +28,11 @@ void Press(QWidget* dialog, const char* button) {
 
 // Edits both fields of the word dialog (so 登録 is enabled) and presses 登録.
 void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"edit1001", reading}, std::pair{"edit1002", word}}) {
+    for (const auto& [name, text] : {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
         Child(dialog, name)->insert(u"x"_qs);
         Child(dialog, name)->setText(text);
     }
-    Press(dialog, "button1");
+    Press(dialog, "registerButton");
 }
 
 }  // namespace
@@ -179,15 +179,15 @@ void WordkeeperViewTest::wordChecks() {
     bool enabledAfter = true;
     QString fieldsAfter, posAfter;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        Child<QComboBox>(dialog, "combo1003")->setCurrentIndex(2);
+        Child<QComboBox>(dialog, "posCombo")->setCurrentIndex(2);
         TypeAndRegister(dialog, reading, word);
-        enabledAfter = Child<QPushButton>(dialog, "button1")->isEnabled();
+        enabledAfter = Child<QPushButton>(dialog, "registerButton")->isEnabled();
         fieldsAfter =
-            Child(dialog, "edit1001")->text() + u"|"_qs + Child(dialog, "edit1002")->text();
+            Child(dialog, "readingEdit")->text() + u"|"_qs + Child(dialog, "wordEdit")->text();
         // The dialog stays open for the next word, whichever way this one went.
         TypeAndRegister(dialog, u"こうべ"_qs, u"神戸"_qs);
-        posAfter = Child<QComboBox>(dialog, "combo1003")->currentText();
-        Press(dialog, "button2");
+        posAfter = Child<QComboBox>(dialog, "posCombo")->currentText();
+        Press(dialog, "closeButton");
     });
     QTest::keyClick(&session.view(), Qt::Key_N, Qt::ControlModifier);
     QVERIFY(watch->ok());
@@ -245,13 +245,13 @@ void WordkeeperViewTest::changeWord() {
     QString closeText;
     bool openAfterRegister = false;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        closeText = Child<QPushButton>(dialog, "button2")->text();
+        closeText = Child<QPushButton>(dialog, "closeButton")->text();
         if (!cancel) {
-            Child(dialog, "edit1002")->setText(u"京の都"_qs);
-            Press(dialog, "button1");
+            Child(dialog, "wordEdit")->setText(u"京の都"_qs);
+            Press(dialog, "registerButton");
             openAfterRegister = dialog->isVisible();
         }
-        if (dialog->isVisible()) Press(dialog, "button2");
+        if (dialog->isVisible()) Press(dialog, "closeButton");
     });
     if (opener == u"menu"_qs) {
         session.action(cmd::kChangeWord)->trigger();
@@ -363,11 +363,11 @@ void WordkeeperViewTest::find() {
     session.Select({3, 7});
     bool enabledAtStart = true, enabledAfterTyping = false;
     auto watch = WhenModal<CFindReadingDlg>([&](CFindReadingDlg* dialog) {
-        enabledAtStart = Child<QPushButton>(dialog, "button1")->isEnabled();
-        Child(dialog, "edit1000")->insert(typed.isEmpty() ? u"あ"_qs : typed);
-        if (typed.isEmpty()) Child(dialog, "edit1000")->clear();
-        enabledAfterTyping = Child<QPushButton>(dialog, "button1")->isEnabled();
-        Press(dialog, cancel ? "button2" : "button1");
+        enabledAtStart = Child<QPushButton>(dialog, "findButton")->isEnabled();
+        Child(dialog, "readingEdit")->insert(typed.isEmpty() ? u"あ"_qs : typed);
+        if (typed.isEmpty()) Child(dialog, "readingEdit")->clear();
+        enabledAfterTyping = Child<QPushButton>(dialog, "findButton")->isEnabled();
+        Press(dialog, cancel ? "cancelButton" : "findButton");
     });
     QTest::keyClick(&session.view(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(watch->ok());
@@ -489,8 +489,8 @@ void WordkeeperViewTest::quickAddNote() {
         StoreSetting(u"TermChange"_qs, 1);
         emit session.frame().activated();
         enumerationsWhileOpen = session.ime.enumerations;
-        Child(dialog, "edit1002")->setText(u"京の都"_qs);
-        Press(dialog, "button1");
+        Child(dialog, "wordEdit")->setText(u"京の都"_qs);
+        Press(dialog, "registerButton");
     });
     session.action(cmd::kChangeWord)->trigger();
     QVERIFY(watch->ok());

@@ -36,11 +36,11 @@ T* Child(QWidget* parent, const char* name) {
 }
 
 void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"edit1001", reading}, std::pair{"edit1002", word}}) {
+    for (const auto& [name, text] : {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
         Child(dialog, name)->insert(u"x"_qs);
         Child(dialog, name)->setText(text);
     }
-    QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
 }
 
 bool Activate(QWidget& window) {
@@ -73,7 +73,7 @@ int RowOf(ManagerWindow& manager, const QString& word) {
 bool RegisterThroughDialog(ManagerWindow& manager, const QString& reading, const QString& word) {
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, reading, word);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     return watch->ok();
@@ -211,9 +211,9 @@ struct Manager {
 
 // Types a word into the quick-add form and presses 登録.
 void QuickAddWord(QuickAddWindow& form, const QString& reading, const QString& word) {
-    Child(&form.view(), "edit1001")->setText(reading);
-    Child(&form.view(), "edit1002")->setText(word);
-    Child<QPushButton>(&form.view(), "button1000")->click();
+    Child(&form.view(), "readingEdit")->setText(reading);
+    Child(&form.view(), "wordEdit")->setText(word);
+    Child<QPushButton>(&form.view(), "registerButton")->click();
 }
 
 QString StoreOption(const QString& folder) {
@@ -372,8 +372,8 @@ void DesktopTest::changesOnABrokenStore() {
     QString typed;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, u"もり"_qs, u"森"_qs);
-        typed = Child(dialog, "edit1002")->text();
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        typed = Child(dialog, "wordEdit")->text();
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     QVERIFY(watch->ok());
@@ -384,9 +384,9 @@ void DesktopTest::changesOnABrokenStore() {
     manager.view().selectionModel()->setCurrentIndex(manager.view().wordModel().index(1, 0),
                                                      QItemSelectionModel::NoUpdate);
     watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        Child(dialog, "edit1002")->setText(u"田仲"_qs);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        Child(dialog, "wordEdit")->setText(u"田仲"_qs);
+        QTest::mouseClick(Child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kChangeWord)->trigger();
     QVERIFY(watch->ok());
@@ -413,7 +413,7 @@ void DesktopTest::changesOnABrokenStore() {
     quickAdd.Start();
     QuickAddWord(quickAdd, u"かわ"_qs, u"川"_qs);
     QCOMPARE(refusal(msg::kCannotRegister), QString());
-    QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), u"川"_qs);
+    QCOMPARE(Child(&quickAdd.view(), "wordEdit")->text(), u"川"_qs);
 
     if (fault == ReadOnlyStore) QCOMPARE(ReadFile(storeFile), bytes);
     // The fault gone, the windows carry on with every word. Space made on the disk is
@@ -455,7 +455,7 @@ void DesktopTest::settingsThatCannotBeWritten() {
     quickAdd.Start();
     for (const auto& [reading, word] : {std::pair{u"うみ"_qs, u"海"_qs}, {u"そら"_qs, u"空"_qs}}) {
         QuickAddWord(quickAdd, reading, word);
-        QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), QString());
+        QCOMPARE(Child(&quickAdd.view(), "wordEdit")->text(), QString());
     }
     QCOMPARE(messages.texts(), QStringList{ToQString(msg::kNoteNotWritten)});
     QCOMPARE(CliList(storeName), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));

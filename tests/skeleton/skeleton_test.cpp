@@ -104,11 +104,11 @@ void SkeletonTest::frame() {
         for (QLabel* label : box->findChildren<QLabel*>()) {
             if (!label->text().isEmpty()) about << label->text();
         }
-        QTest::mouseClick(box->findChild<QPushButton*>(u"button1"_qs), Qt::LeftButton);
+        QTest::mouseClick(box->findChild<QPushButton*>(u"okButton"_qs), Qt::LeftButton);
     });
     frame.action(cmd::kAppAbout)->trigger();
     QVERIFY(watch->ok());
-    QCOMPARE(about, (QStringList{u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs, u"dialog100"_qs,
+    QCOMPARE(about, (QStringList{u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs, u"aboutBox"_qs,
                                  u"Sample Version 1.2"_qs, u"二行目"_qs}));
 
     QSignalSpy closing(&frame, &CMainFrame::closing);
