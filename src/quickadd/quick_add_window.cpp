@@ -4,10 +4,9 @@
 
 #include "commands.h"
 #include "core/version.h"
-#include "ime/backend.h"
 #include "skeleton/application.h"
-#include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
+#include "skeleton/qt_text.h"
 
 static void InitQuickAddResources() { Q_INIT_RESOURCE(wordkeeper_add); }
 
@@ -19,9 +18,10 @@ ProgramInfo QuickAddProgramInfo() {
     info.name = QStringLiteral("WordkeeperAdd");
     info.version = QString::fromLatin1(kVersion);
     info.aboutTitle = QStringLiteral("WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
-                       QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
-                       QStringLiteral("Copyright (C) Quillwren")};
+    info.aboutLines = {
+        QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
+        QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
+        QStringLiteral("Copyright (C) Quillwren")};
     info.iconPath = QStringLiteral(":/icons/wordkeeper_add.png");
     return info;
 }
@@ -67,11 +67,10 @@ void QuickAddWindow::Start() {
 }
 
 std::string QuickAddUsage() {
-    return "使い方: WordkeeperAdd [--ime 入力方式]\n"
-           "\n" WK_IME_OPTION_HELP
-           "\n"
-           "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
-           "(なければ Wordkeeper.desktop を) 起動します。\n";
+    return ProgramUsage(
+        QuickAddProgramInfo().name,
+        "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
+        "(なければ Wordkeeper.desktop を) 起動します。\n");
 }
 
 ManagerLauncher SessionLauncher(const std::string& imeSpec) {
@@ -84,14 +83,12 @@ ManagerLauncher SessionLauncher(const std::string& imeSpec) {
 }
 
 int RunQuickAddSession(const ProgramArguments& arguments) {
-    const std::string imeSpec =
-        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(imeSpec);
-    if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
-    QtSettingsStore settings;
-    QuickAddWindow window(*opened.ime, settings, SessionLauncher(imeSpec));
-    window.Start();
-    return QApplication::exec();
+    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& spec) {
+        QtSettingsStore settings;
+        QuickAddWindow window(ime, settings, SessionLauncher(spec));
+        window.Start();
+        return QApplication::exec();
+    });
 }
 
 int RunQuickAdd(int argc, char** argv) {

@@ -93,7 +93,7 @@ CWordkeeperApp::CWordkeeperApp(int& argc, char** argv, ProgramInfo info)
     setApplicationName(info_.name);
     setApplicationVersion(info_.version);
     if (!info_.iconPath.isEmpty()) setWindowIcon(QIcon(info_.iconPath));
-    japaneseLoaded_ = InstallQtJapanese(qtTranslator_);
+    InstallQtJapanese(qtTranslator_);
 }
 
 CWordkeeperApp::~CWordkeeperApp() { QCoreApplication::removeTranslator(&qtTranslator_); }

@@ -53,12 +53,10 @@ class CWordkeeperApp final : public QApplication {
 
     static CWordkeeperApp* instance();
     const ProgramInfo& programInfo() const { return info_; }
-    bool japaneseLoaded() const { return japaneseLoaded_; }
 
   private:
     ProgramInfo info_;
     QTranslator qtTranslator_;
-    bool japaneseLoaded_ = false;
 };
 
 // Loads Qt's own Japanese translation (qtbase_ja) into `translator` and installs it.
