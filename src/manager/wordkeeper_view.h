@@ -56,7 +56,6 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     WordListModel& wordModel() { return *model_; }
     Dictionary& dictionary() { return dictionary_; }
     bool multiSelect() const { return multiSelect_; }
-    bool waitCursorShown() const { return waitCursorShown_; }
 
     // Positions of the selected rows, ascending.
     std::vector<int> SelectedPositions() const;

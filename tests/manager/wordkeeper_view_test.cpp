@@ -28,7 +28,8 @@ void Press(QWidget* dialog, const char* button) {
 
 // Edits both fields of the word dialog (so 登録 is enabled) and presses 登録.
 void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
+    for (const auto& [name, text] :
+         {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
         Child(dialog, name)->insert(u"x"_qs);
         Child(dialog, name)->setText(text);
     }
@@ -477,7 +478,6 @@ void WordkeeperViewTest::quickAddNote() {
     QCOMPARE(session.Cell(0, 1), u"青森"_qs);
     QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), 0);
     QVERIFY(activate(other) && activate(session.frame()));
-    QTest::qWait(20);
     QCOMPARE(session.ime.enumerations, 2);
 
     // A note that comes while a word is being changed waits for the dialog: reloading then
