@@ -106,8 +106,8 @@ bool CWordEditDlg::RegisterEditedWord() {
         index >= 0 && index < ui_->posCombo->count() && index < dictionary_.posTable().Count();
     const bool registered =
         haveStyle &&
-        ime.RegisterWord(ToU16(editReading_),
-                         ui_->posCombo->itemData(index).value<std::uint32_t>(), ToU16(editWord_));
+        ime.RegisterWord(ToU16(editReading_), ui_->posCombo->itemData(index).value<std::uint32_t>(),
+                         ToU16(editWord_));
     if (!registered) {
         const std::u16string why = ErrorDetailOf(ime);
         // The old word must not be lost because its replacement was refused.

@@ -34,7 +34,8 @@ CWordkeeperAddView::CWordkeeperAddView(InputMethod& ime, SettingsStore& settings
     connect(ui_->readingEdit, &QLineEdit::returnPressed, this, pressDefault);
     connect(ui_->wordEdit, &QLineEdit::returnPressed, this, pressDefault);
     connect(ui_->registerButton, &QPushButton::clicked, this, &CWordkeeperAddView::OnRegister);
-    connect(ui_->startManagerButton, &QPushButton::clicked, this, &CWordkeeperAddView::OnStartManager);
+    connect(ui_->startManagerButton, &QPushButton::clicked, this,
+            &CWordkeeperAddView::OnStartManager);
 }
 
 CWordkeeperAddView::~CWordkeeperAddView() = default;

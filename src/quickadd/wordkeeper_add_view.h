@@ -39,7 +39,8 @@ class CWordkeeperAddView final : public QWidget {
     const PosTable& posTable() const { return posTable_; }
 
   public slots:
-    // The register button: checks the fields, registers the word, empties the form, leaves the note.
+    // The register button: checks the fields, registers the word, empties the form, leaves the
+    // note.
     void OnRegister();
     // Cut, copy and paste, for the edit that has the focus only.
     void OnEditCut();

@@ -36,7 +36,8 @@ T* Child(QWidget* parent, const char* name) {
 }
 
 void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
+    for (const auto& [name, text] :
+         {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
         Child(dialog, name)->insert(u"x"_qs);
         Child(dialog, name)->setText(text);
     }
