@@ -17,25 +17,6 @@ namespace {
 
 QString Q(std::u16string_view text) { return ToQString(text); }
 
-template <class T = QLineEdit>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-void Press(QWidget* dialog, const char* button) {
-    QTest::mouseClick(Child<QPushButton>(dialog, button), Qt::LeftButton);
-}
-
-// Edits both fields of the word dialog (so 登録 is enabled) and presses 登録.
-void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] :
-         {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
-        Child(dialog, name)->insert(u"x"_qs);
-        Child(dialog, name)->setText(text);
-    }
-    Press(dialog, "registerButton");
-}
-
 }  // namespace
 
 class WordkeeperViewTest : public QObject {
@@ -466,18 +447,14 @@ void WordkeeperViewTest::quickAddNote() {
     // background: the next activation reloads, once.
     QWidget other;
     other.show();
-    const auto activate = [](QWidget& window) {
-        window.activateWindow();
-        return QTest::qWaitForWindowActive(&window);
-    };
-    QVERIFY(activate(other));
+    QVERIFY(Activate(other));
     session.ime.words.push_back({u"あおもり", 3, u"青森"});
     QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), {u"--leave-note"_qs}), 0);
-    QVERIFY(activate(session.frame()));
+    QVERIFY(Activate(session.frame()));
     QTRY_COMPARE(session.ime.enumerations, 2);
     QCOMPARE(session.Cell(0, 1), u"青森"_qs);
     QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), 0);
-    QVERIFY(activate(other) && activate(session.frame()));
+    QVERIFY(Activate(other) && Activate(session.frame()));
     QCOMPARE(session.ime.enumerations, 2);
 
     // A note that comes while a word is being changed waits for the dialog: reloading then

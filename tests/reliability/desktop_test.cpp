@@ -30,25 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <class T = QLineEdit>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] :
-         {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
-        Child(dialog, name)->insert(u"x"_qs);
-        Child(dialog, name)->setText(text);
-    }
-    QTest::mouseClick(Child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
-}
-
-bool Activate(QWidget& window) {
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
-
 // The manager's rows as wordkeeper-cli lists them: "READING\tWORD\tPOS".
 QStringList Rows(ManagerWindow& manager) {
     const QAbstractItemModel& model = manager.view().wordModel();
