@@ -151,14 +151,14 @@ std::string ManagerUsage() {
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& spec) {
+    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& choice) {
         QtSettingsStore settings;
         Dictionary dictionary(ime);
         ManagerWindow window(dictionary, settings);
         // A manager already open on this dictionary comes to the front instead of a second
         // one.
         const std::string file = ime.DictionaryPath();
-        if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(spec)
+        if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(choice)
                                                  : QFile::decodeName(file.c_str())))
             return 0;
         window.Start();

@@ -83,9 +83,9 @@ ManagerLauncher SessionLauncher(const std::string& imeSpec) {
 }
 
 int RunQuickAddSession(const ProgramArguments& arguments) {
-    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& spec) {
+    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& choice) {
         QtSettingsStore settings;
-        QuickAddWindow window(ime, settings, SessionLauncher(spec));
+        QuickAddWindow window(ime, settings, SessionLauncher(choice));
         window.Start();
         return QApplication::exec();
     });

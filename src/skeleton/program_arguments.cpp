@@ -87,11 +87,12 @@ int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string
     return session(arguments);
 }
 
-int RunOnInputMethod(const ProgramArguments& arguments,
-                     const std::function<int(InputMethod& ime, const std::string& spec)>& session) {
-    const std::string spec =
+int RunOnInputMethod(
+    const ProgramArguments& arguments,
+    const std::function<int(InputMethod& ime, const std::string& choice)>& session) {
+    const std::string choice =
         ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(spec);
+    ime::OpenedInputMethod opened = ime::OpenInputMethod(choice);
     if (!opened.ime) {
         const QString text =
             QStringLiteral("辞書を開けません。\n") +
@@ -101,7 +102,7 @@ int RunOnInputMethod(const ProgramArguments& arguments,
         ShowApplicationMessage(nullptr, text);
         return 1;
     }
-    return session(*opened.ime, spec);
+    return session(*opened.ime, choice);
 }
 
 }  // namespace wk

@@ -37,7 +37,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string
 // Opens the input method the arguments choose (otherwise the environment's or the
 // settings' choice) and runs `session` on it with the choice it was opened by. One that
 // cannot be opened is said on stderr and in the application's box; the status is then 1.
-int RunOnInputMethod(const ProgramArguments& arguments,
-                     const std::function<int(InputMethod& ime, const std::string& spec)>& session);
+int RunOnInputMethod(
+    const ProgramArguments& arguments,
+    const std::function<int(InputMethod& ime, const std::string& choice)>& session);
 
 }  // namespace wk
