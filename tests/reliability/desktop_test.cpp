@@ -20,6 +20,7 @@
 #include "ime/backend.h"
 #include "manager/word_edit_dlg.h"
 #include "manager_test_support.h"
+#include "memory_settings.h"
 #include "quickadd/quick_add_window.h"
 
 using namespace wk;
@@ -111,24 +112,6 @@ class CliChain {
     QProcess process_;
     qsizetype next_ = 0;
     bool done_ = false;
-};
-
-// Settings kept in memory, for the cases about the store alone.
-class MemorySettings final : public SettingsStore {
-  public:
-    std::optional<std::int32_t> ReadInt(std::string_view name) override {
-        const auto it = values_.find(std::string(name));
-        return it == values_.end() ? std::nullopt : std::optional(it->second);
-    }
-    bool WriteInt(std::string_view name, std::int32_t value) override {
-        values_[std::string(name)] = value;
-        return true;
-    }
-    bool WriteString(std::string_view, std::u16string_view) override { return true; }
-    bool Sync() override { return true; }
-
-  private:
-    std::map<std::string, std::int32_t> values_;
 };
 
 // Takes away a mount of the test's when it goes, so the temporary folder can go too.
