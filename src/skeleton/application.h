@@ -60,8 +60,8 @@ class CWordkeeperApp final : public QApplication {
 };
 
 // Loads Qt's own Japanese translation (qtbase_ja) into `translator` and installs it.
-// Returns false when the translation files are missing; the texts stay English then.
-bool InstallQtJapanese(QTranslator& translator);
+// Without the translation files the texts stay English.
+void InstallQtJapanese(QTranslator& translator);
 
 // The caption of the application's own message boxes: the program's name.
 QString ApplicationCaption();
