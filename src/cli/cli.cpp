@@ -27,6 +27,7 @@ constexpr const char* kUsage =
     "使い方: wordkeeper-cli [--ime 入力方式] コマンド [引数...]\n"
     "\n"
     "コマンド:\n"
+    "  info                           使う入力方式と辞書ファイル\n"
     "  styles                         品詞の一覧 (コード<TAB>品詞名)\n"
     "  list [--sort reading|word|pos] [--descending]\n"
     "                                 単語の一覧 (読み<TAB>単語<TAB>品詞)\n"
@@ -168,6 +169,28 @@ bool LoadList(const Context& ctx, Dictionary& dictionary) {
         dictionary.ApplySort(display);
     }
     return true;
+}
+
+// Which input method the programs would use, and its file.
+int Info(const Context& ctx) {
+    if (!ctx.operands.empty()) return Usage(ctx, u"info に引数は要りません");
+    const std::string spec =
+        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting());
+    auto ime = OpenIme(ctx);
+    if (!ime) return kExitFailed;
+    Writer out(ctx.out);
+    out.Raw("入力方式: ");
+    const std::u16string name = ime->Name();
+    if (name.empty()) {
+        out.Raw(spec);
+    } else {
+        out.Text(name);
+    }
+    out.Raw("\n辞書ファイル: ");
+    const std::string path = ime->DictionaryPath();
+    out.Raw(path.empty() ? "(なし)" : path);
+    out.Raw("\n");
+    return out.Flush() ? kExitOk : kExitFailed;
 }
 
 int Styles(const Context& ctx) {
@@ -517,6 +540,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
         return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
     }
+    if (command == "info") return Info(ctx);
     if (command == "styles") return Styles(ctx);
     if (command == "list") return List(ctx);
     if (command == "add") return Change(ctx, true);

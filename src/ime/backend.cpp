@@ -5,10 +5,15 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
 #include "core/text.h"
 #include "embedded_store.h"
+
 #if WORDKEEPER_HAVE_ANTHY
 #include "anthy_backend.h"
+#endif
+#if WORDKEEPER_HAVE_MOZC
+#include "mozc_backend.h"
 #endif
 
 namespace wk::ime {
@@ -23,7 +28,27 @@ std::string HomeFolder() {
     return "/";
 }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace
+
+std::string MozcProfileFolder() {
+    const std::string home = HomeFolder();
+    const std::string dotMozc = (home == "/" ? "" : home) + "/.mozc";
+    if (IsFolder(dotMozc)) return dotMozc;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+        return std::string(xdg) + "/mozc";
+    }
+    return (home == "/" ? "" : home) + "/.config/mozc";
+}
 
 std::string DefaultEmbeddedPath() {
     std::string base;
@@ -42,6 +67,15 @@ std::string ChooseImeSpec(std::string_view option, std::string_view settingsValu
         return env;
     }
     if (!settingsValue.empty()) return std::string(settingsValue);
+    // Nothing names one: a user of the embedded store stays with it; otherwise the input
+    // method whose dictionary the user already has.
+    if (Exists(DefaultEmbeddedPath())) return "embedded";
+#if WORDKEEPER_HAVE_MOZC
+    if (Exists(MozcProfileFolder() + "/user_dictionary.db")) return "mozc";
+#endif
+#if WORDKEEPER_HAVE_ANTHY
+    if (Exists(HomeFolder() + "/.anthy/private_words_default")) return "anthy";
+#endif
     return "embedded";
 }
 
@@ -69,8 +103,18 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
 #endif
         return result;
     }
+    if (name == "mozc") {
+#if WORDKEEPER_HAVE_MOZC
+        result.ime = MozcBackend::Open(MozcProfileFolder(), result.error);
+#else
+        result.error =
+            u"このWordkeeperはMozcに対応していません (libprotobuf-dev と protobuf-compiler "
+            u"を入れてビルドし直してください)";
+#endif
+        return result;
+    }
     result.error = u"不明な入力方式です: " + Utf8ToUtf16(name).value_or(u"?") +
-                   u" (embedded、embedded:ファイル名 または anthy を指定してください)";
+                   u" (embedded、embedded:ファイル名、anthy または mozc を指定してください)";
     return result;
 }
 

@@ -13,17 +13,25 @@ namespace wk::ime {
 // XDG_DATA_HOME defaulting to ~/.local/share.
 std::string DefaultEmbeddedPath();
 
+// Mozc's profile folder: ~/.mozc when that folder exists, otherwise $XDG_CONFIG_HOME/mozc,
+// otherwise ~/.config/mozc.
+std::string MozcProfileFolder();
+
 // The input method named by a command-line option when given, otherwise by the
 // environment variable WORDKEEPER_IME, otherwise by the settings value InputMethod/Backend
-// (read by the caller), otherwise "embedded".
+// (read by the caller). Without any: "embedded" when its store exists, otherwise "mozc"
+// when Mozc's user dictionary exists, otherwise "anthy" when Anthy's private dictionary
+// exists, otherwise "embedded".
 std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue);
 
 // The lines of every program's usage text that explain --ime and that choice.
-#define WK_IME_OPTION_HELP                                                                                \
-    "  --ime 入力方式   embedded (既定)、embedded:ファイル名 または anthy\n"               \
-    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n" \
-    "                   [InputMethod] Backend を使います\n"                                          \
-    "  --help           この説明を表示する\n"                                                    \
+#define WK_IME_OPTION_HELP                                                                                 \
+    "  --ime 入力方式   embedded、embedded:ファイル名、anthy または mozc\n"                  \
+    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"  \
+    "                   [InputMethod] Backend を使います。どれもなければ、内蔵辞書が\n" \
+    "                   あれば embedded、Mozc の辞書があれば mozc、Anthy の辞書が\n"       \
+    "                   あれば anthy、なければ embedded です\n"                                  \
+    "  --help           この説明を表示する\n"                                                     \
     "  --version        版を表示する\n"
 
 struct OpenedInputMethod {
@@ -31,7 +39,8 @@ struct OpenedInputMethod {
     std::u16string error;  // why it could not be opened, for the user
 };
 
-// Opens "embedded", "embedded:PATH" or "anthy" (the Anthy user dictionary of $HOME).
+// Opens "embedded", "embedded:PATH", "anthy" (the Anthy user dictionary of $HOME) or
+// "mozc" (the user dictionary in MozcProfileFolder()).
 OpenedInputMethod OpenInputMethod(std::string_view name);
 
 }  // namespace wk::ime

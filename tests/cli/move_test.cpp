@@ -138,7 +138,8 @@ TEST(MovingWords, CopyFromAnthyMovesEveryWordThatMapsAndNamesTheRest) {
     WriteFile(cli.Path(".anthy/private_words_default"),
               "あい #T35*500 愛\nさとう #JN*500 佐藤\nそっと #F06*500 そっと\n"
               "なぞ #ZZ*500 謎\nべんきょう #T30*500 勉強\n");
-    EXPECT_EQ(cli.Run({"add", "あい", "愛", "名詞"}).exitCode, 0);  // already there
+    EXPECT_EQ(cli.Run({"--ime", "embedded", "add", "あい", "愛", "名詞"}).exitCode,
+              0);  // already there
     const auto r = cli.Run({"copy", "--from", "anthy", "--to", "embedded"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "5 個の単語のうち 3 個の単語を登録しました。\n2 個は登録されませんでした\n");

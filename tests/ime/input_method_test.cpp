@@ -1,6 +1,7 @@
-// The embedded store and the Anthy back end through the input-method interface: first what
-// they have in common, run against each, then what only the embedded store does. Anthy's
-// own file format and tools are tried in anthy_test.cpp.
+// The embedded store and the Anthy and Mozc back ends through the input-method interface:
+// first what they have in common, run against each, then what only the embedded store does
+// and how a back end is chosen. Anthy's and Mozc's own files and tools are tried in
+// anthy_test.cpp and mozc_test.cpp.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -19,6 +20,9 @@
 #include "ime/embedded_store.h"
 #if WORDKEEPER_HAVE_ANTHY
 #include "ime/anthy_backend.h"
+#endif
+#if WORDKEEPER_HAVE_MOZC
+#include "ime/mozc_backend.h"
 #endif
 
 namespace wk::ime {
@@ -51,10 +55,10 @@ struct TempFolder {
     ~TempFolder() { fs::remove_all(path); }
 };
 
-enum Kind { kEmbedded, kAnthy };
+enum Kind { kEmbedded, kAnthy, kMozc };
 
 // The embedded store lies in a folder below the test's folder; the Anthy dictionary in
-// .anthy of it, as a home folder.
+// .anthy of it, as a home folder; the Mozc dictionary in mozc of it, as a profile folder.
 class BackendTest : public ::testing::TestWithParam<Kind> {
   protected:
     bool Embedded() const { return GetParam() == kEmbedded; }
@@ -63,15 +67,19 @@ class BackendTest : public ::testing::TestWithParam<Kind> {
         std::unique_ptr<InputMethod> ime;
         if (Embedded()) ime = EmbeddedStore::Open(file.string(), error);
 #if WORDKEEPER_HAVE_ANTHY
-        if (!Embedded()) ime = AnthyBackend::Open(folder.path.string(), error);
+        if (GetParam() == kAnthy) ime = AnthyBackend::Open(folder.path.string(), error);
+#endif
+#if WORDKEEPER_HAVE_MOZC
+        if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), error);
 #endif
         EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
         return ime;
     }
 
     TempFolder folder;
-    fs::path file =
-        folder.path / (Embedded() ? "sub/dictionary.sqlite" : ".anthy/private_words_default");
+    fs::path file = folder.path / (GetParam() == kEmbedded ? "sub/dictionary.sqlite"
+                                   : GetParam() == kAnthy  ? ".anthy/private_words_default"
+                                                           : "mozc/user_dictionary.db");
 };
 
 TEST_P(BackendTest, FourOperationsOnAPrivateFileThatLastsAcrossOpening) {
@@ -94,13 +102,12 @@ TEST_P(BackendTest, FourOperationsOnAPrivateFileThatLastsAcrossOpening) {
         ASSERT_EQ(::stat(file.parent_path().c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         ASSERT_TRUE(ime->RegisterWord(u"あい", 4, u"愛"));  // same text, other style
-        ASSERT_TRUE(ime->RegisterWord(u"\xD842\xDFB7", 1, u"𠮷"));
+        ASSERT_TRUE(ime->RegisterWord(u"よし", 1, u"𠮷"));
         EXPECT_FALSE(ime->RegisterWord(u"あい", 1, u"愛"));
         EXPECT_EQ(ime->LastErrorDetail(), "同じ読み・単語・品詞がすでに登録されています");
     }
     auto ime = Open();
-    const std::set<Word> expected{
-        {u"あい", 1, u"愛"}, {u"あい", 4, u"愛"}, {u"\xD842\xDFB7", 1, u"𠮷"}};
+    const std::set<Word> expected{{u"あい", 1, u"愛"}, {u"あい", 4, u"愛"}, {u"よし", 1, u"𠮷"}};
     const auto listed = All(*ime);
     EXPECT_EQ(std::set<Word>(listed.begin(), listed.end()), expected);
     EXPECT_FALSE(ime->UnregisterWord(u"あい", 8, u"愛"));  // not in that style
@@ -110,8 +117,9 @@ TEST_P(BackendTest, FourOperationsOnAPrivateFileThatLastsAcrossOpening) {
     EXPECT_EQ(All(*ime).size(), 2u);
 }
 
-// Each refuses what it cannot keep (Anthy: what Anthy would cut or misread) and says why.
-// A refusal leaves the file as it was; so does adding and removing a word, for Anthy's.
+// Each refuses what it cannot keep (Anthy, Mozc: what they would cut, misread or drop) and
+// says why. A refusal leaves the file as it was; so does adding and removing a word, for
+// Anthy's and Mozc's.
 TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
     auto ime = Open();
     ASSERT_TRUE(ime->RegisterWord(u"よみ", 1, u"語"));
@@ -120,41 +128,53 @@ TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
     const std::u16string anthyLongest(1022 - 13, u'x');  // "あ #T35*500 " takes 13 bytes
     const char *const ok = nullptr, *const over255 = "が255文字を超えています";
     const char *const anthyReading = "読みがAnthyの上限", *const style = "品詞が正しくありません";
+    const char *const mozcReading = "読みがMozcの上限", *const mozcWord = "単語がMozcの上限";
+    const char* const mozcChar = "読みにMozcで使えない文字";
     struct Case {
         std::u16string reading;
         std::uint32_t style;
         std::u16string word;
-        const char* refusal[2];  // a part of the reason, embedded and Anthy; nullptr: accepted
+        const char* refusal[3];  // a part of the reason, embedded, Anthy, Mozc; nullptr: accepted
     };
     const Case cases[] = {
-        {u"", 1, u"語", {"読みが空です", "読みが空です"}},
-        {u"よ", 1, u"", {"単語が空です", "単語が空です"}},
-        {u"よ\tみ", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
-        {u"よ", 1, u"語\n", {"単語に制御文字", "単語に制御文字"}},
-        {std::u16string(u"a\0b", 3), 1, u"語", {"読みに制御文字", "読みに制御文字"}},
-        {u"よ\x7F", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
-        {u"よ\x1F", 1, u"語", {"読みに制御文字", "読みに制御文字"}},
-        {u"\xD800", 1, u"語", {"読みに不正な文字", "読みに不正な文字"}},
-        {u"よ", 1, u"\xDC00語", {"単語に不正な文字", "単語に不正な文字"}},
-        {u"よ", 0, u"語", {style, style}},
-        {u"よ", 46, u"語", {style, style}},
-        {u"よ", 0xFFFFFFFFu, u"語", {style, style}},
-        {u"よ", 45, u"\x80", {ok, style}},
-        {u"よ", 101, u"語", {style, ok}},
-        {u"よみ", 1, u"語", {"すでに登録されています", "すでに登録されています"}},
-        {u"よみ", 4, u"語", {ok, ok}},
-        {u"ヨミ", 1, u"語", {ok, ok}},
-        {u"よ み", 1, u"語 ", {ok, "読みに空白"}},
-        {u"あ", 1, u" 語 と 語 ", {ok, ok}},
-        {s255, 1, s255, {ok, anthyReading}},
-        {s256, 1, u"語", {over255, anthyReading}},
-        {u"よ", 1, s256, {over255, ok}},
-        {std::u16string(32, u'あ'), 1, u"語", {ok, ok}},  // 96 bytes
-        {std::u16string(33, u'あ'), 1, u"語", {ok, anthyReading}},
-        {std::u16string(96, u'a'), 1, u"語", {ok, ok}},
-        {std::u16string(97, u'a'), 1, u"語", {ok, anthyReading}},
-        {u"あ", 1, anthyLongest, {over255, ok}},
-        {u"あ", 1, anthyLongest + u"x", {over255, "Anthyの1行の上限"}},
+        {u"", 1, u"語", {"読みが空です", "読みが空です", "読みが空です"}},
+        {u"よ", 1, u"", {"単語が空です", "単語が空です", "単語が空です"}},
+        {u"よ\tみ", 1, u"語", {"読みに制御文字", "読みに制御文字", "読みに制御文字"}},
+        {u"よ", 1, u"語\n", {"単語に制御文字", "単語に制御文字", "単語に制御文字"}},
+        {std::u16string(u"a\0b", 3),
+         1,
+         u"語",
+         {"読みに制御文字", "読みに制御文字", "読みに制御文字"}},
+        {u"よ\x7F", 1, u"語", {"読みに制御文字", "読みに制御文字", "読みに制御文字"}},
+        {u"よ\x1F", 1, u"語", {"読みに制御文字", "読みに制御文字", "読みに制御文字"}},
+        {u"\xD800", 1, u"語", {"読みに不正な文字", "読みに不正な文字", "読みに不正な文字"}},
+        {u"よ", 1, u"\xDC00語", {"単語に不正な文字", "単語に不正な文字", "単語に不正な文字"}},
+        {u"よ", 0, u"語", {style, style, style}},
+        {u"よ", 46, u"語", {style, style, style}},
+        {u"よ", 0xFFFFFFFFu, u"語", {style, style, style}},
+        {u"よ", 45, u"\x80", {ok, style, style}},
+        {u"よ", 101, u"語", {style, ok, style}},
+        {u"よみ",
+         1,
+         u"語",
+         {"すでに登録されています", "すでに登録されています", "すでに登録されています"}},
+        {u"よみ", 4, u"語", {ok, ok, ok}},
+        {u"ヨミ", 1, u"語", {ok, ok, ok}},
+        {u"よ み", 1, u"語 ", {ok, "読みに空白", mozcChar}},
+        {u"あ", 1, u" 語 と 語 ", {ok, ok, ok}},
+        {s255, 1, s255, {ok, anthyReading, mozcReading}},
+        {s256, 1, u"語", {over255, anthyReading, mozcReading}},
+        {u"よ", 1, s256, {over255, ok, mozcWord}},
+        {std::u16string(32, u'あ'), 1, u"語", {ok, ok, ok}},  // 96 bytes
+        {std::u16string(33, u'あ'), 1, u"語", {ok, anthyReading, ok}},
+        {std::u16string(96, u'a'), 1, u"語", {ok, ok, ok}},
+        {std::u16string(97, u'a'), 1, u"語", {ok, anthyReading, ok}},
+        {u"あ", 1, anthyLongest, {over255, ok, mozcWord}},
+        {u"あ", 1, anthyLongest + u"x", {over255, "Anthyの1行の上限", mozcWord}},
+        {std::u16string(100, u'あ'), 1, u"語", {ok, anthyReading, ok}},  // 300 bytes
+        {std::u16string(101, u'あ'), 1, u"語", {ok, anthyReading, mozcReading}},
+        {u"かん字", 1, u"漢字", {ok, ok, mozcChar}},
+        {u"ＡＢｶﾞ・ー〜ゔ「」", 1, u"語", {ok, ok, ok}},
     };
     for (const Case& c : cases) {
         const char* refusal = c.refusal[GetParam()];
@@ -195,13 +215,20 @@ TEST_P(BackendTest, BatchAnswersEachWordAndKeepsThemAll) {
     EXPECT_EQ(std::ranges::count(reopened, Word{u"r7", 1, u"w"}), 0);
 }
 
+constexpr Kind kBuiltBackends[] = {
+    kEmbedded,
 #if WORDKEEPER_HAVE_ANTHY
-INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::Values(kEmbedded, kAnthy),
-                         [](const auto& info) { return info.param ? "Anthy" : "Embedded"; });
-#else
-INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::Values(kEmbedded),
-                         [](const auto&) { return "Embedded"; });
+    kAnthy,
 #endif
+#if WORDKEEPER_HAVE_MOZC
+    kMozc,
+#endif
+};
+const char* KindName(const ::testing::TestParamInfo<Kind>& info) {
+    constexpr const char* kNames[] = {"Embedded", "Anthy", "Mozc"};
+    return kNames[info.param];
+}
+INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(kBuiltBackends), KindName);
 
 // ---- the embedded store alone
 
@@ -275,18 +302,57 @@ TEST_F(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
 }
 
 TEST(Backend, ChosenByOptionEnvironmentOrSettingsDefaultPathAndUnknownNames) {
+    TempFolder home;
+    ::setenv("HOME", home.path.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home.path / "data").c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("WORDKEEPER_IME", "anthy", 1);
     EXPECT_EQ(ChooseImeSpec("embedded", "embedded"), "embedded");
     EXPECT_EQ(ChooseImeSpec("", "embedded"), "anthy");
     ::unsetenv("WORDKEEPER_IME");
     EXPECT_EQ(ChooseImeSpec("", "anthy"), "anthy");
-    EXPECT_EQ(ChooseImeSpec("", ""), "embedded");
+#if WORDKEEPER_HAVE_MOZC && WORDKEEPER_HAVE_ANTHY
+    // Named by nothing: the dictionary the user already has, the embedded store first.
+    struct Case {
+        std::vector<const char*> files;  // a name ending in / is a folder
+        const char* chosen;
+        const char* mozcProfile;
+    };
+    const Case cases[] = {
+        {{}, "embedded", ".config/mozc"},
+        {{".anthy/private_words_default"}, "anthy", ".config/mozc"},
+        {{".anthy/private_words_default", ".config/mozc/user_dictionary.db"},
+         "mozc",
+         ".config/mozc"},
+        {{".mozc/", ".config/mozc/user_dictionary.db"}, "embedded", ".mozc"},
+        {{".mozc/user_dictionary.db"}, "mozc", ".mozc"},
+        {{".mozc/user_dictionary.db", "data/Quillwren/Wordkeeper/dictionary.sqlite"},
+         "embedded",
+         ".mozc"},
+    };
+    for (const Case& c : cases) {
+        for (const char* name : {".anthy", ".mozc", ".config", "data"})
+            fs::remove_all(home.path / name);
+        for (std::string name : c.files) {
+            fs::create_directories((home.path / name).parent_path());
+            if (!name.ends_with('/')) std::ofstream(home.path / name) << "";
+        }
+        SCOPED_TRACE(c.chosen);
+        EXPECT_EQ(ChooseImeSpec("", ""), c.chosen);
+        EXPECT_EQ(MozcProfileFolder(), (home.path / c.mozcProfile).string());
+    }
+    ::setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+    EXPECT_EQ(MozcProfileFolder(), home.path / ".mozc");
+    fs::remove_all(home.path / ".mozc");
+    EXPECT_EQ(MozcProfileFolder(), "/srv/config/mozc");
+    ::unsetenv("XDG_CONFIG_HOME");
+#endif
     ::setenv("XDG_DATA_HOME", "/srv/data", 1);
     EXPECT_EQ(DefaultEmbeddedPath(), "/srv/data/Quillwren/Wordkeeper/dictionary.sqlite");
     ::setenv("XDG_DATA_HOME", "relative", 1);
     ::setenv("HOME", "/home/u", 1);
     EXPECT_EQ(DefaultEmbeddedPath(), "/home/u/.local/share/Quillwren/Wordkeeper/dictionary.sqlite");
-    for (const char* bad : {"nonsense", "embedded:", "Embedded"}) {
+    for (const char* bad : {"nonsense", "embedded:", "Embedded", "Mozc"}) {
         auto opened = OpenInputMethod(bad);
         EXPECT_EQ(opened.ime, nullptr) << bad;
         EXPECT_FALSE(opened.error.empty()) << bad;

@@ -2,6 +2,7 @@
 // same time, with a bulk import and readers in between: no change may be lost or doubled,
 // each contested word goes to exactly one of the processes racing for it, and the store ends
 // holding exactly the expected words.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -247,6 +248,56 @@ TEST(ConcurrencyTest, AnthyDictionaryLosesNoChangeOfProcessesWritingAtOnce) {
     race.importWords = 500;
     race.lists = 10;
     ExpectNothingLost(home, anthy, race, "Anthy dictionary");
+}
+
+TEST(ConcurrencyTest, MozcDictionaryLosesNoChangeOfProcessesWritingAtOnce) {
+    CliHome home;
+    const Args mozc = {"--ime", "mozc"};
+    if (home.Run(With(mozc, {"styles"})).exitCode != 0) {
+        GTEST_SKIP() << "wordkeeper-cli is built without the Mozc back end";
+    }
+    Race race;
+    race.contested = 10;
+    race.importWords = 2000;
+    race.lists = 10;
+    ExpectNothingLost(home, mozc, race, "Mozc dictionary");
+}
+
+// Mozc's dictionary tool holds its lock for as long as its window is open: a change waits
+// a bounded time, then says why it was refused.
+TEST(ConcurrencyTest, MozcLockHeldByAnotherProgramGivesAMessage) {
+    CliHome home;
+    const Args mozc = {"--ime", "mozc"};
+    if (home.Run(With(mozc, {"styles"})).exitCode != 0) {
+        GTEST_SKIP() << "wordkeeper-cli is built without the Mozc back end";
+    }
+    std::filesystem::create_directories(home.Path("config/mozc"));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = Fork([&] {
+        const int fd = ::open(home.Path("config/mozc/.user_dictionary.db.lock").c_str(),
+                              O_RDWR | O_CREAT, 0600);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0) return 1;
+        (void)!::write(ready[1], "x", 1);
+        ::pause();
+        return 0;
+    });
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    WriteFile(home.Path("one.txt"), DictionaryText({"ひとつ\t一\t名詞"}));
+    for (const Args& change : {Args{"add", "よみ", "語", "名詞"}, Args{"import", "one.txt"}}) {
+        const Outcome o = home.Run(With(mozc, change), {.timeoutSeconds = 30});
+        EXPECT_EQ(o.exitCode, 1) << change[0];
+        EXPECT_NE(o.err.find("ほかのプログラムがMozcの辞書を使用中です"), std::string::npos)
+            << change[0] << ": " << o.err;
+    }
+    ::kill(holder, SIGKILL);
+    Join(holder, 10);
+    const Outcome after = home.Run(With(mozc, {"add", "よみ", "語", "名詞"}));
+    EXPECT_EQ(after.exitCode, 0) << after.err;
 }
 
 }  // namespace
