@@ -11,6 +11,7 @@
 
 #include "core/dictionary.h"
 #include "core/pos_mapping.h"
+#include "core/sorting.h"
 #include "core/text.h"
 #include "core/version.h"
 #include "core/word_checks.h"
@@ -57,45 +58,57 @@ constexpr const char* kUsage =
 // Output is gathered and written in large pieces: a list can hold a million lines.
 class Writer {
   public:
-    explicit Writer(std::FILE* file) : file_(file) {}
+    explicit Writer(std::FILE* file) : file_(file), buffer_(kPiece + kSlack, '\0') {}
     ~Writer() { Flush(); }
     void Text(std::u16string_view text) {
-        AppendUtf8(buffer_, text);
+        Room(text.size() * 3);
+        used_ = static_cast<std::size_t>(WriteUtf8(text, buffer_.data() + used_) - buffer_.data());
         Spill();
     }
     void Raw(std::string_view text) {
-        buffer_.append(text);
+        Room(text.size());
+        buffer_.replace(used_, text.size(), text);
+        used_ += text.size();
         Spill();
     }
     // READING<TAB>WORD<TAB>POS and the line end.
-    void Entry(const WordEntry& entry) {
-        Text(entry.reading);
-        Raw("\t");
-        Text(entry.word);
-        Raw("\t");
-        Text(entry.posName);
-        Raw("\n");
+    void Entry(const WordEntryView& entry) {
+        Room((entry.reading.size() + entry.word.size() + entry.posName.size()) * 3 + 3);
+        char* p = buffer_.data() + used_;
+        p = WriteUtf8(entry.reading, p);
+        *p++ = '\t';
+        p = WriteUtf8(entry.word, p);
+        *p++ = '\t';
+        p = WriteUtf8(entry.posName, p);
+        *p++ = '\n';
+        used_ = static_cast<std::size_t>(p - buffer_.data());
+        Spill();
     }
     bool Flush() {
-        if (!buffer_.empty()) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-                ok_ = false;
-            buffer_.clear();
-        }
+        Out();
         if (std::fflush(file_) != 0) ok_ = false;
         return ok_;
     }
 
   private:
-    void Spill() {
-        if (buffer_.size() >= (1u << 16)) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-                ok_ = false;
-            buffer_.clear();
+    static constexpr std::size_t kPiece = std::size_t{1} << 16;
+    static constexpr std::size_t kSlack = 4096;
+    void Out() {
+        if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_) ok_ = false;
+        used_ = 0;
+    }
+    void Room(std::size_t bytes) {
+        if (buffer_.size() - used_ < bytes) {
+            Out();
+            if (buffer_.size() < bytes) buffer_.resize(bytes);
         }
     }
+    void Spill() {
+        if (used_ >= kPiece) Out();
+    }
     std::FILE* file_;
-    std::string buffer_;
+    std::string buffer_;  // the first used_ bytes are pending
+    std::size_t used_ = 0;
     bool ok_ = true;
 };
 
@@ -211,26 +224,14 @@ int List(const Context& ctx) {
     if (!ctx.operands.empty()) return Usage(ctx, u"list に余分な引数があります");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    // The list is kept until the process ends: freeing a million entries one by one
-    // would only add time after the output is done.
-    static Dictionary* retained = nullptr;
-    delete retained;
-    retained = new Dictionary(*ime);
-    Dictionary& dictionary = *retained;
+    Dictionary dictionary(*ime);
     if (!LoadList(ctx, dictionary)) return kExitFailed;
     Writer out(ctx.out);
-    constexpr int kAhead = 8;
+    const WordEntryList& list = dictionary.wordList;
     for (int i = 0; i < dictionary.wordCount; ++i) {
-        // After the sort the entries lie scattered in memory; fetch a few rows ahead.
-        if (i + 2 * kAhead < dictionary.wordCount) {
-            __builtin_prefetch(dictionary.wordList.EntryAt(i + 2 * kAhead));
-        }
-        if (i + kAhead < dictionary.wordCount) {
-            const WordEntry* next = dictionary.wordList.EntryAt(i + kAhead);
-            __builtin_prefetch(next->reading.data());
-            __builtin_prefetch(next->word.data());
-        }
-        out.Entry(*dictionary.wordList.EntryAt(i));
+        // After the sort the entries lie scattered in memory.
+        list.PrefetchAhead(i);
+        out.Entry(*list.EntryAt(i));
     }
     if (!out.Flush()) {
         Error(ctx, u"出力に書き込めません");
@@ -281,24 +282,62 @@ int Change(const Context& ctx, bool add) {
     return kExitOk;
 }
 
+// The answer of loading the list (sorted by reading, ascending) and searching it, from one
+// pass over the store without building the list. Entries with equal folded readings keep
+// their order in the list, the one read last first; so the first entry with exactly the
+// reading is the last one read, and those of its group in front of it are the ones read
+// after it.
 int Find(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"find には 読み を指定してください");
-    auto reading = Utf8ToUtf16(ctx.operands[0]);
-    if (!reading) return Usage(ctx, u"引数が正しいUTF-8ではありません");
+    auto decoded = Utf8ToUtf16(ctx.operands[0]);
+    if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    Dictionary dictionary(*ime);
-    if (!LoadList(ctx, dictionary)) return kExitFailed;
-    const int position = dictionary.FindReading(*reading);
-    if (position < 0) {
+    PosTable table;
+    table.Load(*ime);
+    const std::u16string_view reading = *decoded;
+    std::int64_t before = 0;   // entries sorted in front of the reading's group
+    std::int64_t inFront = 0;  // of its group, read after the last exact match
+    bool found = false;
+    std::u16string word;
+    std::uint32_t style = 0;
+    const bool complete =
+        ime->EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+            if (r == nullptr || w == nullptr) return 1;
+            const std::u16string_view text(r);
+            const int order = CompareFolded(text, reading);
+            if (order < 0) {
+                ++before;
+            } else if (order == 0) {
+                if (text == reading) {
+                    found = true;
+                    word.assign(w);
+                    style = s;
+                    inFront = 0;
+                } else {
+                    ++inFront;
+                }
+            }
+            return 1;
+        });
+    if (!complete) {
+        Error(ctx, msg::kIncompleteRead, ime->LastErrorDetail());
+        return kExitFailed;
+    }
+    if (!found) {
         Error(ctx, msg::kNotFound);
         return kExitFailed;
     }
-    const WordEntry& entry = *dictionary.wordList.EntryAt(position);
+    const int posIndex = table.PosIndexOfStyle(style);
     Writer out(ctx.out);
-    out.Raw(std::to_string(position));
+    out.Raw(std::to_string(before + inFront));
     out.Raw("\t");
-    out.Entry(entry);
+    out.Text(reading);
+    out.Raw("\t");
+    out.Text(word);
+    out.Raw("\t");
+    if (posIndex >= 0) out.Text(table.Row(posIndex).description);
+    out.Raw("\n");
     return out.Flush() ? kExitOk : kExitFailed;
 }
 
@@ -411,36 +450,40 @@ int Copy(const Context& ctx) {
     PosTable table;
     table.Load(*target);
 
+    // The list does not change while it is copied: its views stay valid.
     struct Refused {
-        const WordEntry* entry;
+        WordEntryView entry;
         std::string reason;
     };
     std::vector<Refused> refused;
-    std::vector<const WordEntry*> accepted;
+    std::size_t accepted = 0;
+    std::u16string reading, word;
     std::size_t lost = 0;
     std::string lostReason;
     {
         std::unique_ptr<RegistrationBatch> batch = target->BeginBatch();
         for (int i = 0; i < words.wordCount; ++i) {
-            const WordEntry& entry = *words.wordList.EntryAt(i);
+            const WordEntryView entry = *words.wordList.EntryAt(i);
             const std::uint32_t style = MapPosStyle(entry.posName, table);
+            reading.assign(entry.reading);
+            word.assign(entry.word);
             if (style == kNoStyle) {
-                refused.push_back({&entry, entry.posName.empty() ? std::string("品詞が分かりません")
-                                                                 : "この入力方式にない品詞です: " +
-                                                                       Utf16ToUtf8(entry.posName)});
-            } else if (target->RegisterWord(entry.reading, style, entry.word)) {
-                accepted.push_back(&entry);
+                refused.push_back({entry, entry.posName.empty() ? std::string("品詞が分かりません")
+                                                                : "この入力方式にない品詞です: " +
+                                                                      Utf16ToUtf8(entry.posName)});
+            } else if (target->RegisterWord(reading, style, word)) {
+                ++accepted;
             } else {
                 const std::string why = target->LastErrorDetail();
-                refused.push_back({&entry, why.empty() ? Utf16ToUtf8(msg::kCannotRegister) : why});
+                refused.push_back({entry, why.empty() ? Utf16ToUtf8(msg::kCannotRegister) : why});
             }
         }
         if (batch) {
-            lost = std::min(batch->Finish(), accepted.size());
+            lost = std::min(batch->Finish(), accepted);
             if (lost > 0) lostReason = target->LastErrorDetail();
         }
     }
-    const auto registered = static_cast<std::int64_t>(accepted.size() - lost);
+    const auto registered = static_cast<std::int64_t>(accepted - lost);
     const auto notRegistered = static_cast<std::int64_t>(refused.size() + lost);
     Writer out(ctx.out);
     out.Text(textfile::FillNumbers(textfile::msg::kSummary,
@@ -450,11 +493,11 @@ int Copy(const Context& ctx) {
     Writer err(ctx.err);
     // READING<TAB>WORD<TAB>POS, two spaces and the reason.
     for (const Refused& r : refused) {
-        err.Text(r.entry->reading);
+        err.Text(r.entry.reading);
         err.Raw("\t");
-        err.Text(r.entry->word);
+        err.Text(r.entry.word);
         err.Raw("\t");
-        err.Text(r.entry->posName);
+        err.Text(r.entry.posName);
         err.Raw("  ");
         err.Raw(r.reason);
         err.Raw("\n");

@@ -34,26 +34,18 @@ void Dictionary::ClearWords() {
     wordCount = 0;
 }
 
-WordEntry* Dictionary::AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
-                               std::uint32_t fallbackStyle) {
-    try {
-        auto entry = std::make_unique<WordEntry>();
-        entry->serial = wordCount;
-        entry->reading.assign(reading);
-        entry->word.assign(word);
-        if (posIndex >= 0 && posIndex < posTable_.Count()) {
-            const PosStyle& row = posTable_.Row(posIndex);
-            entry->posName = row.description;
-            entry->style = row.style;
-        } else {
-            entry->style = fallbackStyle;
-        }
-        WordEntry* added = wordList.PushFront(std::move(entry));
-        if (added) ++wordCount;
-        return added;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
+EntryRef Dictionary::AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
+                             std::uint32_t fallbackStyle) {
+    std::u16string_view posName;
+    std::uint32_t style = fallbackStyle;
+    if (posIndex >= 0 && posIndex < posTable_.Count()) {
+        const PosStyle& row = posTable_.Row(posIndex);
+        posName = row.description;
+        style = row.style;
     }
+    EntryRef added = wordList.PushFront(reading, word, posName, style, wordCount);
+    if (added) ++wordCount;
+    return added;
 }
 
 int Dictionary::OnEnumWord(const char16_t* reading, std::uint32_t style, const char16_t* word) {

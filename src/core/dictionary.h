@@ -22,6 +22,9 @@ class ListDisplay {
     virtual void SetItemCount(int count) = 0;
     virtual void SetColumnText(int column, const std::u16string& text) = 0;
     virtual void RedrawAll() = 0;
+    // False for a display that shows no words, where re-reading the list after a bulk
+    // change would only cost time.
+    virtual bool ShowsWords() const { return true; }
 };
 
 // A display that does nothing, for callers without a window.
@@ -33,6 +36,7 @@ class NullListDisplay final : public ListDisplay {
     void SetItemCount(int) override {}
     void SetColumnText(int, const std::u16string&) override {}
     void RedrawAll() override {}
+    bool ShowsWords() const override { return false; }
 };
 
 // The input method's styles in its order.
@@ -80,10 +84,10 @@ class Dictionary {
 
     // Builds an entry (serial = current count) and puts it at position 0. The part of
     // speech is that of table row `posIndex`, or empty name and `fallbackStyle` when the
-    // index is outside the table. Returns the entry, or nullptr when storage ran out
+    // index is outside the table. Returns the entry, or none when storage ran out
     // (nothing is added then).
-    WordEntry* AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
-                       std::uint32_t fallbackStyle = kNoStyle);
+    EntryRef AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
+                     std::uint32_t fallbackStyle = kNoStyle);
 
     // Enumeration callback: skips null readings or words, otherwise adds the word with
     // the part of speech of the first row that has its style. Always 1.

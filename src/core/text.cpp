@@ -52,10 +52,14 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
 }
 
 void AppendUtf8(std::string& out, std::u16string_view utf16) {
-    // Room for the worst case first, then plain stores: this runs for every listed word.
     const std::size_t start = out.size();
     out.resize(start + utf16.size() * 3);
-    char* p = out.data() + start;
+    char* end = WriteUtf8(utf16, out.data() + start);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+char* WriteUtf8(std::u16string_view utf16, char* p) {
+    // Plain stores into room made beforehand: this runs for every listed word.
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t cp = utf16[i];
         if (cp < 0x80) {
@@ -81,7 +85,7 @@ void AppendUtf8(std::string& out, std::u16string_view utf16) {
         }
         *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    return p;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {

@@ -16,6 +16,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // Appends the UTF-8 form of a NUL-terminated or sized UTF-16 text to `out`.
 void AppendUtf8(std::string& out, std::u16string_view utf16);
 
+// The same bytes written at `out`, which has room for three bytes per code unit; returns
+// the end of what was written.
+char* WriteUtf8(std::u16string_view utf16, char* out);
+
 // True when the text holds an unpaired surrogate.
 bool HasUnpairedSurrogate(std::u16string_view utf16);
 

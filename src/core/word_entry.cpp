@@ -1,47 +1,36 @@
 #include "word_entry.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
-#include <cstddef>
+#include <cstring>
 #include <new>
-#include <string_view>
-#include <vector>
+#include <utility>
 
 namespace wk {
 
 namespace {
 
-std::size_t Clamp(int position) { return position <= 0 ? 0 : static_cast<std::size_t>(position); }
+constexpr std::size_t kPage = 4096;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-const std::u16string& FieldOf(const WordEntry& entry, SortField field) {
-    switch (field) {
-        case SortField::Word:
-            return entry.word;
-        case SortField::PosName:
-            return entry.posName;
-        case SortField::Reading:
-        default:
-            return entry.reading;
-    }
+// Asks for huge pages over the whole 2 MiB pieces of a region.
+void AdviseHugePages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
-
-bool HasAsciiCapital(const std::u16string& text) {
-    return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'A' && c <= u'Z'; });
-}
-
-// A sort key: the field itself when it has no capitals, otherwise a folded copy. The
-// first four code units are packed into `prefix` so that most comparisons are decided
-// by one integer comparison without touching the strings.
-struct SortKey {
-    std::uint64_t prefix;
-    const char16_t* data;
-    std::uint32_t length;
-    std::uint32_t index;
-    std::u16string_view view() const { return {data, length}; }
-};
 
 constexpr char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; }
 
-std::uint64_t FoldedPrefixOf(const std::u16string& text) {
+// The first four code units, folded, packed so that integer order is their order.
+std::uint64_t FoldedPrefixOf(std::u16string_view text) {
     std::uint64_t prefix = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         prefix = (prefix << 16) | (i < text.size() ? Fold(text[i]) : 0u);
@@ -49,139 +38,379 @@ std::uint64_t FoldedPrefixOf(const std::u16string& text) {
     return prefix;
 }
 
-// Code-unit order; equal prefixes compare the rest. A shorter string padded with zeros
-// has the same prefix as one holding U+0000 there, which the full comparison settles.
-bool KeyLess(const SortKey& a, const SortKey& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return a.view() < b.view();
+int CompareFoldedText(std::u16string_view a, std::u16string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const char16_t x = Fold(a[i]);
+        const char16_t y = Fold(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
 }
 
-// Stable least-significant-digit radix sort on the prefix, one byte per pass; a pass is
-// skipped when every key has the same byte there (the high byte of kana, for instance).
-void RadixSortByPrefix(std::vector<SortKey>& keys, bool ascending) {
-    std::vector<SortKey> scratch(keys.size());
-    const std::uint64_t flip = ascending ? 0 : ~std::uint64_t{0};
-    for (int shift = 0; shift < 64; shift += 8) {
-        std::size_t counts[256] = {};
-        for (const SortKey& key : keys) ++counts[((key.prefix ^ flip) >> shift) & 0xFF];
-        if (std::find(std::begin(counts), std::end(counts), keys.size()) != std::end(counts)) {
-            continue;
+// A sort key: the folded prefix (inverted for a descending sort) and the position the
+// entry had before the sort, which keeps equal entries in their order.
+#pragma pack(push, 4)
+struct SortKey {
+    std::uint64_t prefix;
+    std::uint32_t position;
+};
+#pragma pack(pop)
+
+// Set in a key's position when the text goes on beyond its prefix.
+constexpr std::uint32_t kNotExact = 0x80000000u;
+
+struct KeyLess {
+    bool operator()(const SortKey& a, const SortKey& b) const {
+        return a.prefix != b.prefix ? a.prefix < b.prefix
+                                    : (a.position & ~kNotExact) < (b.position & ~kNotExact);
+    }
+};
+
+// Orders the keys by prefix, then position, in place: one pass distributes them by their
+// first code unit (the top 16 bits), then each of those buckets is sorted on its own.
+void SortKeys(SortKey* keys, std::size_t count) {
+    constexpr std::size_t kBuckets = 65536;
+    if (count < kBuckets) {
+        std::sort(keys, keys + count, KeyLess());
+        return;
+    }
+    const auto top = [](const SortKey& key) { return static_cast<std::size_t>(key.prefix >> 48); };
+    std::vector<std::size_t> start(kBuckets + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) ++start[top(keys[i]) + 1];
+    for (std::size_t b = 0; b < kBuckets; ++b) start[b + 1] += start[b];
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        while (next[b] < start[b + 1]) {
+            SortKey key = keys[next[b]];
+            for (std::size_t d = top(key); d != b; d = top(key)) std::swap(key, keys[next[d]++]);
+            keys[next[b]++] = key;
         }
-        std::size_t offset = 0;
-        for (std::size_t& c : counts) {
-            const std::size_t n = c;
-            c = offset;
-            offset += n;
-        }
-        for (const SortKey& key : keys)
-            scratch[counts[((key.prefix ^ flip) >> shift) & 0xFF]++] = key;
-        keys.swap(scratch);
+    }
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        if (start[b + 1] - start[b] > 1) std::sort(keys + start[b], keys + start[b + 1], KeyLess());
     }
 }
 
 }  // namespace
 
-WordEntry* WordEntryList::PushFront(std::unique_ptr<WordEntry> entry) {
-    if (!entry) return nullptr;
-    try {
-        entries_.push_front(std::move(entry));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
+// ---- BigBuffer
+
+BigBuffer::~BigBuffer() { Release(); }
+
+BigBuffer::BigBuffer(BigBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
+
+BigBuffer& BigBuffer::operator=(BigBuffer&& other) noexcept {
+    if (this != &other) {
+        Release();
+        data_ = std::exchange(other.data_, nullptr);
+        capacity_ = std::exchange(other.capacity_, 0);
     }
-    return entries_.front().get();
+    return *this;
 }
 
-WordEntry* WordEntryList::EntryAt(int position) const {
-    const std::size_t i = Clamp(position);
-    return i < entries_.size() ? entries_[i].get() : nullptr;
+bool BigBuffer::Reserve(std::size_t bytes) {
+    if (bytes <= capacity_) return true;
+    std::size_t grown = std::max({bytes, capacity_ * 2, kPage});
+    grown = (grown + kPage - 1) & ~(kPage - 1);
+    void* moved = data_ == nullptr ? ::mmap(nullptr, grown, PROT_READ | PROT_WRITE,
+                                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                   : ::mremap(data_, capacity_, grown, MREMAP_MAYMOVE);
+    if (moved == MAP_FAILED) return false;
+    data_ = moved;
+    capacity_ = grown;
+    if (grown >= kHugePage) AdviseHugePages(data_, capacity_);
+    return true;
+}
+
+void BigBuffer::Release() {
+    if (data_ != nullptr) ::munmap(data_, capacity_);
+    data_ = nullptr;
+    capacity_ = 0;
+}
+
+// ---- WordEntryList
+
+WordEntryView WordEntryList::ViewOf(std::uint32_t id) const {
+    const Row& row = rows()[id];
+    const char16_t* at = text() + row.text;
+    return {std::u16string_view(at, row.readingLength),
+            std::u16string_view(at + row.readingLength, row.wordLength), names_[row.posName],
+            row.style, row.serial};
+}
+
+std::u16string_view WordEntryList::FieldOf(const Row& row, SortField field) const {
+    const char16_t* at = text() + row.text;
+    switch (field) {
+        case SortField::Word:
+            return {at + row.readingLength, row.wordLength};
+        case SortField::PosName:
+            return names_[row.posName];
+        case SortField::Reading:
+        default:
+            return {at, row.readingLength};
+    }
+}
+
+// The names are few (those of the style table) and short: a small hash table finds them,
+// and most need no storage of their own.
+std::uint32_t WordEntryList::NameIndex(std::u16string_view name) {
+    const auto hash = [](std::u16string_view text) {
+        std::size_t h = 0;
+        for (char16_t c : text) h = h * 31 + c;
+        return h;
+    };
+    const auto find = [&](std::u16string_view text) {
+        std::size_t slot = hash(text) & (nameSlots_.size() - 1);
+        while (nameSlots_[slot] != 0 && names_[nameSlots_[slot] - 1] != text)
+            slot = (slot + 1) & (nameSlots_.size() - 1);
+        return slot;
+    };
+    if (!nameSlots_.empty()) {
+        const std::uint32_t held = nameSlots_[find(name)];
+        if (held != 0) return held - 1;
+    }
+    try {
+        if ((names_.size() + 1) * 2 > nameSlots_.size()) {
+            nameSlots_.assign(std::max<std::size_t>(64, nameSlots_.size() * 2), 0);
+            for (std::uint32_t i = 0; i < names_.size(); ++i) nameSlots_[find(names_[i])] = i + 1;
+        }
+        if (names_.capacity() == 0) names_.reserve(32);
+        names_.emplace_back(name);
+    } catch (const std::bad_alloc&) {
+        return UINT32_MAX;
+    }
+    nameSlots_[find(name)] = static_cast<std::uint32_t>(names_.size());
+    return static_cast<std::uint32_t>(names_.size() - 1);
+}
+
+std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_view word,
+                                   std::u16string_view posName, std::uint32_t style,
+                                   std::int32_t serial) {
+    const std::size_t length = reading.size() + word.size();
+    if (textLength_ + length > UINT32_MAX || rowCount_ >= UINT32_MAX ||
+        reading.size() > UINT16_MAX || word.size() > UINT16_MAX) {
+        return -1;
+    }
+    const std::uint32_t name = NameIndex(posName);
+    if (name > UINT16_MAX) return -1;
+    if (!text_.Reserve((textLength_ + length) * sizeof(char16_t)) ||
+        !rows_.Reserve((rowCount_ + 1) * sizeof(Row))) {
+        return -1;
+    }
+    auto* at = static_cast<char16_t*>(text_.data()) + textLength_;
+    std::memcpy(at, reading.data(), reading.size() * sizeof(char16_t));
+    std::memcpy(at + reading.size(), word.data(), word.size() * sizeof(char16_t));
+    static_cast<Row*>(rows_.data())[rowCount_] = {static_cast<std::uint32_t>(textLength_),
+                                                  static_cast<std::uint16_t>(reading.size()),
+                                                  static_cast<std::uint16_t>(word.size()),
+                                                  style,
+                                                  serial,
+                                                  static_cast<std::uint16_t>(name)};
+    textLength_ += length;
+    return static_cast<std::int64_t>(rowCount_++);
+}
+
+std::unique_ptr<WordEntry> WordEntryList::CopyOf(std::uint32_t id) const {
+    const WordEntryView view = ViewOf(id);
+    auto entry = std::make_unique<WordEntry>();
+    entry->reading.assign(view.reading);
+    entry->word.assign(view.word);
+    entry->posName.assign(view.posName);
+    entry->style = view.style;
+    entry->serial = view.serial;
+    return entry;
+}
+
+EntryRef WordEntryList::PushFront(std::u16string_view reading, std::u16string_view word,
+                                  std::u16string_view posName, std::uint32_t style,
+                                  std::int32_t serial) {
+    // Positions are ints, and a sort marks one bit of them.
+    if (count_ >= INT32_MAX || !order_.Reserve((count_ + 1) * sizeof(std::uint32_t))) return {};
+    const std::int64_t id = AddRow(reading, word, posName, style, serial);
+    if (id < 0) return {};
+    order()[count_++] = static_cast<std::uint32_t>(id);
+    return {static_cast<std::uint32_t>(id), ViewOf(static_cast<std::uint32_t>(id))};
+}
+
+EntryRef WordEntryList::PushFront(std::unique_ptr<WordEntry> entry) {
+    if (!entry) return {};
+    return PushFront(entry->reading, entry->word, entry->posName, entry->style, entry->serial);
+}
+
+EntryRef WordEntryList::EntryAt(int position) const {
+    const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
+    if (i >= count_) return {};
+    const std::uint32_t id = IdAt(i);
+    return {id, ViewOf(id)};
 }
 
 std::unique_ptr<WordEntry> WordEntryList::SetEntryAt(int position,
                                                      std::unique_ptr<WordEntry> entry) {
-    const std::size_t i = Clamp(position);
-    if (i >= entries_.size()) return entry;
-    entries_[i].swap(entry);
-    return entry;
+    const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
+    if (i >= count_ || !entry) return entry;
+    const std::int64_t id =
+        AddRow(entry->reading, entry->word, entry->posName, entry->style, entry->serial);
+    if (id < 0) return entry;
+    // The old row stays in the storage until the list is emptied: it is copied out after
+    // the replacement, which stands whatever happens to the copy.
+    const std::uint32_t old = IdAt(i);
+    order()[count_ - 1 - i] = static_cast<std::uint32_t>(id);
+    try {
+        return CopyOf(old);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 std::unique_ptr<WordEntry> WordEntryList::RemoveAt(int position) {
-    const std::size_t i = Clamp(position);
-    if (i >= entries_.size()) return nullptr;
-    std::unique_ptr<WordEntry> removed = std::move(entries_[i]);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+    const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
+    if (i >= count_) return nullptr;
+    std::unique_ptr<WordEntry> removed;
+    try {
+        removed = CopyOf(IdAt(i));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    std::uint32_t* slots = order();
+    const std::size_t slot = count_ - 1 - i;
+    std::memmove(slots + slot, slots + slot + 1, i * sizeof(std::uint32_t));
+    --count_;
+    return removed;
+}
+
+int WordEntryList::RemovePositions(const std::vector<int>& positions) {
+    auto next = std::lower_bound(positions.begin(), positions.end(), 0);
+    std::uint32_t* slots = order();
+    // Slots run back to front: the kept ones gather at the top, then move down at once.
+    std::size_t write = count_;
+    for (std::size_t position = 0; position < count_; ++position) {
+        while (next != positions.end() && static_cast<std::size_t>(*next) < position) ++next;
+        if (next != positions.end() && static_cast<std::size_t>(*next) == position) continue;
+        slots[--write] = slots[count_ - 1 - position];
+    }
+    const std::size_t kept = count_ - write;
+    if (kept > 0) std::memmove(slots, slots + write, kept * sizeof(std::uint32_t));
+    const auto removed = static_cast<int>(count_ - kept);
+    count_ = kept;
     return removed;
 }
 
 void WordEntryList::FreeNodes() {
-    entries_.clear();
-    entries_.shrink_to_fit();
+    rows_.Release();
+    text_.Release();
+    order_.Release();
+    rowCount_ = textLength_ = count_ = 0;
+    names_.clear();
+    nameSlots_.clear();
 }
 
 int WordEntryList::Sort(SortField field, bool ascending) {
-    const std::size_t count = entries_.size();
-    if (count < 2) return 1;
+    // Every allocation comes before the first slot is written: a shortage leaves the list
+    // as it was.
     try {
-        // Fold each key once instead of inside every comparison; keys without capitals
-        // are compared in place, and only those with capitals are copied.
-        std::vector<SortKey> keys;
-        keys.reserve(count);
-        std::size_t foldedLength = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::u16string& text = FieldOf(*entries_[i], field);
-            const bool capitals = HasAsciiCapital(text);
-            if (capitals) foldedLength += text.size();
-            keys.push_back({FoldedPrefixOf(text), capitals ? nullptr : text.data(),
-                            static_cast<std::uint32_t>(text.size()),
-                            static_cast<std::uint32_t>(i)});
-        }
-        std::u16string folded;
-        if (foldedLength > 0) {
-            folded.reserve(foldedLength);
-            for (SortKey& key : keys) {
-                if (key.data != nullptr) continue;
-                const std::size_t offset = folded.size();
-                for (char16_t c : FieldOf(*entries_[key.index], field)) folded.push_back(Fold(c));
-                key.data = folded.data() + offset;  // no reallocation: reserved above
-            }
-        }
-        RadixSortByPrefix(keys, ascending);
-        // Keys that share their prefix are ordered by the rest of their text.
-        for (std::size_t i = 0; i < count;) {
-            std::size_t j = i + 1;
-            while (j < count && keys[j].prefix == keys[i].prefix) ++j;
-            if (j - i > 1) {
-                const auto first = keys.begin() + static_cast<std::ptrdiff_t>(i);
-                const auto last = keys.begin() + static_cast<std::ptrdiff_t>(j);
-                if (ascending) {
-                    std::stable_sort(first, last, KeyLess);
-                } else {
-                    std::stable_sort(first, last, [](const SortKey& a, const SortKey& b) {
-                        return KeyLess(b, a);
-                    });
-                }
-            }
-            i = j;
-        }
-        // Every allocation is done before the first entry moves, so a shortage leaves
-        // the list as it was.
-        std::vector<std::unique_ptr<WordEntry>> sorted(count);
-        for (std::size_t i = 0; i < count; ++i) sorted[i] = std::move(entries_[keys[i].index]);
-        for (std::size_t i = 0; i < count; ++i) entries_[i] = std::move(sorted[i]);
+        SortBy(field, ascending);
     } catch (const std::bad_alloc&) {
     }
     return 1;
 }
 
+void WordEntryList::SortBy(SortField field, bool ascending) {
+    const std::size_t count = count_;
+    if (count < 2) return;
+    BigBuffer buffer;
+    if (!buffer.Reserve(count * sizeof(SortKey))) return;
+    auto* keys = static_cast<SortKey*>(buffer.data());
+    const std::uint64_t flip = ascending ? 0 : ~std::uint64_t{0};
+    // A part-of-speech name sorts by its rank among the list's few names, which decides
+    // every comparison; a reading or word by its folded prefix, which decides most.
+    std::vector<std::uint64_t> rank;
+    if (field == SortField::PosName) {
+        std::vector<std::uint32_t> byName(names_.size());
+        for (std::uint32_t i = 0; i < byName.size(); ++i) byName[i] = i;
+        std::stable_sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return CompareFoldedText(names_[a], names_[b]) < 0;
+        });
+        rank.assign(names_.size(), 0);
+        for (std::size_t i = 1; i < byName.size(); ++i) {
+            const bool same = CompareFoldedText(names_[byName[i - 1]], names_[byName[i]]) == 0;
+            rank[byName[i]] = rank[byName[i - 1]] + (same ? 0 : 1);
+        }
+    }
+    // The keys are built walking the rows in storage order, which after an earlier sort is
+    // far from position order: each row learns its position first.
+    BigBuffer positions;
+    if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return;
+    auto* positionOfRow = static_cast<std::uint32_t*>(positions.data());
+    std::fill(positionOfRow, positionOfRow + rowCount_, UINT32_MAX);  // rows no longer listed
+    for (std::size_t p = 0; p < count; ++p) positionOfRow[IdAt(p)] = static_cast<std::uint32_t>(p);
+    bool exactEverywhere = true;
+    for (std::size_t id = 0; id < rowCount_; ++id) {
+        const std::uint32_t position = positionOfRow[id];
+        if (position == UINT32_MAX) continue;
+        std::uint32_t mark = 0;
+        const Row& row = rows()[id];
+        std::uint64_t prefix;
+        if (field == SortField::PosName) {
+            prefix = rank[row.posName] << 48;
+        } else {
+            const std::u16string_view text = FieldOf(row, field);
+            prefix = FoldedPrefixOf(text);
+            // A text of four units or fewer, without U+0000, is wholly in its prefix.
+            if (text.size() > 4 || text.find(u'\0') != std::u16string_view::npos) {
+                mark = kNotExact;
+                exactEverywhere = false;
+            }
+        }
+        keys[position] = {prefix ^ flip, position | mark};
+    }
+    positions.Release();
+    SortKeys(keys, count);
+    // Keys that share their prefix are ordered by the rest of their text, unless all of
+    // them are whole in their prefix (and so equal).
+    const auto positionOf = [](const SortKey& key) { return key.position & ~kNotExact; };
+    for (std::size_t i = 0; i < count && !exactEverywhere;) {
+        std::size_t j = i + 1;
+        bool exact = (keys[i].position & kNotExact) == 0;
+        while (j < count && keys[j].prefix == keys[i].prefix) {
+            exact = exact && (keys[j].position & kNotExact) == 0;
+            ++j;
+        }
+        if (!exact) {
+            std::sort(keys + i, keys + j, [&](const SortKey& a, const SortKey& b) {
+                int order = CompareFoldedText(FieldOf(rows()[IdAt(positionOf(a))], field),
+                                              FieldOf(rows()[IdAt(positionOf(b))], field));
+                if (!ascending) order = -order;
+                return order != 0 ? order < 0 : positionOf(a) < positionOf(b);
+            });
+        }
+        i = j;
+    }
+    // Positions become ids before the first slot is written.
+    for (std::size_t p = 0; p < count; ++p) keys[p].position = IdAt(positionOf(keys[p]));
+    std::uint32_t* slots = order();
+    for (std::size_t p = 0; p < count; ++p) slots[count - 1 - p] = keys[p].position;
+}
+
 int WordEntryList::FindFrom(int start, const Predicate& predicate, const void* context) const {
-    std::size_t i = Clamp(start);
+    std::size_t i = start <= 0 ? 0 : static_cast<std::size_t>(start);
     int counter = start;
-    for (; i < entries_.size(); ++i, ++counter) {
-        if (predicate(*entries_[i], context) == 0) return counter;
+    for (; i < count_; ++i, ++counter) {
+        if (predicate(ViewOf(IdAt(i)), context) == 0) return counter;
     }
     return -1;
 }
 
-int ReadingDiffers(const WordEntry& entry, const void* context) {
+void WordEntryList::PrefetchAhead(int position) const {
+    constexpr std::size_t kRows = 16, kTexts = 8;
+    const std::size_t p = position <= 0 ? 0 : static_cast<std::size_t>(position);
+    if (p + kRows < count_) __builtin_prefetch(rows() + IdAt(p + kRows));
+    if (p + kTexts < count_) __builtin_prefetch(text() + rows()[IdAt(p + kTexts)].text);
+}
+
+int ReadingDiffers(const WordEntryView& entry, const void* context) {
     const auto* reading = static_cast<const std::u16string*>(context);
     return entry.reading == *reading ? 0 : 1;
 }

@@ -42,7 +42,7 @@ class EmbeddedStore final : public InputMethod {
     const std::string& path() const { return path_; }
 
     // Changes a batch keeps pending before it writes them (and lets other writers in).
-    static constexpr std::size_t kBatchChunk = 8192;
+    static constexpr std::size_t kBatchChunk = 65536;
 
   private:
     class Batch;
@@ -54,6 +54,8 @@ class EmbeddedStore final : public InputMethod {
     bool Begin();
     bool Commit();
     void Rollback();
+    void BeginBulkMode();
+    void EndBulkMode();
     bool CheckFields(const std::u16string& reading, std::uint32_t style,
                      const std::u16string& word);
     void Fail(const std::string& what);

@@ -11,18 +11,25 @@ namespace {
 
 constexpr int kSteps = 1000;
 
-QString LinesText(std::int64_t lines) { return QStringLiteral("%1 行を読み込みました").arg(lines); }
+QString CountText(BulkProgress::Work work, std::int64_t count) {
+    return (work == BulkProgress::Work::Delete ? QStringLiteral("%1 個の単語を削除しました")
+                                               : QStringLiteral("%1 行を読み込みました"))
+        .arg(count);
+}
 
 }  // namespace
 
-BulkProgress::BulkProgress(QWidget* owner) : owner_(owner) { started_.start(); }
+BulkProgress::BulkProgress(QWidget* owner, Work work) : owner_(owner), work_(work) {
+    started_.start();
+}
 
 BulkProgress::~BulkProgress() { Close(); }
 
 void BulkProgress::Show() {
     auto* dialog = new QProgressDialog(owner_);
     dialog->setObjectName(QStringLiteral("bulkProgress"));
-    dialog->setWindowTitle(QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録"));
+    dialog->setWindowTitle(work_ == Work::Delete ? QStringLiteral("単語の削除")
+                                                 : QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録"));
     // Shown, it keeps the user's input away from the list until the registration ends.
     dialog->setWindowModality(Qt::WindowModal);
     auto* label = new QLabel(dialog);
@@ -38,7 +45,7 @@ void BulkProgress::Show() {
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
     dialog->setRange(0, kSteps);
-    dialog->setLabelText(LinesText(0));
+    dialog->setLabelText(CountText(work_, 0));
     dialog_ = dialog;
     dialog->show();
 }
@@ -50,7 +57,7 @@ bool BulkProgress::Update(const textfile::ReadProgress& progress) {
     lastUpdate_ = now;
     if (!dialog_ && now >= kShowAfterMs) Show();
     if (dialog_) {
-        dialog_->setLabelText(LinesText(progress.lines));
+        dialog_->setLabelText(CountText(work_, progress.lines));
         const std::uint64_t total = progress.totalBytes;
         dialog_->setValue(total > 0 ? static_cast<int>(progress.bytesRead * kSteps / total) : 0);
     }

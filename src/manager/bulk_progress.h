@@ -1,5 +1,6 @@
-// The progress of a bulk registration: a window with the number of lines read so far and a
-// cancel button, shown only when reading lasts longer than about half a second.
+// The progress of a bulk registration or deletion: a window with the number of lines read
+// (or words deleted) so far and a cancel button, shown only when the work lasts longer than
+// about half a second.
 #pragma once
 
 #include <QElapsedTimer>
@@ -17,14 +18,16 @@ class BulkProgress {
     static constexpr int kShowAfterMs = 500;
     static constexpr int kUpdateEveryMs = 40;
 
-    explicit BulkProgress(QWidget* owner);
+    enum class Work { Register, Delete };
+
+    explicit BulkProgress(QWidget* owner, Work work = Work::Register);
     ~BulkProgress();
     BulkProgress(const BulkProgress&) = delete;
     BulkProgress& operator=(const BulkProgress&) = delete;
 
-    // Called after each line. Every few milliseconds it brings the window up to date and
-    // lets the screen be drawn; until the window is shown the user's input waits. False
-    // once the user has cancelled: reading then ends behind the current line.
+    // Called after each line (or word deleted). Every few milliseconds it brings the window
+    // up to date and lets the screen be drawn; until the window is shown the user's input
+    // waits. False once the user has cancelled: the work then ends behind the current line.
     bool Update(const textfile::ReadProgress& progress);
 
     // Takes the window away, before the results are shown.
@@ -34,6 +37,7 @@ class BulkProgress {
     void Show();
 
     QWidget* owner_;
+    Work work_;
     QPointer<QProgressDialog> dialog_;
     QElapsedTimer started_;
     qint64 lastUpdate_ = 0;

@@ -26,8 +26,8 @@ QVariant WordListModel::data(const QModelIndex& index, int role) const {
     // being made); rows beyond the store are drawn empty rather than from a stale entry.
     const int position = phantomTop_ ? row - 1 : row;
     if (position < 0 || position >= dictionary_.wordCount) return {};
-    const WordEntry* entry = dictionary_.wordList.EntryAt(position);
-    if (entry == nullptr) return {};
+    const EntryRef entry = dictionary_.wordList.EntryAt(position);
+    if (!entry) return {};
     switch (index.column()) {
         case 0:
             return ToQString(entry->reading);

@@ -88,7 +88,9 @@ bool NameTaken(const std::string& path) {
 // A word as the list holds it, to find it again after the entries have moved.
 using WordKey = std::tuple<std::u16string, std::u16string, std::uint32_t>;
 
-WordKey KeyOf(const WordEntry& entry) { return {entry.reading, entry.word, entry.style}; }
+WordKey KeyOf(const WordEntryView& entry) {
+    return {std::u16string(entry.reading), std::u16string(entry.word), entry.style};
+}
 
 struct WordKeyHash {
     std::size_t operator()(const WordKey& key) const {
@@ -102,8 +104,8 @@ struct WordKeyHash {
 
 bool ReplaceWordAt(Dictionary& dictionary, int position, std::u16string_view reading,
                    std::u16string_view word, int posIndex) {
-    WordEntry* old = dictionary.wordList.EntryAt(position);
-    if (old == nullptr || posIndex < 0 || posIndex >= dictionary.posTable().Count()) return false;
+    const EntryRef old = dictionary.wordList.EntryAt(position);
+    if (!old || posIndex < 0 || posIndex >= dictionary.posTable().Count()) return false;
     std::unique_ptr<WordEntry> fresh;
     try {
         fresh = std::make_unique<WordEntry>();
@@ -317,8 +319,8 @@ void CWordkeeperView::OnChangeWord() {
 void CWordkeeperView::ChangeWordAt(int position) {
     CommandScope scope(*this);
     if (position < 0 || position >= dictionary_.wordCount) return;
-    const WordEntry* entry = dictionary_.wordList.EntryAt(position);
-    if (entry == nullptr) return;
+    const EntryRef entry = dictionary_.wordList.EntryAt(position);
+    if (!entry) return;
     CWordEditDlg dialog(dictionary_, this);
     dialog.SetFields(ToQString(entry->reading), ToQString(entry->word),
                      dictionary_.posTable().PosIndexOfStyle(entry->style));
@@ -349,26 +351,41 @@ void CWordkeeperView::OnDeleteWords() {
     bool refused = false;
     std::u16string why;
     InputMethod& ime = dictionary_.ime();
+    BulkProgress progress(this, BulkProgress::Work::Delete);
+    textfile::ReadProgress done;
+    done.totalBytes = positions.size();
+    std::vector<int> removed;
+    removed.reserve(positions.size());
+    std::u16string reading, word;
     // Many words are written together where the input method can; one by one otherwise.
     std::unique_ptr<RegistrationBatch> batch = positions.size() > 1 ? ime.BeginBatch() : nullptr;
-    // From the bottom up, so that taking an entry out moves none still to be deleted.
+    // From the bottom up; the list loses the removed entries in one pass at the end. A
+    // cancel in the progress window ends the removals behind the current word.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        const WordEntry* entry = dictionary_.wordList.EntryAt(*it);
-        if (entry == nullptr) continue;
-        if (!ime.UnregisterWord(entry->reading, entry->style, entry->word)) {
+        const EntryRef entry = dictionary_.wordList.EntryAt(*it);
+        if (!entry) continue;
+        reading.assign(entry->reading);
+        word.assign(entry->word);
+        if (!ime.UnregisterWord(reading, entry->style, word)) {
             refused = true;
             why = ErrorDetailOf(ime);
             break;
         }
-        dictionary_.wordList.RemoveAt(*it);
-        --dictionary_.wordCount;
+        removed.push_back(*it);
+        done.lines = done.bytesRead = removed.size();
+        if (!progress.Update(done)) break;
     }
+    const std::size_t lost = batch != nullptr ? batch->Finish() : 0;
+    progress.Close();
     // Removals answered but then not written are still in the dictionary; which ones is
     // not known, so the list is read again.
-    if (batch != nullptr && batch->Finish() > 0) {
+    if (lost > 0) {
         if (!refused) why = ErrorDetailOf(ime);
         refused = true;
         Refresh();
+    } else {
+        std::reverse(removed.begin(), removed.end());
+        dictionary_.wordCount -= dictionary_.wordList.RemovePositions(removed);
     }
     RestoreCursor();
 
@@ -478,14 +495,14 @@ void CWordkeeperView::OnColumnClick(int column) {
     std::unordered_map<WordKey, int, WordKeyHash> wanted;  // how many of each word
     if (!allSelected) {
         for (int position : selected) {
-            if (const WordEntry* entry = dictionary_.wordList.EntryAt(position))
+            if (const EntryRef entry = dictionary_.wordList.EntryAt(position))
                 ++wanted[KeyOf(*entry)];
         }
     }
     const QModelIndex current = currentIndex();
     std::optional<WordKey> focused;
     if (current.isValid() && current.row() < count) {
-        if (const WordEntry* entry = dictionary_.wordList.EntryAt(current.row()))
+        if (const EntryRef entry = dictionary_.wordList.EntryAt(current.row()))
             focused = KeyOf(*entry);
     }
 
@@ -501,9 +518,9 @@ void CWordkeeperView::OnColumnClick(int column) {
         runStart = -1;
     };
     for (int position = 0; position < count; ++position) {
-        const WordEntry* entry = dictionary_.wordList.EntryAt(position);
+        const EntryRef entry = dictionary_.wordList.EntryAt(position);
         bool take = false;
-        if (entry != nullptr && (!wanted.empty() || (focused && focusRow < 0))) {
+        if (entry && (!wanted.empty() || (focused && focusRow < 0))) {
             const WordKey key = KeyOf(*entry);
             if (focused && focusRow < 0 && key == *focused) focusRow = position;
             if (const auto found = wanted.find(key); found != wanted.end()) {

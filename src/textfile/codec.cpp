@@ -5,6 +5,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace wk::textfile {
 
@@ -60,21 +62,61 @@ LeadRule RuleOf(std::uint8_t b) {
 
 // ---- code page 932
 
+namespace {
+
+constexpr std::uint16_t kNoMapping = 0xFFFF;
+
+// The code page 932 bytes of every UTF-16 unit outside the surrogates, asked of iconv one
+// unit at a time: below 0x100 one byte, otherwise lead byte and trail byte; kNoMapping for
+// a unit without a character. Nullptr when iconv has no code page 932.
+const std::uint16_t* Cp932Table() {
+    static const std::unique_ptr<std::uint16_t[]> table = []() -> std::unique_ptr<std::uint16_t[]> {
+        const iconv_t cd = ::iconv_open("CP932", kUtf16Native);
+        if (cd == kNoConverter) return nullptr;
+        std::unique_ptr<std::uint16_t[]> units(new (std::nothrow) std::uint16_t[0x10000]);
+        if (!units) {
+            ::iconv_close(cd);
+            return nullptr;
+        }
+        for (std::uint32_t c = 0; c < 0x10000; ++c) {
+            units[c] = kNoMapping;
+            if (IsHigh(static_cast<char16_t>(c)) || IsLow(static_cast<char16_t>(c))) continue;
+            const char16_t unit = static_cast<char16_t>(c);
+            char* in = reinterpret_cast<char*>(const_cast<char16_t*>(&unit));
+            std::size_t inLeft = sizeof unit;
+            char bytes[8];
+            char* out = bytes;
+            std::size_t outLeft = sizeof bytes;
+            ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (::iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) continue;
+            const auto b0 = static_cast<std::uint8_t>(bytes[0]);
+            if (out - bytes == 1) {
+                units[c] = b0;
+            } else if (out - bytes == 2 && b0 >= 0x81) {
+                units[c] =
+                    static_cast<std::uint16_t>(b0 << 8 | static_cast<std::uint8_t>(bytes[1]));
+            }
+        }
+        ::iconv_close(cd);
+        return units;
+    }();
+    return table.get();
+}
+
+}  // namespace
+
 std::unique_ptr<Cp932Codec> Cp932Codec::Open() {
     iconv_t decoder = ::iconv_open(kUtf16Native, "CP932");
     if (decoder == kNoConverter) return nullptr;
-    iconv_t encoder = ::iconv_open("CP932", kUtf16Native);
-    if (encoder == kNoConverter) {
+    const std::uint16_t* table = Cp932Table();
+    if (table == nullptr) {
         ::iconv_close(decoder);
         return nullptr;
     }
-    return std::unique_ptr<Cp932Codec>(new Cp932Codec(decoder, encoder));
+    return std::unique_ptr<Cp932Codec>(new Cp932Codec(decoder, table));
 }
 
-Cp932Codec::~Cp932Codec() {
-    ::iconv_close(static_cast<iconv_t>(decoder_));
-    ::iconv_close(static_cast<iconv_t>(encoder_));
-}
+Cp932Codec::~Cp932Codec() { ::iconv_close(static_cast<iconv_t>(decoder_)); }
 
 void Cp932Codec::Decode(std::string_view bytes, std::u16string& out) {
     const auto cd = static_cast<iconv_t>(decoder_);
@@ -109,42 +151,33 @@ void Cp932Codec::Decode(std::string_view bytes, std::u16string& out) {
     out.resize(static_cast<std::size_t>(reinterpret_cast<char16_t*>(outBytes) - out.data()));
 }
 
-std::size_t Cp932Codec::Encode(std::u16string_view text, std::string& out) {
-    const auto cd = static_cast<iconv_t>(encoder_);
-    const std::size_t start = out.size();
-    // One UTF-16 unit never gives more than two bytes.
-    out.resize(start + text.size() * 2);
-    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
-    std::size_t inLeft = text.size() * sizeof(char16_t);
-    char* outBytes = out.data() + start;
-    std::size_t outLeft = text.size() * 2;
-    std::size_t replaced = 0;
-    while (inLeft > 0) {
-        if (::iconv(cd, &in, &inLeft, &outBytes, &outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            const std::size_t used = static_cast<std::size_t>(outBytes - out.data());
-            out.resize(out.size() + inLeft + 8);
-            outBytes = out.data() + used;
-            outLeft = out.size() - used;
-            continue;
+char* Cp932Codec::EncodeInto(std::u16string_view text, char* out, std::size_t& replaced) const {
+    const std::uint16_t* table = table_;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        const std::uint16_t code = table[c];
+        if (code < 0x100) {
+            *out++ = static_cast<char>(code);
+        } else if (code != kNoMapping) {
+            *out++ = static_cast<char>(code >> 8);
+            *out++ = static_cast<char>(code & 0xFF);
+        } else {
+            // A character without a mapping: a surrogate pair is one character.
+            if (IsHigh(c) && i + 1 < n && IsLow(text[i + 1])) ++i;
+            *out++ = kUnmappable;
+            ++replaced;
         }
-        // A character without a mapping, or an unpaired surrogate.
-        char16_t unit;
-        std::memcpy(&unit, in, sizeof unit);
-        std::size_t skip = sizeof(char16_t);
-        if (IsHigh(unit) && inLeft >= 2 * sizeof(char16_t)) {
-            char16_t next;
-            std::memcpy(&next, in + sizeof(char16_t), sizeof next);
-            if (IsLow(next)) skip = 2 * sizeof(char16_t);
-        }
-        *outBytes++ = kUnmappable;
-        --outLeft;
-        ++replaced;
-        in += skip;
-        inLeft -= skip;
-        ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    out.resize(static_cast<std::size_t>(outBytes - out.data()));
+    return out;
+}
+
+std::size_t Cp932Codec::Encode(std::u16string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size() * 2);
+    std::size_t replaced = 0;
+    char* end = EncodeInto(text, out.data() + start, replaced);
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return replaced;
 }
 
@@ -193,23 +226,39 @@ void DecodeUtf8(std::string_view bytes, std::u16string& out) {
     }
 }
 
-std::size_t EncodeUtf8(std::u16string_view text, std::string& out) {
-    std::size_t replaced = 0;
-    out.reserve(out.size() + text.size() * 3);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
+char* EncodeUtf8Into(std::u16string_view text, char* out, std::size_t& replaced) {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = text[i];
         if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
-            AppendCodePoint(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
-            ++i;
-        } else if (IsHigh(c) || IsLow(c)) {
-            out.push_back(kUnmappable);
+            *out++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (IsHigh(static_cast<char16_t>(c)) && i + 1 < n && IsLow(text[i + 1])) {
+            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+            *out++ = static_cast<char>(0xF0 | (cp >> 18));
+            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (IsHigh(static_cast<char16_t>(c)) || IsLow(static_cast<char16_t>(c))) {
+            *out++ = kUnmappable;
             ++replaced;
         } else {
-            AppendCodePoint(c, out);
+            *out++ = static_cast<char>(0xE0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
+    return out;
+}
+
+std::size_t EncodeUtf8(std::u16string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size() * 3);
+    std::size_t replaced = 0;
+    char* end = EncodeUtf8Into(text, out.data() + start, replaced);
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return replaced;
 }
 

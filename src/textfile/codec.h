@@ -25,7 +25,8 @@ inline constexpr char16_t kCp932Invalid = u'\u30FB';  // an undecodable byte seq
 inline constexpr char16_t kUtf8Invalid = u'\uFFFD';
 inline constexpr char kUnmappable = '?';  // the code page's default character
 
-// Code page 932 and UTF-16 both ways through iconv "CP932". Not thread-safe: one object per
+// Code page 932 and UTF-16 both ways: decoding through iconv "CP932", encoding through a
+// table filled once from it. Not thread-safe: one object per
 // reader or writer.
 class Cp932Codec {
   public:
@@ -44,10 +45,14 @@ class Cp932Codec {
     // surrogate too) becomes "?". Returns the number of characters replaced.
     std::size_t Encode(std::u16string_view text, std::string& out);
 
+    // The same bytes written at `out`, which has room for two bytes per code unit; returns
+    // the end of what was written and adds the replacements to `replaced`.
+    char* EncodeInto(std::u16string_view text, char* out, std::size_t& replaced) const;
+
   private:
-    Cp932Codec(void* decoder, void* encoder) : decoder_(decoder), encoder_(encoder) {}
+    Cp932Codec(void* decoder, const std::uint16_t* table) : decoder_(decoder), table_(table) {}
     void* decoder_;
-    void* encoder_;
+    const std::uint16_t* table_;  // shared, filled once
 };
 
 // Appends the UTF-16 text of `bytes`; each maximal invalid part becomes U+FFFD.
@@ -56,6 +61,10 @@ void DecodeUtf8(std::string_view bytes, std::u16string& out);
 // Appends the UTF-8 bytes of `text`; an unpaired surrogate becomes "?". Returns the number
 // of such replacements.
 std::size_t EncodeUtf8(std::u16string_view text, std::string& out);
+
+// The same bytes written at `out`, which has room for three bytes per code unit; returns
+// the end of what was written and adds the replacements to `replaced`.
+char* EncodeUtf8Into(std::u16string_view text, char* out, std::size_t& replaced);
 
 // Checks bytes, fed in pieces, for being UTF-8 (no overlong forms, surrogates or code
 // points beyond U+10FFFF).

@@ -287,16 +287,31 @@ bool LineFormatter::Open(OutputEncoding encoding) {
     return true;
 }
 
+char* LineFormatter::Field(std::u16string_view text, char* out, std::size_t& replaced) const {
+    return encoding_ == OutputEncoding::Cp932 ? codec_->EncodeInto(text, out, replaced)
+                                              : EncodeUtf8Into(text, out, replaced);
+}
+
+// The fields are encoded one by one: a TAB between them is a character of its own, so
+// nothing pairs across it.
+char* LineFormatter::FormatInto(std::u16string_view reading, std::u16string_view word,
+                                std::u16string_view posName, char* out,
+                                std::size_t& replaced) const {
+    out = Field(reading, out, replaced);
+    *out++ = '\t';
+    out = Field(word, out, replaced);
+    *out++ = '\t';
+    return Field(posName, out, replaced);
+}
+
 std::size_t LineFormatter::Format(std::u16string_view reading, std::u16string_view word,
                                   std::u16string_view posName, std::string& out) {
-    joined_.clear();
-    joined_.append(reading);
-    joined_.push_back(u'\t');
-    joined_.append(word);
-    joined_.push_back(u'\t');
-    joined_.append(posName);
-    return encoding_ == OutputEncoding::Cp932 ? codec_->Encode(joined_, out)
-                                              : EncodeUtf8(joined_, out);
+    const std::size_t start = out.size();
+    out.resize(start + MaxLineBytes(reading.size() + word.size() + posName.size()));
+    std::size_t replaced = 0;
+    char* end = FormatInto(reading, word, posName, out.data() + start, replaced);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return replaced;
 }
 
 std::string FormatDictionaryLine(std::u16string_view reading, std::u16string_view word,
@@ -328,23 +343,36 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
 
         out.PutBytes(kHeader.data(), static_cast<std::int32_t>(kHeader.size()));
         out.PutBytes("\r\n", 2);
-        try {
-            std::string line;
-            const std::int32_t last = std::min(count, static_cast<std::int32_t>(list.Count()));
-            for (std::int32_t i = 0; i < last && !out.writeFailed(); ++i) {
-                const WordEntry& entry = *list.EntryAt(i);
-                line.clear();
-                const std::size_t replaced =
-                    formatter.Format(entry.reading, entry.word, entry.posName, line);
-                line.append("\r\n");
-                out.PutBytes(line.data(), static_cast<std::int32_t>(line.size()));
-                ++result.lines;
-                if (replaced > 0) ++result.replacedWords;
+        // Lines are encoded straight into a large piece, which goes out whenever the next
+        // line might not fit.
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
+        if (!piece) return end(WriteOutcome::OutOfMemory);
+        char* at = piece.get();
+        const auto spill = [&] {
+            out.PutBytes(piece.get(), static_cast<std::int32_t>(at - piece.get()));
+            at = piece.get();
+        };
+        const std::int32_t last = std::min(count, static_cast<std::int32_t>(list.Count()));
+        for (std::int32_t i = 0; i < last && !out.writeFailed(); ++i) {
+            list.PrefetchAhead(i);  // after a sort the entries lie scattered
+            const WordEntryView entry = *list.EntryAt(i);
+            const std::size_t most =
+                LineFormatter::MaxLineBytes(entry.reading.size() + entry.word.size() +
+                                            entry.posName.size()) +
+                2;
+            if (static_cast<std::size_t>(piece.get() + kPiece - at) < most) {
+                spill();
+                if (most > kPiece) return end(WriteOutcome::OutOfMemory);
             }
-        } catch (const std::bad_alloc&) {
-            // What was buffered still goes out, but the file is never committed.
-            return end(WriteOutcome::OutOfMemory);
+            std::size_t replaced = 0;
+            at = formatter.FormatInto(entry.reading, entry.word, entry.posName, at, replaced);
+            *at++ = '\r';
+            *at++ = '\n';
+            ++result.lines;
+            if (replaced > 0) ++result.replacedWords;
         }
+        spill();
         out.Flush();
         failed = out.writeFailed();
     }

@@ -91,10 +91,19 @@ class LineFormatter {
     std::size_t Format(std::u16string_view reading, std::u16string_view word,
                        std::u16string_view posName, std::string& out);
 
+    // The most bytes a line of fields holding `units` code units in all can take.
+    static constexpr std::size_t MaxLineBytes(std::size_t units) { return units * 3 + 2; }
+
+    // The same line written at `out`, which has room for MaxLineBytes; returns the end of
+    // what was written and adds the replacements to `replaced`.
+    char* FormatInto(std::u16string_view reading, std::u16string_view word,
+                     std::u16string_view posName, char* out, std::size_t& replaced) const;
+
   private:
+    char* Field(std::u16string_view text, char* out, std::size_t& replaced) const;
+
     OutputEncoding encoding_ = OutputEncoding::Cp932;
     std::unique_ptr<Cp932Codec> codec_;
-    std::u16string joined_;
 };
 
 // The bytes of one record line, without CR LF; empty when the encoding is unavailable.

@@ -88,7 +88,7 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
             }
             const std::int32_t last = std::min(count, static_cast<std::int32_t>(list.Count()));
             for (std::int32_t i = 0; i < last && !out.writeFailed(); ++i) {
-                const WordEntry& entry = *list.EntryAt(i);
+                const WordEntryView entry = *list.EntryAt(i);
                 line.assign(entry.reading);
                 line.push_back(u'\t');
                 line.append(entry.word);

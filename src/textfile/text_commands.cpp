@@ -127,7 +127,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         case ReadOutcome::Cancelled:
             display.RestoreCursor();
             {
-                const bool listComplete = dictionary.RefreshWords(display);
+                const bool listComplete = !display.ShowsWords() || dictionary.RefreshWords(display);
                 messages.Show(MessageKind::Info,
                               FillNumbers(msg::kSummary,
                                           {counts.words, counts.registered, counts.notRegistered}),

@@ -89,8 +89,9 @@ using ProgressCallback = std::function<bool(const ReadProgress&)>;
 // read (in a batch when the input method offers one). A part-of-speech name goes with the
 // style MapPosStyle finds for it, kNoStyle when none; the input method's answer alone decides.
 // When the file was read to its end (or `onProgress` stopped it), re-reads the dictionary
-// and shows the summary. An unreadable line is named in a message, with no summary and no
-// re-read; the words before it stay registered. The wait cursor brackets the reading.
+// (unless the display shows no words) and shows the summary. An unreadable line is named in a
+// message, with no summary and no re-read; the words before it stay registered. The wait cursor
+// brackets the reading.
 BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDisplay& display,
                               MessageSink& messages, const ProgressCallback& onProgress = {});
 

@@ -63,6 +63,27 @@ TEST_F(CliTest, AddListFindRemoveAsAUserWould) {
     EXPECT_EQ(Run({"list"}).out, "Abc\tABC\tアルファベット\nabd\txyz\t記号\n");
 }
 
+// find answers from one pass over the store; its answer is that of searching the sorted
+// list, where words with readings equal but for case stand newest first.
+TEST_F(CliTest, FindAgreesWithTheSortedList) {
+    for (const auto& [reading, word] :
+         {std::pair{"abc", "1"}, {"ABC", "2"}, {"abc", "3"}, {"Abc", "4"}, {"ab", "5"}}) {
+        ASSERT_EQ(Run({"add", reading, word, "名詞"}).status, 0);
+    }
+    const std::string list = Run({"list"}).out;
+    ASSERT_EQ(list, "ab\t5\t名詞\nAbc\t4\t名詞\nabc\t3\t名詞\nABC\t2\t名詞\nabc\t1\t名詞\n");
+    for (const std::string reading : {"ab", "abc", "ABC", "Abc"}) {
+        std::size_t start = 0;
+        int row = 0;
+        while (list.compare(start, reading.size() + 1, reading + "\t") != 0) {
+            start = list.find('\n', start) + 1;
+            ++row;
+        }
+        const std::string line = list.substr(start, list.find('\n', start) + 1 - start);
+        EXPECT_EQ(Run({"find", reading}).out, std::to_string(row) + "\t" + line) << reading;
+    }
+}
+
 TEST_F(CliTest, AddChecksFieldsInTheDialogsOrder) {
     const std::string a60 = [] {
         std::string s;

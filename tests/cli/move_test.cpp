@@ -151,6 +151,13 @@ TEST(MovingWords, CopyFromAnthyMovesEveryWordThatMapsAndNamesTheRest) {
               Sorted({"あい\t愛\t名詞", "さとう\t佐藤\t人名", "そっと\tそっと\t副詞",
                       "べんきょう\t勉強\t名詞サ変"}));
     EXPECT_EQ(List(cli, "anthy").size(), 5u);  // nothing left the source
+    if (WK_HAVE_MOZC) {
+        const auto toMozc = cli.Run({"copy", "--from", "anthy", "--to", "mozc"});
+        EXPECT_EQ(toMozc.out.rfind("5 個の単語のうち 4 個", 0), 0u) << toMozc.out << toMozc.err;
+        EXPECT_EQ(List(cli, "mozc"),
+                  Sorted({"あい\t愛\t名詞", "さとう\t佐藤\t人名", "そっと\tそっと\t副詞",
+                          "べんきょう\t勉強\t名詞サ変"}));
+    }
 }
 
 TEST(MovingWords, SampleFileImports) {

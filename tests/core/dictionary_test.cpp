@@ -33,10 +33,10 @@ class RecordingDisplay : public ListDisplay {
 std::vector<std::u16string> Column(const Dictionary& d, SortField field) {
     std::vector<std::u16string> out;
     for (int i = 0; i < d.wordCount; ++i) {
-        const WordEntry* e = d.wordList.EntryAt(i);
-        out.push_back(field == SortField::Reading ? e->reading
-                      : field == SortField::Word  ? e->word
-                                                  : e->posName);
+        const EntryRef e = d.wordList.EntryAt(i);
+        out.emplace_back(field == SortField::Reading ? e->reading
+                         : field == SortField::Word  ? e->word
+                                                     : e->posName);
     }
     return out;
 }
@@ -145,7 +145,7 @@ TEST(SortHeaders, InitialTitlesAndEmptyListSort) {
 
 TEST_F(DictionaryTest, AddWordGoesToTheTopWithTheRowsPartOfSpeech) {
     dictionary.RefreshWords(display);
-    WordEntry* added = dictionary.AddWord(u"ねこ", u"猫", 1);
+    const EntryRef added = dictionary.AddWord(u"ねこ", u"猫", 1);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(dictionary.wordList.EntryAt(0), added);
     EXPECT_EQ(dictionary.wordCount, 5);

@@ -21,7 +21,7 @@ std::unique_ptr<WordEntry> Entry(std::u16string reading, std::u16string word = u
 
 std::vector<std::u16string> Readings(const WordEntryList& list) {
     std::vector<std::u16string> out;
-    for (int i = 0; i < list.Count(); ++i) out.push_back(list.EntryAt(i)->reading);
+    for (int i = 0; i < list.Count(); ++i) out.emplace_back(list.EntryAt(i)->reading);
     return out;
 }
 
@@ -47,7 +47,7 @@ TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
 
 TEST(WordEntryList, EditsKeepTheOrderOfTheRest) {
     WordEntryList list = ListOf({u"b", u"c", u"d"});
-    WordEntry* added = list.PushFront(Entry(u"a"));  // the newest at position 0
+    const EntryRef added = list.PushFront(Entry(u"a"));  // the newest at position 0
     EXPECT_EQ(added, list.EntryAt(0));
     EXPECT_EQ(list.EntryAt(-5), added);  // at or below 0 gives the head
     auto old = list.SetEntryAt(1, Entry(u"x"));
@@ -65,6 +65,20 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRest) {
         EXPECT_EQ(Readings(list), rest);
     }
     EXPECT_EQ(list.EntryAt(0), nullptr);
+}
+
+TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {
+    using Readings16 = std::vector<std::u16string>;
+    const std::tuple<std::vector<int>, Readings16> cases[] = {
+        {{1, 3}, {u"a", u"c", u"e"}},        {{0, 1, 2, 3, 4}, {}},
+        {{4, 7}, {u"a", u"b", u"c", u"d"}},  // beyond the end: ignored
+        {{-1, 0}, {u"b", u"c", u"d", u"e"}}, {{}, {u"a", u"b", u"c", u"d", u"e"}},
+    };
+    for (const auto& [positions, rest] : cases) {
+        WordEntryList list = ListOf({u"a", u"b", u"c", u"d", u"e"});
+        EXPECT_EQ(list.RemovePositions(positions), 5 - static_cast<int>(rest.size()));
+        EXPECT_EQ(Readings(list), rest);
+    }
 }
 
 TEST(WordEntryList, FindFromCountsFromItsStart) {
@@ -94,7 +108,7 @@ TEST(WordEntryList, SortOrdersByFieldAndDirectionKeepingTies) {
     // pushed in reverse: c/0, a/3, A/1, b/2
     list.Sort(SortField::Reading, true);
     std::vector<std::u16string> words;
-    for (int i = 0; i < list.Count(); ++i) words.push_back(list.EntryAt(i)->word);
+    for (int i = 0; i < list.Count(); ++i) words.emplace_back(list.EntryAt(i)->word);
     EXPECT_EQ(words, (std::vector<std::u16string>{u"3", u"1", u"2", u"0"}));  // a=A keep order
 
     list.Sort(SortField::Reading, false);
@@ -106,20 +120,85 @@ TEST(WordEntryList, SortOrdersByFieldAndDirectionKeepingTies) {
 
 TEST(WordEntryList, SortKeepsEveryEntry) {
     WordEntryList list;
-    std::vector<WordEntry*> before;
+    std::vector<std::u16string> before;
     for (int i = 0; i < 1000; ++i) {
         std::u16string r(1 + i % 7, static_cast<char16_t>(u'A' + (i * 37) % 50));
-        before.push_back(list.PushFront(Entry(r)));
+        before.push_back(std::u16string(list.PushFront(Entry(r, r))->word));
     }
     list.Sort(SortField::Reading, true);
-    std::vector<WordEntry*> after;
-    for (int i = 0; i < list.Count(); ++i) after.push_back(list.EntryAt(i));
+    std::vector<std::u16string> after;
+    for (int i = 0; i < list.Count(); ++i) after.emplace_back(list.EntryAt(i)->word);
     for (int i = 1; i < list.Count(); ++i) {
-        EXPECT_LE(CompareFolded(after[i - 1]->reading, after[i]->reading), 0);
+        EXPECT_LE(CompareFolded(list.EntryAt(i - 1)->reading, list.EntryAt(i)->reading), 0);
     }
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());
     EXPECT_EQ(before, after);
+}
+
+// Equal keys keep the order they had, in both directions and for each field.
+TEST(WordEntryList, TiesKeepTheirOrderInBothDirections) {
+    struct Case {
+        SortField field;
+        bool ascending;
+        std::vector<int> serials;
+    };
+    const Case cases[] = {
+        {SortField::Reading, true, {1, 2, 4, 0, 3}}, {SortField::Reading, false, {0, 3, 1, 2, 4}},
+        {SortField::Word, true, {0, 1, 2, 3, 4}},    {SortField::Word, false, {3, 4, 2, 0, 1}},
+        {SortField::PosName, true, {1, 3, 0, 2, 4}}, {SortField::PosName, false, {0, 2, 4, 1, 3}},
+    };
+    for (const Case& c : cases) {
+        WordEntryList list;
+        // Positions 0-4: readings b A a B a, words X x y Z z, names n m n m n.
+        const char16_t* rows[][3] = {{u"a", u"z", u"n"},
+                                     {u"B", u"Z", u"m"},
+                                     {u"a", u"y", u"n"},
+                                     {u"A", u"x", u"m"},
+                                     {u"b", u"X", u"n"}};
+        for (int i = 0; i < 5; ++i) {
+            auto e = Entry(rows[i][0], rows[i][1], rows[i][2]);
+            e->serial = 4 - i;
+            list.PushFront(std::move(e));
+        }
+        list.Sort(c.field, c.ascending);
+        std::vector<int> serials;
+        for (int i = 0; i < list.Count(); ++i) serials.push_back(list.EntryAt(i)->serial);
+        EXPECT_EQ(serials, c.serials) << static_cast<int>(c.field) << c.ascending;
+    }
+}
+
+TEST(WordEntryList, EditsAfterASortFollowTheNewOrder) {
+    WordEntryList list = ListOf({u"d", u"b", u"e", u"a", u"c"});
+    list.Sort(SortField::Reading, false);
+    list.SetEntryAt(1, Entry(u"x"));
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"e", u"x", u"c", u"b", u"a"}));
+    EXPECT_EQ(list.RemoveAt(2)->reading, u"c");
+    EXPECT_EQ(list.RemovePositions({0, 3}), 2);
+    list.PushFront(Entry(u"y"));
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"y", u"x", u"b"}));
+    list.Sort(SortField::Reading, true);
+    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"b", u"x", u"y"}));
+}
+
+// Texts of many lengths, and one of the longest a row can hold, read back whole after the
+// storage has grown past them.
+TEST(WordEntryList, TextsSurviveTheStorageGrowing) {
+    WordEntryList list;
+    std::vector<std::u16string> pushed;
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t length = i == 1500 ? 65'534 : 1 + (i * 7) % 300;
+        pushed.emplace_back(length, static_cast<char16_t>(u'ぁ' + i % 80));
+        pushed.back().back() = static_cast<char16_t>(u'A' + i % 26);
+        list.PushFront(Entry(pushed.back(), pushed.back() + u"!"));
+    }
+    EXPECT_FALSE(list.PushFront(Entry(std::u16string(65'536, u'x'))));  // too long to hold
+    ASSERT_EQ(list.Count(), 3000);
+    for (int i = 0; i < 3000; ++i) {
+        const EntryRef entry = list.EntryAt(2999 - i);
+        ASSERT_EQ(entry->reading, pushed[static_cast<std::size_t>(i)]) << i;
+        ASSERT_EQ(entry->word, pushed[static_cast<std::size_t>(i)] + u"!") << i;
+    }
 }
 
 TEST(Comparators, FoldAsciiCaseThenCodeUnitOrder) {

@@ -65,8 +65,10 @@ struct Session {
             dictionary.wordCount != static_cast<int>(ime.words.size()))
             return false;
         for (int row = 0; row < dictionary.wordCount; ++row) {
-            const WordEntry* entry = dictionary.wordList.EntryAt(row);
-            if (!ime.Has({entry->reading, entry->style, entry->word})) return false;
+            const EntryRef entry = dictionary.wordList.EntryAt(row);
+            if (!ime.Has(
+                    {std::u16string(entry->reading), entry->style, std::u16string(entry->word)}))
+                return false;
         }
         return true;
     }

@@ -58,7 +58,7 @@ void OutOfMemoryTest::changedWordStaysDisplayable() {
     const bool replaced = ReplaceWordAt(dictionary, 0, newReading, newWord, 2);
     failAllocation = 0;
     QCOMPARE(replaced, failing == 4);
-    const WordEntry* entry = dictionary.wordList.EntryAt(0);
+    const EntryRef entry = dictionary.wordList.EntryAt(0);
     QVERIFY(entry != nullptr && dictionary.wordCount == 1);
     QVERIFY(entry->reading == (replaced ? newReading : oldReading));
     QVERIFY(entry->word == (replaced ? newWord : oldWord));

@@ -3,7 +3,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <chrono>
+#include <thread>
 
 #include "core/word_checks.h"
 #include "manager/find_reading_dlg.h"
@@ -35,6 +39,7 @@ class WordkeeperViewTest : public QObject {
     void changeWord();
     void deleteSelected_data();
     void deleteSelected();
+    void deleteCancelledFromProgress();
     void find_data();
     void find();
     void selection();
@@ -312,6 +317,35 @@ void WordkeeperViewTest::deleteSelected() {
     QCOMPARE(session.ime.enumerations, lostInBatch > 0 ? 2 : 1);
     QCOMPARE(session.SelectedRows().isEmpty(), answer);
     QCOMPARE(session.view().currentIndex().row(), 5);  // the focus keeps its place
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+// A long deletion shows its progress; a cancel ends it behind the current word, what went
+// stays gone and the list shows exactly what the input method holds.
+void WordkeeperViewTest::deleteCancelledFromProgress() {
+    std::vector<FakeIme::Word> words;
+    for (int i = 0; i < 400; ++i) words.push_back({u"よみ", 1, u"語" + ToU16(QString::number(i))});
+    Session session(std::move(words));
+    session.ime.beforeUnregister = [](const FakeIme::Word&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    };
+    QVERIFY(session.Start());
+    session.action(cmd::kSelectAll)->trigger();
+    QString texts;
+    auto watch = WhenModal<QProgressDialog>([&](QProgressDialog* progress) {
+        texts = progress->windowTitle() + u"|"_qs + progress->labelText();
+        QTest::mouseClick(progress->findChild<QPushButton*>(u"buttonCancel"_qs), Qt::LeftButton);
+    });
+    session.action(cmd::kDeleteWords)->trigger();
+
+    QVERIFY(watch->ok());
+    QVERIFY2(texts.startsWith(u"単語の削除|"_qs) && texts.endsWith(u" 個の単語を削除しました"_qs),
+             qPrintable(texts));
+    const auto removed = static_cast<int>(session.ime.calls.size());
+    QVERIFY(removed > 0 && removed < 400);
+    QCOMPARE(session.model().rowCount(), 400 - removed);
+    QVERIFY(session.MatchesIme());
+    QCOMPARE(session.messages.texts().mid(1), QStringList{});
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 

@@ -32,7 +32,8 @@ class FakeIme final : public InputMethod {
     bool strict = false;  // also refuses empty fields and styles not in `styles`
     bool failEnumeration = false;
     std::optional<std::size_t> lostInBatch;  // set: registrations come in a batch losing this many
-    std::function<void(const Word&)> beforeRegister;  // runs at the start of every registration
+    std::function<void(const Word&)> beforeRegister;    // runs at the start of every registration
+    std::function<void(const Word&)> beforeUnregister;  // and of every removal
     int enumerations = 0;
     int styleFetches = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
@@ -72,6 +73,7 @@ class FakeIme final : public InputMethod {
 
     bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
                         const std::u16string& word) override {
+        if (beforeUnregister) beforeUnregister({reading, style, word});
         calls.push_back(u"-" + word);
         const auto found = std::find(words.begin(), words.end(), Word{reading, style, word});
         if (refuseUnregister.count(word) != 0 || found == words.end()) return false;

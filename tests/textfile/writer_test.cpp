@@ -49,6 +49,13 @@ TEST(FormatDictionaryLine, Bytes) {
         {{u"x\xD800", u"y", u"z"}, OutputEncoding::Cp932, "x?\ty\tz", 1},
         {{u"あ", u"😀", u"名詞"}, OutputEncoding::Utf8, "あ\t😀\t名詞", 0},
         {{u"x\xDC00", u"y", u"z"}, OutputEncoding::Utf8, "x?\ty\tz", 1},
+        // A pair is one character; halves on either side of a TAB are two.
+        {{u"\xD83D", u"\xDE00x", u"\xD83D\xDE00"}, OutputEncoding::Cp932, "?\t?x\t?", 3},
+        {{u"\xD83D", u"\xDE00x", u"\xD83D\xDE00"},
+         OutputEncoding::Utf8,
+         "?\t?x\t\xF0\x9F\x98\x80",
+         2},
+        {{u"©\xDC00\xD800", u"", u"\xFFFF"}, OutputEncoding::Cp932, "???\t\t?", 4},
     };
     for (const FormatCase& c : cases) {
         std::size_t replaced = 99;
@@ -107,6 +114,26 @@ TEST(DictionaryText, RoundTrip) {
         EXPECT_EQ(records, e.records);
         EXPECT_EQ(read.encoding,
                   e.encoding == OutputEncoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp932);
+    }
+}
+
+// The file is the header and the lines, whatever the number of lines, in both encodings.
+TEST(WriteDictionaryLines, ManyLinesAreTheLinesOneByOne) {
+    std::vector<Word> words;
+    for (int i = 0; i < 60000; ++i) {
+        std::u16string text(1 + i % 40, static_cast<char16_t>(u'ぁ' + i % 83));
+        words.push_back({text, text + (i % 100 == 0 ? u"😀" : u"語"), u"名詞"});
+    }
+    const WordEntryList list = ListOf(words);
+    for (OutputEncoding encoding : {OutputEncoding::Cp932, OutputEncoding::Utf8}) {
+        std::string expected = "!Wordkeeper out-put text file\r\n";
+        for (const Word& w : words)
+            expected += FormatDictionaryLine(w.reading, w.word, w.posName, encoding) + "\r\n";
+        MemoryFile file;
+        const WriteResult result = WriteDictionaryLines(file, list, list.Count(), encoding);
+        EXPECT_EQ(result.lines, 60000);
+        EXPECT_EQ(result.replacedWords, encoding == OutputEncoding::Cp932 ? 600 : 0);
+        EXPECT_TRUE(file.bytes() == expected) << static_cast<int>(encoding);
     }
 }
 
