@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "                                 単語の一覧 (読み<TAB>単語<TAB>品詞)\n"
     "  add 読み 単語 品詞              単語を登録する\n"
     "  remove 読み 単語 品詞           単語を削除する\n"
+    "  change 元の読み 元の単語 元の品詞 新しい読み 新しい単語 新しい品詞\n"
+    "                                 単語を変更する (新しい単語が登録できないときは元のまま)\n"
     "  find 読み                      読みが一致する最初の単語 (位置<TAB>読み<TAB>単語<TAB>品詞)\n"
     "  import ファイル                辞書テキストファイルの単語を一括登録する\n"
     "  export ファイル [--sort reading|word|pos] [--descending] [--encoding cp932|utf-8]\n"
@@ -145,8 +147,12 @@ std::unique_ptr<InputMethod> OpenNamedIme(const Context& ctx, const std::string&
 }
 
 std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
-    return OpenNamedIme(ctx,
-                        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting()));
+    std::string settingsProblem;
+    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
+    ime::OpenedInputMethod opened =
+        ime::OpenChosenInputMethod(ctx.imeOption, setting, settingsProblem);
+    if (!opened.ime) Error(ctx, opened.error);
+    return std::move(opened.ime);
 }
 
 // After a change: the note that has a running manager reload its list. The change itself
@@ -240,22 +246,28 @@ int List(const Context& ctx) {
     return kExitOk;
 }
 
-// add and remove: READING WORD POS.
-int Change(const Context& ctx, bool add) {
-    if (ctx.operands.size() != 3) {
-        return Usage(ctx, add ? u"add には 読み 単語 品詞 を指定してください"
-                              : u"remove には 読み 単語 品詞 を指定してください");
+enum class Edit { Add, Remove, Change };
+
+// add and remove: READING WORD POS; change: the old word's three, then the new word's.
+int EditWord(const Context& ctx, Edit edit) {
+    const std::size_t needed = edit == Edit::Change ? 6 : 3;
+    if (ctx.operands.size() != needed) {
+        return Usage(ctx, edit == Edit::Add ? u"add には 読み 単語 品詞 を指定してください"
+                          : edit == Edit::Remove ? u"remove には 読み 単語 品詞 を指定してください"
+                                                 : u"change には 元の読み 元の単語 元の品詞 "
+                                                   u"新しい読み 新しい単語 新しい品詞 "
+                                                   u"を指定してください");
     }
-    std::u16string fields[3];
-    for (int i = 0; i < 3; ++i) {
-        auto decoded = Utf8ToUtf16(ctx.operands[static_cast<std::size_t>(i)]);
+    std::vector<std::u16string> fields;
+    for (const std::string& operand : ctx.operands) {
+        auto decoded = Utf8ToUtf16(operand);
         if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
-        fields[i] = std::move(*decoded);
+        fields.push_back(std::move(*decoded));
     }
-    const std::u16string& reading = fields[0];
-    const std::u16string& word = fields[1];
-    const std::u16string& posName = fields[2];
-    if (add) {
+    // The fields of the word that is added: the last three.
+    const std::u16string& reading = fields[needed - 3];
+    const std::u16string& word = fields[needed - 2];
+    if (edit != Edit::Remove) {
         const FieldCheck check = CheckWordFields(reading, word);
         if (check != FieldCheck::Ok) {
             Error(ctx, MessageOf(check));
@@ -266,16 +278,30 @@ int Change(const Context& ctx, bool add) {
     if (!ime) return kExitFailed;
     PosTable table;
     table.Load(*ime);
-    const int posIndex = table.PosIndexOfStyle(table.PosStyleOfName(posName));
-    if (posIndex < 0) {
-        Error(ctx, u"その品詞はありません: " + posName);
-        return kExitFailed;
+    std::vector<std::uint32_t> styles;
+    for (std::size_t i = 2; i < needed; i += 3) {
+        const int posIndex = table.PosIndexOfStyle(table.PosStyleOfName(fields[i]));
+        if (posIndex < 0) {
+            Error(ctx, u"その品詞はありません: " + fields[i]);
+            return kExitFailed;
+        }
+        styles.push_back(table.Row(posIndex).style);
     }
-    const std::uint32_t style = table.Row(posIndex).style;
-    const bool accepted =
-        add ? ime->RegisterWord(reading, style, word) : ime->UnregisterWord(reading, style, word);
+    bool accepted = false;
+    switch (edit) {
+        case Edit::Add:
+            accepted = ime->RegisterWord(reading, styles[0], word);
+            break;
+        case Edit::Remove:
+            accepted = ime->UnregisterWord(reading, styles[0], word);
+            break;
+        case Edit::Change:
+            accepted = ime->ChangeWord(fields[0], styles[0], fields[1], reading, styles[1], word);
+            break;
+    }
     if (!accepted) {
-        Error(ctx, add ? msg::kCannotRegister : msg::kCannotDelete, ime->LastErrorDetail());
+        Error(ctx, edit == Edit::Remove ? msg::kCannotDelete : msg::kCannotRegister,
+              ime->LastErrorDetail());
         return kExitFailed;
     }
     LeaveNote(ctx);
@@ -427,7 +453,8 @@ int Export(const Context& ctx) {
     NullListDisplay display;
     CliMessages messages(ctx);
     const textfile::ExportResult exported =
-        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding, format);
+        textfile::ExportFile(ctx.operands[0], dictionary, display, messages, encoding, format,
+                             ime::KeptFilesOfEveryInputMethod());
     return exported.result == 0 && !messages.outputFailed() ? kExitOk : kExitFailed;
 }
 
@@ -586,8 +613,9 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (command == "info") return Info(ctx);
     if (command == "styles") return Styles(ctx);
     if (command == "list") return List(ctx);
-    if (command == "add") return Change(ctx, true);
-    if (command == "remove") return Change(ctx, false);
+    if (command == "add") return EditWord(ctx, Edit::Add);
+    if (command == "remove") return EditWord(ctx, Edit::Remove);
+    if (command == "change") return EditWord(ctx, Edit::Change);
     if (command == "find") return Find(ctx);
     if (command == "import") return Import(ctx);
     if (command == "export") return Export(ctx);

@@ -72,6 +72,7 @@ class Dictionary {
     Dictionary& operator=(const Dictionary&) = delete;
 
     InputMethod& ime() { return ime_; }
+    const InputMethod& ime() const { return ime_; }
     PosTable& posTable() { return posTable_; }
     const PosTable& posTable() const { return posTable_; }
     SortState& sortState() { return sortState_; }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <deque>
 #include <random>
 
 #include "core/text.h"
@@ -78,31 +79,62 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 bool ResolveLinksSafely(const std::string& path, std::string* target, std::string* error) {
-    std::string current = path;
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
-        struct stat link {};
-        if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-            *target = current;
-            return true;
+    // Walks the path a name at a time, as the kernel does, so that a link standing for a
+    // folder on the way is held to the same rule as one at the end. `resolved` holds no
+    // links; "" is the root.
+    std::deque<std::string> rest;
+    const auto push = [&rest](std::string_view names) {
+        std::vector<std::string> parts;
+        for (std::size_t start = 0; start <= names.size();) {
+            std::size_t end = names.find('/', start);
+            if (end == std::string_view::npos) end = names.size();
+            if (end > start) parts.emplace_back(names.substr(start, end - start));
+            start = end + 1;
         }
-        const std::string folder = FolderOf(current);
+        rest.insert(rest.begin(), parts.begin(), parts.end());
+    };
+    std::string resolved = path.starts_with('/') ? "" : ".";
+    push(path);
+    int links = 0;
+    while (!rest.empty()) {
+        const std::string name = std::move(rest.front());
+        rest.pop_front();
+        if (name == ".") continue;
+        if (name == "..") {
+            if (resolved == "." || resolved.ends_with("..")) {
+                resolved += "/..";
+            } else if (!resolved.empty()) {
+                resolved.resize(resolved.rfind('/'));
+            }
+            continue;
+        }
+        const std::string next = resolved + "/" + name;
+        struct stat link {};
+        if (::lstat(next.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            resolved = next;
+            continue;
+        }
+        if (++links > kMaxLinks) return SetError(error, "シンボリックリンクが多すぎます: " + path);
         struct stat dir {};
-        if (::stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) != 0 &&
-            link.st_uid != ::geteuid() && link.st_uid != dir.st_uid) {
+        if (::stat(resolved.empty() ? "/" : resolved.c_str(), &dir) == 0 &&
+            (dir.st_mode & S_ISVTX) != 0 && link.st_uid != ::geteuid() &&
+            link.st_uid != dir.st_uid) {
             return SetError(error,
                             "共有フォルダーにある他のユーザーのシンボリックリンクは"
                             "たどりません: " +
-                                current);
+                                next);
         }
         std::string buffer(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) {
-            return SetError(error, "シンボリックリンクを読めません: " + current);
+        const ssize_t n = ::readlink(next.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            return SetError(error, "シンボリックリンクを読めません: " + next);
         }
         buffer.resize(static_cast<std::size_t>(n));
-        current = buffer.starts_with('/') ? buffer : folder + "/" + buffer;
+        if (buffer.starts_with('/')) resolved.clear();
+        push(buffer);
     }
-    return SetError(error, "シンボリックリンクが多すぎます: " + path);
+    *target = resolved.empty() ? "/" : resolved;
+    return true;
 }
 
 bool IsKeptFile(const std::string& path, const std::vector<std::string>& keptFiles) {
@@ -196,7 +228,8 @@ bool SafeFileWriter::Open(std::string* error) {
     const std::string base = FolderOf(target_) + "/" + TempPrefix(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temp_ = base + RandomSuffix();
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                     static_cast<mode_t>(options_.newFileMode & 0777));
         if (fd_ < 0 && errno != EEXIST && errno != EINTR) break;
     }
     if (fd_ < 0) {

@@ -14,6 +14,9 @@ struct SafeWriteOptions {
     // the writer opens. Only for a caller that holds the target's lock, so that no other
     // writer's temporary file is taken for a leftover.
     bool removeStaleTemporaries = false;
+    // The access rights of a file that did not exist yet (the umask applies); a replaced
+    // file keeps its own.
+    unsigned newFileMode = 0666;
 };
 
 // Writes a new file beside the target (created with O_EXCL under a random name starting
@@ -48,9 +51,9 @@ class SafeFileWriter {
 bool WriteFileSafely(const std::string& path, std::string_view bytes,
                      const SafeWriteOptions& options, std::string* error);
 
-// Follows the symbolic links at `path` by the sticky-folder rule above. The final path
-// (which need not exist) in `target`; false with a message when a link is refused, the
-// links loop, or a link cannot be read.
+// Follows the symbolic links of `path`, at its end and on the way, by the sticky-folder rule
+// above. The path without links (which need not exist) in `target`; false with a message
+// when a link is refused, the links loop, or a link cannot be read.
 bool ResolveLinksSafely(const std::string& path, std::string* target, std::string* error);
 
 // True when `path`, after following links, is one of `keptFiles` (same device and inode,

@@ -1,5 +1,10 @@
 #include "settings.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 namespace wk {
 
 std::int32_t ReadInteger(SettingsStore& store, std::string_view name, std::int32_t fallback) {
@@ -50,6 +55,24 @@ bool CheckQuickAddNote(SettingsStore& store, const std::function<void()>& reload
 bool LeaveQuickAddNote(SettingsStore& store) {
     const bool written = store.WriteInt(settings::kTermChange, 1);
     return store.Sync() && written;
+}
+
+std::string SettingsFilePath() {
+    std::string folder;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+        folder = xdg;
+    } else {
+        std::string home;
+        if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
+            home = env;
+        } else if (const passwd* pw = ::getpwuid(::getuid());
+                   pw != nullptr && pw->pw_dir != nullptr) {
+            home = pw->pw_dir;
+        }
+        folder = home + "/.config";
+    }
+    return folder + "/" + std::string(settings::kOrganization) + "/" +
+           std::string(settings::kApplication) + ".conf";
 }
 
 }  // namespace wk

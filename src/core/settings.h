@@ -62,4 +62,10 @@ bool CheckQuickAddNote(SettingsStore& store, const std::function<void()>& reload
 // whether the note was stored.
 bool LeaveQuickAddNote(SettingsStore& store);
 
+// The settings file every program of the suite shares:
+// $XDG_CONFIG_HOME/Quillwren/Wordkeeper.conf (~/.config by default). Only absolute values of
+// XDG_CONFIG_HOME and HOME count; without a usable HOME the user's home comes from the
+// password database.
+std::string SettingsFilePath();
+
 }  // namespace wk

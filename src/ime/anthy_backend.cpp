@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/safe_file.h"
 #include "core/text.h"
 
 // Exported by libanthydic but missing from its header: the lock that Anthy's dictionary
@@ -110,19 +111,6 @@ std::unordered_set<std::string> KeysOf(std::string_view text) {
     return keys;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 const std::vector<PosStyle>& AnthyStyles() {
@@ -155,6 +143,14 @@ class AnthyBackend::Lock {
                          SystemErrorText(errno) + ")");
             return;
         }
+        // Anthy waits for its lock without limit; another program's hold is waited out
+        // here for a bounded time instead, so that a hung holder cannot freeze the window.
+        if (!AwaitFree()) {
+            ::close(probe_);
+            probe_ = -1;
+            backend.Fail("ほかのプログラムがAnthyの辞書を使用中です: " + backend.lockPath_);
+            return;
+        }
         anthy_conf_override("HOME", backend.home_.c_str());
         anthy_dic_util_init();
         anthy_priv_dic_lock();
@@ -179,6 +175,21 @@ class AnthyBackend::Lock {
     bool held() const { return held_; }
 
   private:
+    // True once no other process holds the lock, polling until kAnthyLockWaitMs passed.
+    bool AwaitFree() const {
+        for (int waited = 0;; waited += 20) {
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = 0;
+            lock.l_len = 1;
+            if (::fcntl(probe_, F_OFD_GETLK, &lock) != 0) return true;  // Anthy's lock decides
+            if (lock.l_type == F_UNLCK) return true;
+            if (waited >= kAnthyLockWaitMs) return false;
+            ::usleep(20'000);
+        }
+    }
+
     std::lock_guard<std::mutex> guard_;
     int probe_ = -1;
     bool held_ = false;
@@ -236,14 +247,29 @@ bool AnthyBackend::Fail(std::string what) {
 
 bool AnthyBackend::ReadText(std::string& text) {
     text.clear();
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto cannotRead = [&](int err) {
+        return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" + SystemErrorText(err) +
+                    ")");
+    };
+    const auto tooLarge = [&] {
+        text.clear();
+        return Fail("Anthyの辞書ファイルが大きすぎます (" +
+                    std::to_string(kAnthyMaxDictionaryBytes >> 20) + " MB まで): " + path_);
+    };
+    const int fd = OpenRegularFileForReading(path_);
     if (fd < 0) {
         if (errno == ENOENT) return true;  // a new account: no words yet
-        return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" +
-                    SystemErrorText(errno) + ")");
+        if (errno == EINVAL) {
+            return Fail("Anthyの辞書ファイルが通常のファイルではありません: " + path_);
+        }
+        return cannotRead(errno);
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        if (static_cast<std::uint64_t>(st.st_size) > kAnthyMaxDictionaryBytes) {
+            ::close(fd);
+            return tooLarge();
+        }
         text.reserve(static_cast<std::size_t>(st.st_size));
     }
     char buffer[1 << 16];
@@ -254,8 +280,12 @@ bool AnthyBackend::ReadText(std::string& text) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
-            return Fail("Anthyの辞書ファイルを読み込めません: " + path_ + " (" +
-                        SystemErrorText(err) + ")");
+            return cannotRead(err);
+        }
+        // The file may grow while it is read.
+        if (text.size() + static_cast<std::size_t>(n) > kAnthyMaxDictionaryBytes) {
+            ::close(fd);
+            return tooLarge();
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }
@@ -264,27 +294,15 @@ bool AnthyBackend::ReadText(std::string& text) {
 }
 
 bool AnthyBackend::WriteText(const std::string& text) {
-    std::string temp = path_ + ".wordkeeper-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // mode 0600
-    const auto fail = [&](int err) {
-        if (fd >= 0) ::unlink(temp.c_str());
-        return Fail("Anthyの辞書ファイルに書き込めません: " + path_ + " (" + SystemErrorText(err) +
-                    ")");
-    };
-    if (fd < 0) return fail(errno);
-    if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return fail(err);
-    }
-    if (::close(fd) != 0) return fail(errno);
-    if (::rename(temp.c_str(), path_.c_str()) != 0) return fail(errno);
-    // The rename itself reaches the disk with the folder.
-    if (const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    // Under the lock: a temporary file that a killed writer left is ours to remove. Anthy
+    // takes a change in the same second for no change, hence the new second.
+    SafeWriteOptions options;
+    options.newSecond = true;
+    options.removeStaleTemporaries = true;
+    options.newFileMode = 0600;  // the user's own words, like the store
+    std::string error;
+    if (WriteFileSafely(path_, text, options, &error)) return true;
+    return Fail("Anthyの辞書ファイルに書き込めません: " + error);
 }
 
 bool AnthyBackend::EnsureFolder() {
@@ -469,6 +487,33 @@ std::size_t AnthyBackend::FinishBatch() {
     });
     if (records.empty()) return 0;
     return WriteText(MergeAnthyRecords(text, records)) ? 0 : records.size();
+}
+
+bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
+                              const std::u16string& oldWord, const std::u16string& newReading,
+                              std::uint32_t newStyle, const std::u16string& newWord) {
+    lastError_.clear();
+    if (batch_ != nullptr) return Fail("一括処理の途中では変更できません");
+    std::string oldType;
+    if (!WordTypeOf(oldStyle, oldType) || HasUnpairedSurrogate(oldReading) ||
+        HasUnpairedSurrogate(oldWord)) {
+        return Fail(kNotRegistered);
+    }
+    AnthyRecord record;
+    if (!MakeRecord(newReading, newStyle, newWord, record)) return false;
+    if (!EnsureFolder()) return false;
+    const Lock lock(*this);
+    if (!lock.held()) return false;
+    std::string text;
+    if (!ReadText(text)) return false;
+    std::size_t removed = 0;
+    const std::string rest =
+        RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
+    if (removed == 0) return Fail(kNotRegistered);
+    if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
+        return Fail(kDuplicate);
+    }
+    return WriteText(MergeAnthyRecords(rest, {record}));
 }
 
 }  // namespace wk::ime

@@ -24,6 +24,10 @@ namespace wk::ime {
 inline constexpr int kAnthyDefaultFrequency = 500;        // what Anthy's own tools give a word
 inline constexpr std::size_t kAnthyMaxReadingBytes = 96;  // UTF-8 bytes
 inline constexpr std::size_t kAnthyMaxLineBytes = 1022;   // UTF-8 bytes, without the newline
+// A larger dictionary file is not read (it would not fit in memory with its rewrite).
+inline constexpr std::size_t kAnthyMaxDictionaryBytes = 64u << 20;
+// How long a change waits for another program's hold on Anthy's dictionary lock.
+inline constexpr int kAnthyLockWaitMs = 5000;
 
 // Word types found in the dictionary that the style table does not name get style codes
 // from here on, in the order they are first met (for as long as the back end is open).
@@ -53,6 +57,13 @@ class AnthyBackend final : public InputMethod {
     // Registrations are answered one by one and written together by Finish(), in one
     // rewrite of the file.
     std::unique_ptr<RegistrationBatch> BeginBatch() override;
+    // Removes the old word and adds the new one in one rewrite of the file.
+    bool ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
+                    const std::u16string& oldWord, const std::u16string& newReading,
+                    std::uint32_t newStyle, const std::u16string& newWord) override;
+    std::u16string Name() const override { return u"Anthy"; }
+    std::string DictionaryPath() const override { return path_; }
+    std::vector<std::string> KeptFiles() const override { return {path_, lockPath_}; }
     std::string LastErrorDetail() const override { return lastError_; }
 
     const std::string& dictionaryPath() const { return path_; }

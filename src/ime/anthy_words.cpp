@@ -6,6 +6,8 @@
 namespace wk::ime {
 
 bool ParseAnthyLine(std::string_view line, AnthyLine& out) {
+    // A line written with a CR LF end holds the same entry as without the CR.
+    if (line.ends_with('\r')) line.remove_suffix(1);
     const std::size_t space = line.find(' ');
     if (space == std::string_view::npos) return false;
     out.reading = line.substr(0, space);

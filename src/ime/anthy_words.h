@@ -23,8 +23,8 @@ struct AnthyLine {
 
 inline constexpr std::size_t kAnthyWordTypeBytes = 9;
 
-// The entry of one line (without its newline); false when the line holds no space, which
-// Anthy passes over.
+// The entry of one line (without its newline; a CR before it is not part of the entry);
+// false when the line holds no space, which Anthy passes over.
 bool ParseAnthyLine(std::string_view line, AnthyLine& out);
 
 // Calls `visit(line)` for every line of `text`, without the newline (a last line without

@@ -118,4 +118,36 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
     return result;
 }
 
+std::vector<std::string> KeptFilesOfEveryInputMethod() {
+    std::vector<std::string> files = EmbeddedStore::KeptFilesOf(DefaultEmbeddedPath());
+#if WORDKEEPER_HAVE_ANTHY
+    std::u16string error;
+    if (const auto anthy = AnthyBackend::Open(HomeFolder(), error)) {
+        for (std::string& file : anthy->KeptFiles()) files.push_back(std::move(file));
+    }
+#endif
+#if WORDKEEPER_HAVE_MOZC
+    for (std::string& file : MozcBackend::KeptFilesOf(MozcProfileFolder())) {
+        files.push_back(std::move(file));
+    }
+#endif
+    return files;
+}
+
+OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
+                                        std::string_view settingsProblem, std::string* spec) {
+    const char* env = std::getenv("WORDKEEPER_IME");
+    const bool named = !option.empty() || (env != nullptr && env[0] != '\0');
+    if (!named && !settingsProblem.empty()) {
+        OpenedInputMethod result;
+        result.error = Utf8ToUtf16(settingsProblem).value_or(u"設定ファイルを読み込めません") +
+                       u"\n設定ファイルが読めるようになるまで、変更はできません。"
+                       u"--ime または環境変数 WORDKEEPER_IME で入力方式を指定すれば使えます。";
+        return result;
+    }
+    std::string chosen = ChooseImeSpec(option, settingsValue);
+    if (spec != nullptr) *spec = chosen;
+    return OpenInputMethod(chosen);
+}
+
 }  // namespace wk::ime

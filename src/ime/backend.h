@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/input_method.h"
 
@@ -42,5 +43,18 @@ struct OpenedInputMethod {
 // Opens "embedded", "embedded:PATH", "anthy" (the Anthy user dictionary of $HOME) or
 // "mozc" (the user dictionary in MozcProfileFolder()).
 OpenedInputMethod OpenInputMethod(std::string_view name);
+
+// The files the input methods keep for the running user whichever one is open (the default
+// embedded store and its companion files, Anthy's and Mozc's dictionaries and lock files),
+// which an export must never replace.
+std::vector<std::string> KeptFilesOfEveryInputMethod();
+
+// Opens the input method ChooseImeSpec chooses. `settingsProblem` (UTF-8) says why a
+// settings file that exists could not be read: the setting it may hold is then not passed
+// over for the default, and unless the option or the environment names the input method,
+// nothing is opened and the error says why. `spec` (when given) receives the choice.
+OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
+                                        std::string_view settingsProblem,
+                                        std::string* spec = nullptr);
 
 }  // namespace wk::ime

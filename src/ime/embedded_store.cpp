@@ -283,7 +283,69 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     return store;
 }
 
-EmbeddedStore::EmbeddedStore(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+EmbeddedStore::EmbeddedStore(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {
+    // Taken once the connection is open: the file it opened is the one at the path now.
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0) {
+        device_ = st.st_dev;
+        inode_ = st.st_ino;
+    }
+}
+
+std::vector<std::string> EmbeddedStore::KeptFilesOf(const std::string& path) {
+    return {path, path + "-wal", path + "-shm", path + "-journal"};
+}
+
+bool EmbeddedStore::SameFile() {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_) {
+        return true;
+    }
+    Fail("辞書ファイルが開いた後で移動・置き換え・削除されました。読み込み直してください: " +
+         path_);
+    return false;
+}
+
+bool EmbeddedStore::ReopenIfMoved() {
+    if (SameFile()) return true;
+    if (inBatch_) return false;
+    // The old connection goes first. SQLite leaves the journal of a moved file where it was
+    // on close, to be applied to whatever file the path names next: it is written into the
+    // file it belongs to and emptied first. Until a new connection is open, nothing matches
+    // the path.
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    for (sqlite3_stmt** stmt : {&insert_, &remove_, &count_, &select_}) {
+        sqlite3_finalize(*stmt);
+        *stmt = nullptr;
+    }
+    sqlite3_close(db_);
+    db_ = nullptr;
+    device_ = 0;
+    inode_ = 0;
+    // Another connection to the old file kept its journal from being emptied.
+    struct stat journal {};
+    if (::stat((path_ + "-wal").c_str(), &journal) == 0 && journal.st_size > 0) {
+        Fail("移動・置き換えられた辞書ファイルの書き込み記録が残っているため開けません: " + path_ +
+             "-wal");
+        return false;
+    }
+    std::u16string error;
+    std::unique_ptr<EmbeddedStore> fresh = Open(path_, error);
+    if (!fresh) {
+        Fail(Utf16ToUtf8(error));
+        return false;
+    }
+    std::swap(db_, fresh->db_);
+    std::swap(readOnly_, fresh->readOnly_);
+    std::swap(insert_, fresh->insert_);
+    std::swap(remove_, fresh->remove_);
+    std::swap(count_, fresh->count_);
+    std::swap(select_, fresh->select_);
+    std::swap(device_, fresh->device_);
+    std::swap(inode_, fresh->inode_);
+    lastError_.clear();
+    return true;
+}
 
 EmbeddedStore::~EmbeddedStore() {
     if (inBatch_) Commit();
@@ -318,9 +380,24 @@ bool EmbeddedStore::Exec(const char* sql) {
     return false;
 }
 
-bool EmbeddedStore::Begin() { return Exec("BEGIN IMMEDIATE"); }
+bool EmbeddedStore::Begin() {
+    if (!SameFile()) return false;
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    // Moved while the lock was awaited.
+    if (SameFile()) return true;
+    const std::string why = lastError_;
+    Rollback();
+    lastError_ = why;
+    return false;
+}
 
 bool EmbeddedStore::Commit() {
+    if (!SameFile()) {
+        const std::string why = lastError_;
+        Rollback();
+        lastError_ = why;
+        return false;
+    }
     if (Exec("COMMIT")) return true;
     const std::string why = lastError_;
     Rollback();
@@ -336,6 +413,8 @@ std::vector<PosStyle> EmbeddedStore::GetRegisterWordStyles() { return EmbeddedSt
 
 bool EmbeddedStore::EnumRegisterWord(const EnumWordCallback& callback) {
     lastError_.clear();
+    // A reload reads the file that the path names now.
+    if (!ReopenIfMoved()) return false;
     sqlite3_reset(select_);
     int rc;
     while ((rc = sqlite3_step(select_)) == SQLITE_ROW) {
@@ -502,6 +581,45 @@ std::unique_ptr<RegistrationBatch> EmbeddedStore::BeginBatch() {
     pending_ = 0;
     lost_ = 0;
     return std::make_unique<Batch>(*this);
+}
+
+bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
+                               const std::u16string& oldWord, const std::u16string& newReading,
+                               std::uint32_t newStyle, const std::u16string& newWord) {
+    lastError_.clear();
+    if (!CheckFields(newReading, newStyle, newWord)) return false;
+    if (readOnly_) {
+        Fail("辞書ファイルに書き込めません");
+        return false;
+    }
+    if (inBatch_) {
+        Fail("一括処理の途中では変更できません");
+        return false;
+    }
+    if (!Begin()) return false;
+    const auto refuse = [&](const std::string& why) {
+        Rollback();
+        Fail(why);
+        return false;
+    };
+    BindText(remove_, 1, oldReading);
+    BindText(remove_, 2, oldWord);
+    sqlite3_bind_int64(remove_, 3, oldStyle);
+    int rc = sqlite3_step(remove_);
+    sqlite3_reset(remove_);
+    sqlite3_clear_bindings(remove_);
+    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (sqlite3_changes(db_) != 1) return refuse("その単語は登録されていません");
+
+    BindText(insert_, 1, newReading);
+    BindText(insert_, 2, newWord);
+    sqlite3_bind_int64(insert_, 3, newStyle);
+    rc = sqlite3_step(insert_);
+    sqlite3_reset(insert_);
+    sqlite3_clear_bindings(insert_);
+    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    return Commit();
 }
 
 }  // namespace wk::ime

@@ -1,7 +1,9 @@
 // The embedded input method: a user dictionary of our own in an SQLite database.
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +38,15 @@ class EmbeddedStore final : public InputMethod {
     bool UnregisterWord(const std::u16string& reading, std::uint32_t style,
                         const std::u16string& word) override;
     std::unique_ptr<RegistrationBatch> BeginBatch() override;
+    // Removes the old word and registers the new one in one transaction.
+    bool ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
+                    const std::u16string& oldWord, const std::u16string& newReading,
+                    std::uint32_t newStyle, const std::u16string& newWord) override;
+    std::u16string Name() const override { return u"Wordkeeper"; }
+    std::string DictionaryPath() const override { return path_; }
+    // The store and SQLite's companion files beside it.
+    std::vector<std::string> KeptFiles() const override { return KeptFilesOf(path_); }
+    static std::vector<std::string> KeptFilesOf(const std::string& path);
     std::string LastErrorDetail() const override { return lastError_; }
 
     bool readOnly() const { return readOnly_; }
@@ -51,6 +62,13 @@ class EmbeddedStore final : public InputMethod {
     EmbeddedStore(sqlite3* db, std::string path);
     bool Prepare();
     bool Exec(const char* sql);
+    // False (with the reason) when the path no longer names the file that is open: it was
+    // moved, replaced or deleted, and nothing may be written through this connection.
+    bool SameFile();
+    // When the path names another file than the one open: closes the connection and opens
+    // the file at the path instead (outside a batch). False when it cannot, the reason in
+    // lastError_; every write is then refused until a later call succeeds.
+    bool ReopenIfMoved();
     bool Begin();
     bool Commit();
     void Rollback();
@@ -68,6 +86,8 @@ class EmbeddedStore final : public InputMethod {
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    dev_t device_ = 0;  // the open file's identity
+    ino_t inode_ = 0;
     bool readOnly_ = false;
     std::string lastError_;
     sqlite3_stmt* insert_ = nullptr;

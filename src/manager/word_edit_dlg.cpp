@@ -91,31 +91,49 @@ void CWordEditDlg::OnRegister() {
     ui_->readingEdit->setFocus();
 }
 
+namespace {
+
+bool StillRegistered(InputMethod& ime, const std::u16string& reading, std::uint32_t style,
+                     const std::u16string& word) {
+    bool found = false;
+    const bool complete =
+        ime.EnumRegisterWord([&](const char16_t* r, std::uint32_t s, const char16_t* w) {
+            found = r != nullptr && w != nullptr && s == style && reading == r && word == w;
+            return found ? 0 : 1;
+        });
+    return found || !complete;  // a list that cannot be read is not taken as proof of loss
+}
+
+}  // namespace
+
 bool CWordEditDlg::RegisterEditedWord() {
     InputMethod& ime = dictionary_.ime();
-    bool removedOld = false;
-    if (changeMode() && oldWordInIme_) {
-        if (!ime.UnregisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
-            ShowNotice(this, msg::kCannotDelete, ErrorDetailOf(ime));
-            return false;
-        }
-        removedOld = true;
-    }
     const int index = posIndex_;
     const bool haveStyle =
         index >= 0 && index < ui_->posCombo->count() && index < dictionary_.posTable().Count();
-    const bool registered =
-        haveStyle &&
-        ime.RegisterWord(ToU16(editReading_), ui_->posCombo->itemData(index).value<std::uint32_t>(),
-                         ToU16(editWord_));
-    if (!registered) {
+    if (!haveStyle) {
+        ShowNotice(this, msg::kCannotRegister, {});
+        return false;
+    }
+    const std::uint32_t style = ui_->posCombo->itemData(index).value<std::uint32_t>();
+    const std::u16string reading = ToU16(editReading_);
+    const std::u16string word = ToU16(editWord_);
+    if (changeMode() && oldWordInIme_) {
+        // One change of the input method: the old word stays unless the new one is in.
+        const std::u16string oldReading = ToU16(oldReading_);
+        const std::u16string oldWord = ToU16(oldWord_);
+        if (ime.ChangeWord(oldReading, oldStyle_, oldWord, reading, style, word)) return true;
         const std::u16string why = ErrorDetailOf(ime);
-        // The old word must not be lost because its replacement was refused.
-        if (removedOld && !ime.RegisterWord(ToU16(oldReading_), oldStyle_, ToU16(oldWord_))) {
+        // An input method without a change of its own may have lost the old word.
+        if (!StillRegistered(ime, oldReading, oldStyle_, oldWord)) {
             oldWordInIme_ = false;
             oldWordLost_ = true;
         }
         ShowNotice(this, msg::kCannotRegister, why);
+        return false;
+    }
+    if (!ime.RegisterWord(reading, style, word)) {
+        ShowNotice(this, msg::kCannotRegister, ErrorDetailOf(ime));
         return false;
     }
     return true;

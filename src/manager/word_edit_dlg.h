@@ -44,8 +44,8 @@ class CWordEditDlg final : public QDialog {
         std::function<bool(std::u16string_view reading, std::u16string_view word, int posIndex)>;
     void SetWordAdder(WordAdder adder) { addWord_ = std::move(adder); }
 
-    // Change mode: the old word was taken out of the input method and could not be put
-    // back after the new one was refused. Unless the dialog closed with kResultChanged,
+    // Change mode: a refused change of an input method without one of its own took the
+    // old word out and could not put it back. Unless the dialog closed with kResultChanged,
     // the list no longer matches the input method and must be read again.
     bool oldWordLost() const { return oldWordLost_; }
 

@@ -30,6 +30,7 @@
 #include "core/word_checks.h"
 #include "file_dialogs.h"
 #include "find_reading_dlg.h"
+#include "ime/backend.h"
 #include "skeleton/main_frame.h"
 #include "skeleton/message_box.h"
 #include "textfile/text_commands.h"
@@ -470,9 +471,9 @@ void CWordkeeperView::OnExportText() {
     const std::string path = textfile::WithTextExtension(request.file);
     if (NameTaken(path) && AskYesNoCancel(this, kReplaceQuestion) != QMessageBox::Yes) return;
     ViewMessages messages(this);
-    textfile::ExportFile(path, dictionary_, *this, messages,
-                         textfile::EncodingOfFilter(request.filterIndex),
-                         textfile::FormatOfFilter(request.filterIndex));
+    textfile::ExportFile(
+        path, dictionary_, *this, messages, textfile::EncodingOfFilter(request.filterIndex),
+        textfile::FormatOfFilter(request.filterIndex), ime::KeptFilesOfEveryInputMethod());
 }
 
 void CWordkeeperView::OnMultiSelect() {

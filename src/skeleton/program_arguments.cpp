@@ -90,9 +90,11 @@ int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string
 int RunOnInputMethod(
     const ProgramArguments& arguments,
     const std::function<int(InputMethod& ime, const std::string& choice)>& session) {
-    const std::string choice =
-        ime::ChooseImeSpec(arguments.imeOption, QtSettingsStore::InputMethodSetting());
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(choice);
+    std::string settingsProblem;
+    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
+    std::string choice;
+    ime::OpenedInputMethod opened =
+        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem, &choice);
     if (!opened.ime) {
         const QString text =
             QStringLiteral("辞書を開けません。\n") +

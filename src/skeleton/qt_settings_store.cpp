@@ -1,13 +1,16 @@
 #include "qt_settings_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
 #include <limits>
 #include <string>
+
+#include "core/safe_file.h"
+#include "core/text.h"
+#include "ime/backend.h"
 
 namespace wk {
 
@@ -21,32 +24,37 @@ QString Key(std::string_view name) {
 // the file anew; only an access error means that a value was not stored.
 bool Stored(const QSettings& settings) { return settings.status() != QSettings::AccessError; }
 
-// The running user's settings folder. Only absolute values of XDG_CONFIG_HOME and HOME
-// count (Qt would take relative ones from the current folder), and without a usable HOME
-// the user's home comes from the password database.
-std::string ConfigFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        return xdg;
+// Empty when `path` is missing or a regular file that can be read; otherwise why not. A
+// FIFO is never opened for reading (that would block) and a device never replaced.
+std::string ProblemWith(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return {};
+        return "設定ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
     }
-    std::string home;
-    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
-        home = env;
-    } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        home = pw->pw_dir;
+    if (!S_ISREG(st.st_mode)) {
+        return "設定ファイルが通常のファイルではないため使いません: " + path;
     }
-    return home + "/.config";
-}
-
-QString SettingsFile() {
-    return QString::fromStdString(ConfigFolder() + "/" + std::string(settings::kOrganization) +
-                                  "/" + std::string(settings::kApplication) + ".conf");
+    const int fd = OpenRegularFileForReading(path);
+    if (fd < 0) {
+        return "設定ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
+    }
+    ::close(fd);
+    // Written as settings, a dictionary that the name leads to would be lost.
+    if (IsKeptFile(path, ime::KeptFilesOfEveryInputMethod())) {
+        return "設定ファイルが辞書のファイルを指しているため使いません: " + path;
+    }
+    return {};
 }
 
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& group)
-    : settings_(SettingsFile(), QSettings::IniFormat) {
-    settings_.beginGroup(group);
+    : fileName_(QString::fromStdString(SettingsFilePath())),
+      problem_(ProblemWith(SettingsFilePath())) {
+    if (!problem_.empty()) return;
+    settings_.emplace(fileName_, QSettings::IniFormat);
+    settings_->beginGroup(group);
 }
 
 void QtSettingsStore::MakePrivateFile() {
@@ -54,7 +62,7 @@ void QtSettingsStore::MakePrivateFile() {
     filePrepared_ = true;
     // The quick-add form keeps the word being added here: a new file is for the user
     // alone, like the dictionary. Qt keeps the mode of an existing file when it rewrites it.
-    const std::string file = settings_.fileName().toStdString();
+    const std::string file = fileName_.toStdString();
     const std::string folder = file.substr(0, file.rfind('/'));
     ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700);
     ::mkdir(folder.c_str(), 0700);
@@ -63,7 +71,8 @@ void QtSettingsStore::MakePrivateFile() {
 }
 
 std::optional<std::int32_t> QtSettingsStore::ReadInt(std::string_view name) {
-    const QVariant value = settings_.value(Key(name));
+    if (!settings_) return std::nullopt;
+    const QVariant value = settings_->value(Key(name));
     if (!value.isValid()) return std::nullopt;
     bool ok = false;
     qlonglong number = 0;
@@ -89,29 +98,35 @@ std::optional<std::int32_t> QtSettingsStore::ReadInt(std::string_view name) {
 }
 
 bool QtSettingsStore::WriteInt(std::string_view name, std::int32_t value) {
+    if (!settings_) return false;
     MakePrivateFile();
-    settings_.setValue(Key(name), value);
-    return Stored(settings_);
+    settings_->setValue(Key(name), value);
+    return Stored(*settings_);
 }
 
 bool QtSettingsStore::WriteString(std::string_view name, std::u16string_view text) {
+    if (!settings_) return false;
     MakePrivateFile();
-    settings_.setValue(Key(name),
-                       QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-    return Stored(settings_);
+    settings_->setValue(Key(name),
+                        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    return Stored(*settings_);
 }
 
 bool QtSettingsStore::Sync() {
-    settings_.sync();
-    return Stored(settings_);
+    if (!settings_) return false;
+    settings_->sync();
+    return Stored(*settings_);
 }
 
-std::string QtSettingsStore::InputMethodSetting() {
-    return QtSettingsStore(QStringLiteral("InputMethod")).ReadText("Backend").toStdString();
+std::string QtSettingsStore::InputMethodSetting(std::string* problem) {
+    QtSettingsStore store(QStringLiteral("InputMethod"));
+    if (problem != nullptr) *problem = store.problem();
+    return store.ReadText("Backend").toStdString();
 }
 
 QString QtSettingsStore::ReadText(std::string_view name) {
-    const QVariant value = settings_.value(Key(name));
+    if (!settings_) return {};
+    const QVariant value = settings_->value(Key(name));
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 

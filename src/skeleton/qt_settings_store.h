@@ -3,6 +3,8 @@
 
 #include <QSettings>
 #include <QString>
+#include <optional>
+#include <string>
 
 #include "core/settings.h"
 
@@ -11,6 +13,9 @@ namespace wk {
 // On Linux the file is $XDG_CONFIG_HOME/Quillwren/Wordkeeper.conf (~/.config by default;
 // relative values are ignored), section [WordkeeperSetting]. Every program of the suite
 // opens this same file; when it writes the file first, it creates it with mode 0600.
+// Only a regular file is read or replaced: when the file is something else (a FIFO, a
+// device, a folder) or cannot be read, nothing is read, every write is refused and
+// problem() says why.
 class QtSettingsStore final : public SettingsStore {
   public:
     explicit QtSettingsStore(const QString& group = QStringLiteral("WordkeeperSetting"));
@@ -23,15 +28,21 @@ class QtSettingsStore final : public SettingsStore {
     // A text value of this section; empty when missing.
     QString ReadText(std::string_view name);
 
-    QString fileName() const { return settings_.fileName(); }
+    QString fileName() const { return fileName_; }
+
+    // Why the file is not used (Japanese, UTF-8); empty when it is (or does not exist yet).
+    const std::string& problem() const { return problem_; }
 
     // The input method chosen for the desktop: [InputMethod] Backend of the same file, in
-    // UTF-8; empty when not set.
-    static std::string InputMethodSetting();
+    // UTF-8; empty when not set. When the file exists but cannot be read, `problem` (when
+    // given) says why; it is emptied otherwise.
+    static std::string InputMethodSetting(std::string* problem = nullptr);
 
   private:
     void MakePrivateFile();
-    QSettings settings_;
+    QString fileName_;
+    std::string problem_;
+    std::optional<QSettings> settings_;  // none when the file is not used
     bool filePrepared_ = false;
 };
 

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "core/safe_file.h"
+
 namespace wk::textfile {
 
 // An open file as the buffered file uses it: position to the start, length, block reads
@@ -58,16 +60,19 @@ class InputFile final : public OpenFile {
     std::string lastError_;
 };
 
-// A file written to replace `path` only when complete. The bytes go to a new file in the
-// same folder; Commit() syncs it to the disk and renames it over `path` (a symbolic link is
-// followed, so the file it points to is replaced). Destroyed without a successful Commit(),
-// it removes the new file, and whatever `path` held before stays as it was.
+// A file written to replace `path` only when complete, through the shared safe writer: the
+// bytes go to a new file in the same folder; Commit() syncs it to the disk and renames it
+// over `path` (a symbolic link is followed by the writer's rule, so the file it points to is
+// replaced). Destroyed without a successful Commit(), it removes the new file, and whatever
+// `path` held before stays as it was.
 class ReplacingFile final : public OpenFile {
   public:
     // Nullptr when the new file cannot be created, or when `path` names something other
-    // than a regular file, or a file that may not be written; `why` (UTF-8) then says why.
+    // than a regular file, a file that may not be written, or one of `options.keptFiles`;
+    // `why` (UTF-8) then says why.
     static std::unique_ptr<ReplacingFile> Create(const std::string& path,
-                                                 std::string* why = nullptr);
+                                                 std::string* why = nullptr,
+                                                 const SafeWriteOptions& options = {});
     ~ReplacingFile() override;
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -80,12 +85,11 @@ class ReplacingFile final : public OpenFile {
     std::string ErrorText() const override { return lastError_; }
 
   private:
-    ReplacingFile(int fd, std::string target, std::string temp)
-        : fd_(fd), target_(std::move(target)), temp_(std::move(temp)) {}
-    void Discard();
-    int fd_;
-    std::string target_;
-    std::string temp_;
+    ReplacingFile(const std::string& path, const SafeWriteOptions& options)
+        : writer_(path, options) {}
+    SafeFileWriter writer_;
+    std::uint64_t written_ = 0;
+    bool failed_ = false;
     bool committed_ = false;
     std::string lastError_;
 };

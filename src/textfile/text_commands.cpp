@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/pos_mapping.h"
+#include "core/settings.h"
 #include "core/text.h"
 #include "core/word_checks.h"
 
@@ -76,6 +77,9 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
     std::u16string reading, word, lastName;
     std::uint32_t lastStyle = kNoStyle;
     bool haveStyle = false;
+    // The reason every refused word shares (a full store refuses each one alike), told once.
+    std::int32_t refusals = 0;
+    std::u16string sharedReason;
 
     ReadHooks hooks;
     hooks.onStart = [&] {
@@ -100,7 +104,12 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             ++counts.registered;
         } else {
             ++counts.notRegistered;
-            messages.Refused({record.line, reading, word, RefusalReason(ime, reading, word)});
+            RefusedLine refused{record.line, reading, word, RefusalReason(ime, reading, word)};
+            // Only a reason of the input method's own can hold for every word alike.
+            if (refusals == 0 && !ime.LastErrorDetail().empty()) sharedReason = refused.reason;
+            if (refused.reason != sharedReason) sharedReason.clear();
+            ++refusals;
+            messages.Refused(refused);
         }
         ++counts.words;
     };
@@ -120,6 +129,11 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             const std::string why = ime.LastErrorDetail();
             if (!why.empty()) lostDetail += u" (" + SystemText(why) + u")";
         }
+    }
+
+    if (refusals >= 2 && !sharedReason.empty()) {
+        if (!lostDetail.empty()) lostDetail += u"\n";
+        lostDetail += FillNumbers(msg::kRefusedFor, {refusals}) + u": " + sharedReason;
     }
 
     switch (bulk.read.outcome) {
@@ -155,6 +169,10 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             const std::string why = file.ErrorText();
             if (bulk.read.outcome == ReadOutcome::ReadError && !why.empty()) {
                 detail += u" (" + SystemText(why) + u")";
+            }
+            // Words registered before the reading stopped stay registered: say how many.
+            if (counts.words > 0) {
+                detail += u"\n" + FillNumbers(msg::kRegisteredSoFar, {counts.registered});
             }
             if (!lostDetail.empty()) detail += u"\n" + lostDetail;
             messages.Show(MessageKind::Error, msg::kCannotOpen, detail);
@@ -219,9 +237,17 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
 }
 
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
-                        MessageSink& messages, OutputEncoding encoding, ExportFormat format) {
+                        MessageSink& messages, OutputEncoding encoding, ExportFormat format,
+                        const std::vector<std::string>& keptFiles) {
+    // The programs' own files (the dictionary, its companions and locks, the settings) are
+    // never an export's target, whichever name leads to them.
+    SafeWriteOptions options;
+    options.keptFiles = dictionary.ime().KeptFiles();
+    options.keptFiles.push_back(SettingsFilePath());
+    options.keptFiles.push_back(SettingsFilePath() + ".lock");  // the settings writer's lock
+    options.keptFiles.insert(options.keptFiles.end(), keptFiles.begin(), keptFiles.end());
     std::string why;
-    const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why);
+    const std::unique_ptr<ReplacingFile> file = ReplacingFile::Create(path, &why, options);
     if (!file) {
         messages.Show(MessageKind::Error, msg::kCannotCreate, SystemText(why));
         ExportResult exported;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dictionary.h"
 #include "dictionary_text.h"
@@ -35,6 +36,9 @@ inline constexpr std::u16string_view kNoConverter =
 inline constexpr std::u16string_view kNoStorage = u"メモリが足りません";
 inline constexpr std::u16string_view kLost =
     u"登録を受け付けた単語のうち %d 個は辞書に書き込めませんでした";
+inline constexpr std::u16string_view kRegisteredSoFar =
+    u"読み込みが止まるまでに %d 個の単語を登録しました";
+inline constexpr std::u16string_view kRefusedFor = u"%d 個の単語は次の理由で登録されませんでした";
 }  // namespace msg
 
 // Fills each "%d" of `pattern`, in order, with the next number.
@@ -116,9 +120,11 @@ BulkResult BulkRegisterFile(const std::string& path, Dictionary& dictionary, Lis
                             MessageSink& messages, const ProgressCallback& onProgress = {});
 
 // The export once a name is chosen: writes a new file that replaces `path` only when it is
-// complete ("cannot create" when it cannot be made), runs WriteDictionaryText.
+// complete ("cannot create" when it cannot be made), runs WriteDictionaryText. The input
+// method's own files, the settings file and `keptFiles` are never replaced.
 ExportResult ExportFile(const std::string& path, const Dictionary& dictionary, ListDisplay& display,
                         MessageSink& messages, OutputEncoding encoding = OutputEncoding::Cp932,
-                        ExportFormat format = ExportFormat::Own);
+                        ExportFormat format = ExportFormat::Own,
+                        const std::vector<std::string>& keptFiles = {});
 
 }  // namespace wk::textfile

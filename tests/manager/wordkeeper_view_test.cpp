@@ -205,8 +205,9 @@ void WordkeeperViewTest::changeWord_data() {
                                   << changed;
     QTest::newRow("Enter") << u"Enter"_qs << QStringList{} << false << QStringList{} << changed;
     QTest::newRow("cancelled") << u"menu"_qs << QStringList{} << true << QStringList{} << old;
+    // A change is one operation: whichever step is refused, the change is.
     QTest::newRow("removal refused") << u"menu"_qs << QStringList{u"-京都"_qs} << false
-                                     << QStringList{Q(msg::kCannotDelete)} << old;
+                                     << QStringList{Q(msg::kCannotRegister)} << old;
     QTest::newRow("new word refused, old put back")
         << u"menu"_qs << QStringList{u"+京の都"_qs} << false << QStringList{Q(msg::kCannotRegister)}
         << old;

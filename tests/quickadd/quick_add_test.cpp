@@ -245,9 +245,15 @@ void QuickAddTest::startManager() {
     if (executable == u"file") write(u"Wordkeeper"_qs, standIn(u"exe"_qs));
     if (executable == u"folder") QVERIFY(QDir(dir.path()).mkdir(u"Wordkeeper"_qs));
     if (!entry.isEmpty()) write(u"Wordkeeper.desktop"_qs, entry);
-    // Relative names would resolve here; they must not.
+    // Started from another folder that holds a Wordkeeper of its own, an entry and the
+    // programs it names: relative names would resolve there; they must not.
+    QVERIFY(QDir(dir.path()).mkpath(u"elsewhere/bin"_qs));
+    write(u"elsewhere/Wordkeeper"_qs, standIn(u"planted"_qs));
+    write(u"elsewhere/bin/wk-target"_qs, standIn(u"planted"_qs));
+    write(u"elsewhere/Wordkeeper.desktop"_qs,
+          u"[Desktop Entry]\nExec=%DIR%/elsewhere/Wordkeeper\n"_qs);
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    QDir::setCurrent(dir.filePath(u"elsewhere"_qs));
     Form form(true, dir.path(), QString(path).replace(u"%DIR%"_qs, dir.path()));
     form.reading()->setText(u"よみ"_qs);
     QTest::mouseClick(form.Find<QPushButton>(u"startManagerButton"_qs), Qt::LeftButton);

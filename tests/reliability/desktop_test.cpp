@@ -355,8 +355,8 @@ void DesktopTest::changesOnABrokenStore() {
     });
     manager.frame().action(cmd::kChangeWord)->trigger();
     QVERIFY(watch->ok());
-    // Taking the old word out is the step that is refused.
-    QCOMPARE(refusal(msg::kCannotDelete), QString());
+    // The change is refused as one operation.
+    QCOMPARE(refusal(msg::kCannotRegister), QString());
 
     // Deleting one word, and two at once.
     DeleteRows(manager, {2});

@@ -37,6 +37,7 @@ class FakeIme final : public InputMethod {
     int enumerations = 0;
     int styleFetches = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
+    std::string refusalReason;          // LastErrorDetail()
 
     std::vector<PosStyle> GetRegisterWordStyles() override {
         ++styleFetches;
@@ -80,6 +81,8 @@ class FakeIme final : public InputMethod {
         words.erase(found);
         return true;
     }
+
+    std::string LastErrorDetail() const override { return refusalReason; }
 
     struct Batch final : RegistrationBatch {
         std::size_t lost;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "fakes.h"
@@ -95,6 +96,40 @@ TEST(ReadDictionaryText, EndsOtherThanTheSummary) {
         file.FailReadsFrom(c.failFrom);
         ReadDictionaryText(file, s.dictionary, s, s, c.progress);
         EXPECT_EQ(Joined(s.log), c.log) << c.name;
+    }
+}
+
+// What the user learns beside the message: the words already registered when the file was
+// cut short, and the reason that refused words, once.
+TEST(ReadDictionaryText, DetailsOfWordsRegisteredOrRefused) {
+    std::string many = "\xEF\xBB\xBF";
+    for (int i = 0; i < 3000; ++i) many += "a" + std::to_string(i) + "\tb\t名詞\r\n";
+    struct Case {
+        const char* name;
+        std::size_t failFrom;
+        std::set<std::u16string> refused;
+        std::string detail;  // with N for the words registered
+    };
+    const Case cases[] = {
+        {"cut short",
+         20000,
+         {},
+         "ファイルを最後まで読み込めませんでした\n読み込みが止まるまでに N 個"},
+        {"one reason", many.size(), {u"b"}, "3000 個の単語は次の理由で登録されませんでした: 満杯"},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        s.ime.refuseRegister = c.refused;
+        s.ime.refusalReason = "満杯";
+        MemoryFile file(many);
+        file.FailReadsFrom(c.failFrom);
+        const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+        std::string detail = c.detail;
+        if (const auto n = detail.find('N'); n != std::string::npos) {
+            EXPECT_GT(bulk.counts.registered, 0) << c.name;
+            detail.replace(n, 1, std::to_string(bulk.counts.registered));
+        }
+        EXPECT_NE(s.lastDetail.find(detail), std::string::npos) << c.name << ": " << s.lastDetail;
     }
 }
 

@@ -75,14 +75,13 @@ TEST(FileRequest, LibraryFirstThenStandardDialog) {
 }
 
 // The library sees the request's fields; it is loaded anew for each request, so one removed
-// in between is no longer used, and one in the current folder never is.
+// in between is no longer used.
 TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
     const wk::testing::TempFolder temp;
     const fs::path folder = temp.path;
     const fs::path library = folder / "lib" / "libgsgetfile.so";
     fs::create_directory(library.parent_path());
     fs::copy_file(kFull, library);
-    fs::copy_file(kFull, folder / "libgsgetfile.so");
     Tell({{"LOG", (folder / "log").string()}, {"ANSWER", "/a.txt"}});
     FileRequest request = SaveTextRequest("/home/u/Documents");
     request.filterIndex = 2;
@@ -98,13 +97,36 @@ TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
     EXPECT_EQ(Ask(request, {library.string()}), 1);
     EXPECT_EQ(request.file, kStandard);
 
-    const fs::path before = fs::current_path();
-    fs::current_path(folder);
-    request.file.clear();
-    EXPECT_EQ(Ask(request, DialogLibraryCandidates("/nonexistent-folder", nullptr)), 1);
-    fs::current_path(before);
-    EXPECT_EQ(request.file, kStandard);
     Tell({});
+    fs::remove_all(folder);
+}
+
+// A library planted in the current folder is never loaded, whatever the loader's search path
+// the program was started with says (the loader reads it at the start, hence a new process).
+TEST(FileRequest, NeverFromTheCurrentFolder) {
+    char pattern[] = "/tmp/wk-planted-XXXXXX";
+    const fs::path folder = ::mkdtemp(pattern);
+    fs::create_directory(folder / "lib");
+    fs::copy_file(kFull, folder / "libgsgetfile.so");
+    fs::copy_file(kFull, folder / "lib" / "libgsgetfile.so");
+    const std::pair<std::string, std::string> cases[] = {
+        {":", "standard"},
+        {"lib", "standard"},
+        {".", "standard"},
+        {"/nonexistent-folder::", "standard"},
+        {folder.string(), "/planted.txt"},  // the probe does load a library it may
+    };
+    for (const auto& [path, answer] : cases) {
+        const std::string command = "cd '" + folder.string() + "' && LD_LIBRARY_PATH='" + path +
+                                    "' WK_TEST_GSGETFILE_ANSWER=/planted.txt " +
+                                    WK_DIALOG_LIBRARY_PROBE;
+        FILE* probe = ::popen(command.c_str(), "r");
+        ASSERT_NE(probe, nullptr);
+        char line[256] = {};
+        std::fgets(line, sizeof line, probe);
+        ::pclose(probe);
+        EXPECT_EQ(std::string(line), answer + "\n") << path;
+    }
     fs::remove_all(folder);
 }
 
