@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_file.h"
 #include "textfile/codec.h"
 #include "textfile/dictionary_text.h"
 

@@ -193,7 +193,7 @@ bool LoadList(const Context& ctx, Dictionary& dictionary) {
 // Which input method the programs would use, and its file.
 int Info(const Context& ctx) {
     if (!ctx.operands.empty()) return Usage(ctx, u"info に引数は要りません");
-    const std::string spec =
+    const std::string choice =
         ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting());
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
@@ -201,7 +201,7 @@ int Info(const Context& ctx) {
     out.Raw("入力方式: ");
     const std::u16string name = ime->Name();
     if (name.empty()) {
-        out.Raw(spec);
+        out.Raw(choice);
     } else {
         out.Text(name);
     }

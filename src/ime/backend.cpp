@@ -135,7 +135,7 @@ std::vector<std::string> KeptFilesOfEveryInputMethod() {
 }
 
 OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
-                                        std::string_view settingsProblem, std::string* spec) {
+                                        std::string_view settingsProblem, std::string* choice) {
     const char* env = std::getenv("WORDKEEPER_IME");
     const bool named = !option.empty() || (env != nullptr && env[0] != '\0');
     if (!named && !settingsProblem.empty()) {
@@ -146,7 +146,7 @@ OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_vie
         return result;
     }
     std::string chosen = ChooseImeSpec(option, settingsValue);
-    if (spec != nullptr) *spec = chosen;
+    if (choice != nullptr) *choice = chosen;
     return OpenInputMethod(chosen);
 }
 

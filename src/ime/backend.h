@@ -52,9 +52,9 @@ std::vector<std::string> KeptFilesOfEveryInputMethod();
 // Opens the input method ChooseImeSpec chooses. `settingsProblem` (UTF-8) says why a
 // settings file that exists could not be read: the setting it may hold is then not passed
 // over for the default, and unless the option or the environment names the input method,
-// nothing is opened and the error says why. `spec` (when given) receives the choice.
+// nothing is opened and the error says why. `choice` (when given) receives the name chosen.
 OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_view settingsValue,
                                         std::string_view settingsProblem,
-                                        std::string* spec = nullptr);
+                                        std::string* choice = nullptr);
 
 }  // namespace wk::ime

@@ -1,4 +1,4 @@
-// The find dialog (resource 130): asks for the reading to look for.
+// The find dialog: asks for the reading to look for.
 #pragma once
 
 #include <QDialog>

@@ -8,11 +8,10 @@
 
 #include "commands.h"
 #include "core/version.h"
-#include "ime/backend.h"
 #include "single_instance.h"
 #include "skeleton/application.h"
-#include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
+#include "skeleton/qt_text.h"
 
 static void InitManagerResources() { Q_INIT_RESOURCE(wordkeeper); }
 
@@ -147,29 +146,24 @@ void ManagerWindow::Start() {
 }
 
 std::string ManagerUsage() {
-    return "使い方: Wordkeeper [--ime 入力方式]\n"
-           "\n" WK_IME_OPTION_HELP
-           "\n"
-           "画面のない環境では xvfb-run Wordkeeper で起動できます。\n";
+    return ProgramUsage(ManagerProgramInfo().name,
+                        "画面のない環境では xvfb-run Wordkeeper で起動できます。\n");
 }
 
 int RunManagerSession(const ManagerArguments& arguments) {
-    std::string settingsProblem;
-    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
-    std::string choice;
-    ime::OpenedInputMethod opened =
-        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem, &choice);
-    if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
-    QtSettingsStore settings;
-    Dictionary dictionary(*opened.ime);
-    ManagerWindow window(dictionary, settings);
-    // A manager already open on this dictionary comes to the front instead of a second one.
-    const std::string file = opened.ime->DictionaryPath();
-    if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(choice)
-                                             : QFile::decodeName(file.c_str())))
-        return 0;
-    window.Start();
-    return QApplication::exec();
+    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& choice) {
+        QtSettingsStore settings;
+        Dictionary dictionary(ime);
+        ManagerWindow window(dictionary, settings);
+        // A manager already open on this dictionary comes to the front instead of a second
+        // one.
+        const std::string file = ime.DictionaryPath();
+        if (!window.ClaimDictionary(file.empty() ? QString::fromStdString(choice)
+                                                 : QFile::decodeName(file.c_str())))
+            return 0;
+        window.Start();
+        return QApplication::exec();
+    });
 }
 
 int RunManager(int argc, char** argv) {

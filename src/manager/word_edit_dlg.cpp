@@ -11,11 +11,11 @@ namespace wk {
 CWordEditDlg::CWordEditDlg(Dictionary& dictionary, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CWordEditDlg>()), dictionary_(dictionary) {
     ui_->setupUi(this);
-    const auto enableRegister = [this] { ui_->button1->setEnabled(true); };
-    connect(ui_->edit1001, &QLineEdit::textChanged, this, enableRegister);
-    connect(ui_->edit1002, &QLineEdit::textChanged, this, enableRegister);
-    connect(ui_->button1, &QPushButton::clicked, this, &CWordEditDlg::OnRegister);
-    connect(ui_->button2, &QPushButton::clicked, this, &CWordEditDlg::reject);
+    const auto enableRegister = [this] { ui_->registerButton->setEnabled(true); };
+    connect(ui_->readingEdit, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->wordEdit, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->registerButton, &QPushButton::clicked, this, &CWordEditDlg::OnRegister);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &CWordEditDlg::reject);
 }
 
 CWordEditDlg::~CWordEditDlg() = default;
@@ -35,31 +35,31 @@ void CWordEditDlg::showEvent(QShowEvent* event) {
 }
 
 void CWordEditDlg::OnInitDialog() {
-    ui_->edit1001->setText(editReading_);
-    ui_->edit1002->setText(editWord_);
+    ui_->readingEdit->setText(editReading_);
+    ui_->wordEdit->setText(editWord_);
     const PosTable& table = dictionary_.posTable();
     if (posIndex_ < 0 || posIndex_ >= table.Count()) {
         oldPosIndex_ = -1;
         posIndex_ = 0;
-        ui_->button1->setEnabled(false);
+        ui_->registerButton->setEnabled(false);
     } else {
         oldReading_ = editReading_;
         oldWord_ = editWord_;
         oldPosIndex_ = posIndex_;
         oldStyle_ = table.Row(posIndex_).style;
-        ui_->button2->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+        ui_->closeButton->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     }
-    ui_->combo1003->clear();
+    ui_->posCombo->clear();
     for (const PosStyle& row : table.rows())
-        ui_->combo1003->addItem(ToQString(row.description), QVariant::fromValue(row.style));
-    ui_->combo1003->setCurrentIndex(table.Count() > 0 ? posIndex_ : -1);
-    ui_->edit1001->setFocus();
+        ui_->posCombo->addItem(ToQString(row.description), QVariant::fromValue(row.style));
+    ui_->posCombo->setCurrentIndex(table.Count() > 0 ? posIndex_ : -1);
+    ui_->readingEdit->setFocus();
 }
 
 void CWordEditDlg::ReadFields() {
-    editReading_ = ui_->edit1001->text();
-    editWord_ = ui_->edit1002->text();
-    posIndex_ = ui_->combo1003->currentIndex();
+    editReading_ = ui_->readingEdit->text();
+    editWord_ = ui_->wordEdit->text();
+    posIndex_ = ui_->posCombo->currentIndex();
 }
 
 void CWordEditDlg::OnRegister() {
@@ -85,10 +85,10 @@ void CWordEditDlg::OnRegister() {
     }
     editReading_.clear();
     editWord_.clear();
-    ui_->edit1001->setText(editReading_);
-    ui_->edit1002->setText(editWord_);
-    ui_->button1->setEnabled(false);
-    ui_->edit1001->setFocus();
+    ui_->readingEdit->setText(editReading_);
+    ui_->wordEdit->setText(editWord_);
+    ui_->registerButton->setEnabled(false);
+    ui_->readingEdit->setFocus();
 }
 
 namespace {
@@ -110,12 +110,12 @@ bool CWordEditDlg::RegisterEditedWord() {
     InputMethod& ime = dictionary_.ime();
     const int index = posIndex_;
     const bool haveStyle =
-        index >= 0 && index < ui_->combo1003->count() && index < dictionary_.posTable().Count();
+        index >= 0 && index < ui_->posCombo->count() && index < dictionary_.posTable().Count();
     if (!haveStyle) {
         ShowNotice(this, msg::kCannotRegister, {});
         return false;
     }
-    const std::uint32_t style = ui_->combo1003->itemData(index).value<std::uint32_t>();
+    const std::uint32_t style = ui_->posCombo->itemData(index).value<std::uint32_t>();
     const std::u16string reading = ToU16(editReading_);
     const std::u16string word = ToU16(editWord_);
     if (changeMode() && oldWordInIme_) {

@@ -1,4 +1,4 @@
-// The word dialog (resource 101): registers new words one after another, or changes one.
+// The word dialog: registers new words one after another, or changes one.
 #pragma once
 
 #include <QDialog>

@@ -81,10 +81,6 @@ void WordListModel::RedrawAll() {
     if (itemCount_ > 0) emit dataChanged(index(0, 0), index(itemCount_ - 1, kColumnCount - 1));
 }
 
-void WordListModel::RedrawRow(int row) {
-    if (row >= 0 && row < itemCount_) emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
-}
-
 void WordListModel::SetColumnText(int column, const QString& text) {
     if (column < 0 || column >= kColumnCount) return;
     headers_[static_cast<std::size_t>(column)] = text;

@@ -34,7 +34,6 @@ class WordListModel final : public QAbstractTableModel {
     void EndInsertAtTop(bool inserted);
     // The entries changed in place (sorted, replaced): every row is drawn again.
     void RedrawAll();
-    void RedrawRow(int row);
     void SetColumnText(int column, const QString& text);
 
   private:

@@ -56,12 +56,11 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
     WordListModel& wordModel() { return *model_; }
     Dictionary& dictionary() { return dictionary_; }
     bool multiSelect() const { return multiSelect_; }
-    bool waitCursorShown() const { return waitCursorShown_; }
 
     // Positions of the selected rows, ascending.
     std::vector<int> SelectedPositions() const;
 
-    // Context menu 132 with the enabling of the moment; the caller owns it.
+    // The list's context menu, its commands enabled as of now; the caller owns it.
     QMenu* CreateContextMenu();
 
   public slots:

@@ -4,10 +4,9 @@
 
 #include "commands.h"
 #include "core/version.h"
-#include "ime/backend.h"
 #include "skeleton/application.h"
-#include "skeleton/message_box.h"
 #include "skeleton/qt_settings_store.h"
+#include "skeleton/qt_text.h"
 
 static void InitQuickAddResources() { Q_INIT_RESOURCE(wordkeeper_add); }
 
@@ -68,11 +67,10 @@ void QuickAddWindow::Start() {
 }
 
 std::string QuickAddUsage() {
-    return "使い方: WordkeeperAdd [--ime 入力方式]\n"
-           "\n" WK_IME_OPTION_HELP
-           "\n"
-           "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
-           "(なければ Wordkeeper.desktop を) 起動します。\n";
+    return ProgramUsage(
+        QuickAddProgramInfo().name,
+        "Wordkeeper起動 のボタンは、このプログラムと同じフォルダーの Wordkeeper を\n"
+        "(なければ Wordkeeper.desktop を) 起動します。\n");
 }
 
 ManagerLauncher SessionLauncher(const std::string& imeSpec) {
@@ -85,16 +83,12 @@ ManagerLauncher SessionLauncher(const std::string& imeSpec) {
 }
 
 int RunQuickAddSession(const ProgramArguments& arguments) {
-    std::string settingsProblem;
-    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
-    std::string imeSpec;
-    ime::OpenedInputMethod opened =
-        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem, &imeSpec);
-    if (!opened.ime) return ReportDictionaryNotOpened(opened.error);
-    QtSettingsStore settings;
-    QuickAddWindow window(*opened.ime, settings, SessionLauncher(imeSpec));
-    window.Start();
-    return QApplication::exec();
+    return RunOnInputMethod(arguments, [](InputMethod& ime, const std::string& choice) {
+        QtSettingsStore settings;
+        QuickAddWindow window(ime, settings, SessionLauncher(choice));
+        window.Start();
+        return QApplication::exec();
+    });
 }
 
 int RunQuickAdd(int argc, char** argv) {

@@ -24,17 +24,18 @@ CWordkeeperAddView::CWordkeeperAddView(InputMethod& ime, SettingsStore& settings
       settings_(settings),
       launcher_(std::move(launcher)) {
     ui_->setupUi(this);
-    const auto enableRegister = [this] { ui_->button1000->setEnabled(true); };
-    connect(ui_->edit1001, &QLineEdit::textChanged, this, enableRegister);
-    connect(ui_->edit1002, &QLineEdit::textChanged, this, enableRegister);
+    const auto enableRegister = [this] { ui_->registerButton->setEnabled(true); };
+    connect(ui_->readingEdit, &QLineEdit::textChanged, this, enableRegister);
+    connect(ui_->wordEdit, &QLineEdit::textChanged, this, enableRegister);
     // Register is the form's default button: Enter in an edit presses it while it is enabled.
     const auto pressDefault = [this] {
-        if (ui_->button1000->isEnabled()) OnRegister();
+        if (ui_->registerButton->isEnabled()) OnRegister();
     };
-    connect(ui_->edit1001, &QLineEdit::returnPressed, this, pressDefault);
-    connect(ui_->edit1002, &QLineEdit::returnPressed, this, pressDefault);
-    connect(ui_->button1000, &QPushButton::clicked, this, &CWordkeeperAddView::OnRegister);
-    connect(ui_->button1005, &QPushButton::clicked, this, &CWordkeeperAddView::OnStartManager);
+    connect(ui_->readingEdit, &QLineEdit::returnPressed, this, pressDefault);
+    connect(ui_->wordEdit, &QLineEdit::returnPressed, this, pressDefault);
+    connect(ui_->registerButton, &QPushButton::clicked, this, &CWordkeeperAddView::OnRegister);
+    connect(ui_->startManagerButton, &QPushButton::clicked, this,
+            &CWordkeeperAddView::OnStartManager);
 }
 
 CWordkeeperAddView::~CWordkeeperAddView() = default;
@@ -51,20 +52,20 @@ void CWordkeeperAddView::AttachFrame(CMainFrame& frame) {
 void CWordkeeperAddView::OnInitialUpdate() {
     if (initialised_) return;
     initialised_ = true;
-    ui_->edit1001->setFocus();
+    ui_->readingEdit->setFocus();
     // An input method that cannot hand over its styles leaves the box empty, unreported.
     posTable_.Load(ime_);
-    ui_->combo1003->clear();
+    ui_->posCombo->clear();
     for (const PosStyle& row : posTable_.rows())
-        ui_->combo1003->addItem(ToQString(row.description), QVariant::fromValue(row.style));
-    ui_->combo1003->setCurrentIndex(posTable_.Count() > 0 ? 0 : -1);
-    ui_->button1000->setEnabled(false);
+        ui_->posCombo->addItem(ToQString(row.description), QVariant::fromValue(row.style));
+    ui_->posCombo->setCurrentIndex(posTable_.Count() > 0 ? 0 : -1);
+    ui_->registerButton->setEnabled(false);
 }
 
 void CWordkeeperAddView::OnRegister() {
-    const std::u16string reading = ToU16(ui_->edit1001->text());
-    const std::u16string word = ToU16(ui_->edit1002->text());
-    const int posIndex = ui_->combo1003->currentIndex();
+    const std::u16string reading = ToU16(ui_->readingEdit->text());
+    const std::u16string word = ToU16(ui_->wordEdit->text());
+    const int posIndex = ui_->posCombo->currentIndex();
 
     const FieldCheck check = CheckWordFields(reading, word);
     if (check != FieldCheck::Ok) {
@@ -80,12 +81,12 @@ void CWordkeeperAddView::OnRegister() {
         return;
     }
 
-    ui_->edit1002->clear();
-    ui_->edit1001->clear();
+    ui_->wordEdit->clear();
+    ui_->readingEdit->clear();
     // Disabled only now: emptying the edits has just enabled it again. The next word is
     // typed from its reading on, wherever the focus was.
-    ui_->button1000->setEnabled(false);
-    ui_->edit1001->setFocus();
+    ui_->registerButton->setEnabled(false);
+    ui_->readingEdit->setFocus();
     // The word is registered whether or not the note can be written; the user hears of
     // a note that could not be left once, not at every word.
     if (!LeaveQuickAddNote(settings_) && !toldNoteNotWritten_) {
@@ -95,8 +96,8 @@ void CWordkeeperAddView::OnRegister() {
 }
 
 QLineEdit* CWordkeeperAddView::FocusedEdit() const {
-    if (ui_->edit1001->hasFocus()) return ui_->edit1001;
-    if (ui_->edit1002->hasFocus()) return ui_->edit1002;
+    if (ui_->readingEdit->hasFocus()) return ui_->readingEdit;
+    if (ui_->wordEdit->hasFocus()) return ui_->wordEdit;
     return nullptr;
 }
 

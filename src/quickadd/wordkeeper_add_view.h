@@ -1,4 +1,4 @@
-// The quick-add form (resource 101): reading, word and part of speech, registered with the
+// The quick-add form: reading, word and part of speech, registered with the
 // input method one word at a time, and a button that starts the manager.
 #pragma once
 
@@ -39,13 +39,14 @@ class CWordkeeperAddView final : public QWidget {
     const PosTable& posTable() const { return posTable_; }
 
   public slots:
-    // Button 1000: checks the fields, registers the word, empties the form, leaves the note.
+    // The register button: checks the fields, registers the word, empties the form, leaves the
+    // note.
     void OnRegister();
-    // Commands 57635, 57634 and 57637, for the edit that has the focus only.
+    // Cut, copy and paste, for the edit that has the focus only.
     void OnEditCut();
     void OnEditCopy();
     void OnEditPaste();
-    // Button 1005: starts the manager, or says that it cannot be found.
+    // The start button: starts the manager, or says that it cannot be found.
     void OnStartManager();
 
   private:

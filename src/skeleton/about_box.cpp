@@ -9,7 +9,7 @@
 namespace wk {
 
 CAboutDlg::CAboutDlg(const ProgramInfo& info, QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("dialog100"));
+    setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(info.aboutTitle);
 
     auto* icon = new QLabel(this);
@@ -27,7 +27,7 @@ CAboutDlg::CAboutDlg(const ProgramInfo& info, QWidget* parent) : QDialog(parent)
     lines->addStretch();
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("button1"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,4 +1,4 @@
-// The about box (dialog 100): the program's icon, its about lines and an OK button.
+// The about box: the program's icon, its about lines and an OK button.
 #pragma once
 
 #include <QDialog>

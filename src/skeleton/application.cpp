@@ -77,13 +77,11 @@ bool CheckDisplay(int argc, char** argv, const std::string& programName, std::FI
     return false;
 }
 
-bool InstallQtJapanese(QTranslator& translator) {
+void InstallQtJapanese(QTranslator& translator) {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), folder)) {
-        return false;
-    }
-    return QCoreApplication::installTranslator(&translator);
+    if (translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), folder))
+        QCoreApplication::installTranslator(&translator);
 }
 
 CWordkeeperApp::CWordkeeperApp(int& argc, char** argv, ProgramInfo info)
@@ -93,7 +91,7 @@ CWordkeeperApp::CWordkeeperApp(int& argc, char** argv, ProgramInfo info)
     setApplicationName(info_.name);
     setApplicationVersion(info_.version);
     if (!info_.iconPath.isEmpty()) setWindowIcon(QIcon(info_.iconPath));
-    japaneseLoaded_ = InstallQtJapanese(qtTranslator_);
+    InstallQtJapanese(qtTranslator_);
 }
 
 CWordkeeperApp::~CWordkeeperApp() { QCoreApplication::removeTranslator(&qtTranslator_); }

@@ -53,17 +53,15 @@ class CWordkeeperApp final : public QApplication {
 
     static CWordkeeperApp* instance();
     const ProgramInfo& programInfo() const { return info_; }
-    bool japaneseLoaded() const { return japaneseLoaded_; }
 
   private:
     ProgramInfo info_;
     QTranslator qtTranslator_;
-    bool japaneseLoaded_ = false;
 };
 
 // Loads Qt's own Japanese translation (qtbase_ja) into `translator` and installs it.
-// Returns false when the translation files are missing; the texts stay English then.
-bool InstallQtJapanese(QTranslator& translator);
+// Without the translation files the texts stay English.
+void InstallQtJapanese(QTranslator& translator);
 
 // The caption of the application's own message boxes: the program's name.
 QString ApplicationCaption();

@@ -1,9 +1,12 @@
 #include "program_arguments.h"
 
-#include <cstdio>
-#include <cstring>
+#include <QCommandLineParser>
 
+#include <cstdio>
+
+#include "ime/backend.h"
 #include "message_box.h"
+#include "qt_settings_store.h"
 
 namespace wk {
 
@@ -11,65 +14,72 @@ namespace {
 
 constexpr const char* kImeWithoutValue = "--ime には入力方式を指定してください";
 
+// The argument that named an unknown option, as it was given.
+std::string AsGiven(const QStringList& arguments, const QString& name) {
+    for (const QString& argument : arguments.mid(1)) {
+        const QString bare = argument.section(QLatin1Char('='), 0, 0);
+        if (bare == QLatin1Char('-') + name || bare == QLatin1String("--") + name)
+            return argument.toStdString();
+    }
+    return "--" + name.toStdString();
+}
+
+QStringList ArgumentList(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
 }  // namespace
 
 ProgramArguments ParseProgramArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // -platform and Qt's other one-dash options are single names, not letters run together.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption ime(QStringLiteral("ime"), QString(), QStringLiteral("ime"));
+    parser.addOptions({help, version, ime});
     ProgramArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            parsed.help = true;
-        } else if (argument == QLatin1String("--version")) {
-            parsed.version = true;
-        } else if (argument == QLatin1String("--ime") ||
-                   argument.startsWith(QLatin1String("--ime="))) {
-            QString value;
-            if (argument.size() > 5) {
-                value = argument.mid(6);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            }
-            if (value.isEmpty()) {
-                parsed.error = kImeWithoutValue;
-                return parsed;
-            }
-            parsed.imeOption = value.toStdString();
-        } else {
-            parsed.error = "不明な引数です: " + argument.toStdString();
-            return parsed;
-        }
+    const bool understood = parser.parse(arguments);
+    parsed.help = parser.isSet(help);
+    parsed.version = parser.isSet(version);
+    if (!understood) {
+        const QStringList unknown = parser.unknownOptionNames();
+        parsed.error = unknown.isEmpty() ? kImeWithoutValue
+                                         : "不明な引数です: " + AsGiven(arguments, unknown[0]);
+    } else if (!parser.positionalArguments().isEmpty()) {
+        parsed.error = "不明な引数です: " + parser.positionalArguments()[0].toStdString();
+    } else if (parser.isSet(ime)) {
+        parsed.imeOption = parser.value(ime).toStdString();
+        if (parsed.imeOption.empty()) parsed.error = kImeWithoutValue;
     }
     return parsed;
 }
 
-EarlyRequest FindEarlyRequest(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return EarlyRequest::Help;
-        if (std::strcmp(argv[i], "--version") == 0) return EarlyRequest::Version;
-    }
-    return EarlyRequest::None;
+std::string ProgramUsage(const QString& programName, std::string_view notes) {
+    return "使い方: " + programName.toStdString() +
+           " [--ime 入力方式]\n\n" WK_IME_OPTION_HELP "\n" + std::string(notes);
 }
 
 int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string& usage,
                const std::function<int(const ProgramArguments&)>& session) {
     const std::string name = info.name.toStdString();
-    switch (FindEarlyRequest(argc, argv)) {
-        case EarlyRequest::Help:
-            std::fputs(usage.c_str(), stdout);
-            return 0;
-        case EarlyRequest::Version:
-            std::printf("%s %s\n", name.c_str(), info.version.toUtf8().constData());
-            return 0;
-        case EarlyRequest::None:
-            break;
+    // Help and version are answered wherever they stand, before a display is looked for,
+    // so that they work without one.
+    const ProgramArguments early = ParseProgramArguments(ArgumentList(argc, argv));
+    if (early.help) {
+        std::fputs(usage.c_str(), stdout);
+        return 0;
+    }
+    if (early.version) {
+        std::printf("%s %s\n", name.c_str(), info.version.toUtf8().constData());
+        return 0;
     }
     if (!CheckDisplay(argc, argv, name, stderr)) return 1;
 
     CWordkeeperApp app(argc, argv, info);
-    QStringList own;
-    for (int i = 1; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
-    const ProgramArguments arguments = ParseProgramArguments(own);
+    const ProgramArguments arguments = ParseProgramArguments(ArgumentList(argc, argv));
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "%s: %s\n\n%s", name.c_str(), arguments.error.c_str(), usage.c_str());
         return 2;
@@ -77,13 +87,24 @@ int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string
     return session(arguments);
 }
 
-int ReportDictionaryNotOpened(std::u16string_view why) {
-    const QString text = QStringLiteral("辞書を開けません。\n") +
-                         QString::fromUtf16(why.data(), static_cast<qsizetype>(why.size()));
-    std::fprintf(stderr, "%s: %s\n", ApplicationCaption().toUtf8().constData(),
-                 text.toUtf8().constData());
-    ShowApplicationMessage(nullptr, text);
-    return 1;
+int RunOnInputMethod(
+    const ProgramArguments& arguments,
+    const std::function<int(InputMethod& ime, const std::string& choice)>& session) {
+    std::string settingsProblem;
+    const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
+    std::string choice;
+    ime::OpenedInputMethod opened =
+        ime::OpenChosenInputMethod(arguments.imeOption, setting, settingsProblem, &choice);
+    if (!opened.ime) {
+        const QString text =
+            QStringLiteral("辞書を開けません。\n") +
+            QString::fromUtf16(opened.error.data(), static_cast<qsizetype>(opened.error.size()));
+        std::fprintf(stderr, "%s: %s\n", ApplicationCaption().toUtf8().constData(),
+                     text.toUtf8().constData());
+        ShowApplicationMessage(nullptr, text);
+        return 1;
+    }
+    return session(*opened.ime, choice);
 }
 
 }  // namespace wk

@@ -1,4 +1,5 @@
-// The command line of the graphical programs: the input method to open, help and version.
+// The start of the graphical programs: their command line (the input method to open, help
+// and version), the display check, the application object and the input method opened.
 #pragma once
 
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "application.h"
+#include "core/input_method.h"
 
 namespace wk {
 
@@ -18,13 +20,13 @@ struct ProgramArguments {
     std::string error;  // a usage error, for stderr
 };
 
-// The program's own arguments, after Qt has taken its own out.
+// The program's arguments (the program's name first, as in argv); Qt's own are taken out
+// before when the application object exists.
 ProgramArguments ParseProgramArguments(const QStringList& arguments);
 
-// Help or version asked for anywhere in argv. Both are answered before a display is
-// looked for, so they work without one.
-enum class EarlyRequest { None, Help, Version };
-EarlyRequest FindEarlyRequest(int argc, char** argv);
+// The usage text of a graphical program: its synopsis, the options every one of them
+// takes, then `notes`.
+std::string ProgramUsage(const QString& programName, std::string_view notes);
 
 // A graphical program from main(): --help (`usage`) and --version answered without a
 // display, the display checked (status 1 without one), the application object made and the
@@ -32,8 +34,11 @@ EarlyRequest FindEarlyRequest(int argc, char** argv);
 int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string& usage,
                const std::function<int(const ProgramArguments&)>& session);
 
-// A dictionary that could not be opened at start: said on stderr and in the application's
-// box. Returns the program's status, 1.
-int ReportDictionaryNotOpened(std::u16string_view why);
+// Opens the input method the arguments choose (otherwise the environment's or the
+// settings' choice) and runs `session` on it with the choice it was opened by. One that
+// cannot be opened is said on stderr and in the application's box; the status is then 1.
+int RunOnInputMethod(
+    const ProgramArguments& arguments,
+    const std::function<int(InputMethod& ime, const std::string& choice)>& session);
 
 }  // namespace wk

@@ -36,7 +36,6 @@ int CBufferedFile::OpenWrite(OpenFile* file, std::int32_t capacity) {
 
 void CBufferedFile::Refill() {
     const std::int64_t n = file_->Read(buffer_.get(), static_cast<std::size_t>(capacity_));
-    if (n < 0) readFailed_ = true;
     filled_ = n < 0 ? 0 : static_cast<std::int32_t>(std::min<std::int64_t>(n, capacity_));
     position_ = 0;
 }

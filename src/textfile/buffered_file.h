@@ -48,15 +48,9 @@ class CBufferedFile {
     // write failed.
     int Flush();
 
-    // Sticky: a read from the file reported an error (the buffer then holds nothing more).
-    bool readFailed() const { return readFailed_; }
     // Sticky: a write to the file failed; bytes have been lost.
     bool writeFailed() const { return writeFailed_; }
 
-    OpenFile* file() const { return file_; }
-    std::int32_t capacity() const { return capacity_; }
-    std::int32_t filled() const { return filled_; }
-    std::int32_t position() const { return position_; }
     std::uint32_t mode() const { return mode_; }
 
   private:
@@ -69,7 +63,6 @@ class CBufferedFile {
     std::int32_t filled_ = 0;
     std::int32_t position_ = 0;
     std::uint32_t mode_ = 0;
-    bool readFailed_ = false;
     bool writeFailed_ = false;
 };
 

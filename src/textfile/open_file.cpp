@@ -121,38 +121,4 @@ bool ReplacingFile::Commit() {
     return committed_;
 }
 
-// ---- MemoryFile
-
-bool MemoryFile::Rewind() {
-    position_ = 0;
-    return true;
-}
-
-std::optional<std::uint64_t> MemoryFile::Length() {
-    if (reportedLength_) return reportedLength_;
-    return bytes_.size();
-}
-
-std::int64_t MemoryFile::Read(void* block, std::size_t size) {
-    if (position_ >= bytes_.size()) return 0;
-    const std::size_t n = std::min(size, bytes_.size() - position_);
-    if (failReadsFrom_ && position_ + n > *failReadsFrom_) return -1;
-    std::memcpy(block, bytes_.data() + position_, n);
-    position_ += n;
-    return static_cast<std::int64_t>(n);
-}
-
-bool MemoryFile::Write(const void* block, std::size_t size) {
-    if (sizeLimit_ && position_ + size > *sizeLimit_) return false;
-    if (position_ + size > bytes_.size()) bytes_.resize(position_ + size);
-    if (size > 0) std::memcpy(bytes_.data() + position_, block, size);
-    position_ += size;
-    return true;
-}
-
-bool MemoryFile::Commit() {
-    committed_ = true;
-    return true;
-}
-
 }  // namespace wk::textfile

@@ -94,35 +94,4 @@ class ReplacingFile final : public OpenFile {
     std::string lastError_;
 };
 
-// Bytes held in memory, for tools and tests; can be told to fail like a real file.
-class MemoryFile final : public OpenFile {
-  public:
-    MemoryFile() = default;
-    explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
-
-    bool Rewind() override;
-    std::optional<std::uint64_t> Length() override;
-    std::int64_t Read(void* block, std::size_t size) override;
-    bool Write(const void* block, std::size_t size) override;
-    bool Commit() override;
-
-    const std::string& bytes() const { return bytes_; }
-    bool committed() const { return committed_; }
-
-    // Reads that reach past `offset` fail (a damaged medium).
-    void FailReadsFrom(std::size_t offset) { failReadsFrom_ = offset; }
-    // The file cannot grow beyond `size` bytes (a full disk): a write that would fails.
-    void LimitSize(std::size_t size) { sizeLimit_ = size; }
-    // Length() reports this instead of the real length (a file too large to hold here).
-    void ReportLength(std::uint64_t length) { reportedLength_ = length; }
-
-  private:
-    std::string bytes_;
-    std::size_t position_ = 0;
-    bool committed_ = false;
-    std::optional<std::size_t> failReadsFrom_;
-    std::optional<std::size_t> sizeLimit_;
-    std::optional<std::uint64_t> reportedLength_;
-};
-
 }  // namespace wk::textfile

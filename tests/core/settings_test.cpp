@@ -6,44 +6,15 @@
 
 #include "core/settings.h"
 #include "core/text.h"
+#include "memory_settings.h"
 
 namespace wk {
 namespace {
 
-// A store in memory that records the order of writes.
-class MemoryStore : public SettingsStore {
-  public:
-    std::map<std::string, std::int32_t> ints;
-    std::map<std::string, std::u16string> strings;
-    std::vector<std::string> writes;
-    int syncs = 0;
-    bool failWrites = false;
-
-    std::optional<std::int32_t> ReadInt(std::string_view name) override {
-        auto it = ints.find(std::string(name));
-        if (it == ints.end()) return std::nullopt;
-        return it->second;
-    }
-    bool WriteInt(std::string_view name, std::int32_t value) override {
-        if (failWrites) return false;
-        ints[std::string(name)] = value;
-        writes.push_back(std::string(name) + "=" + std::to_string(value));
-        return true;
-    }
-    bool WriteString(std::string_view name, std::u16string_view text) override {
-        if (failWrites) return false;
-        strings[std::string(name)] = std::u16string(text);
-        writes.push_back(std::string(name) + "='" + Utf16ToUtf8(text) + "'");
-        return true;
-    }
-    bool Sync() override {
-        ++syncs;
-        return !failWrites;
-    }
-};
+using testing::MemorySettings;
 
 TEST(SharedSettings, FirstUpdateWritesInOrderAndUsesDefaults) {
-    MemoryStore store;
+    MemorySettings store;
     const auto widths = BeginManagerSession(store, 240);
     EXPECT_EQ(widths, (std::array<std::int32_t, 3>{80, 79, 66}));
     EXPECT_EQ(store.writes, (std::vector<std::string>{"TermReadAdd=''", "TermWordAdd=''",
@@ -63,7 +34,7 @@ TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
         {INT32_MIN, 240, 80},    {INT32_MAX, 240, 80},
     };
     for (const Case& c : cases) {
-        MemoryStore store;
+        MemorySettings store;
         if (c.stored) store.ints["ColumnWidth0"] = *c.stored;
         store.ints["ColumnWidth1"] = 9;
         store.ints["ColumnWidth2"] = 120;
@@ -75,7 +46,7 @@ TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
 }
 
 TEST(SharedSettings, SavedWidthsAreWrittenInColumnOrder) {
-    MemoryStore store;
+    MemorySettings store;
     SaveColumnWidths(store, {5, 300, 66});
     EXPECT_EQ(store.writes,
               (std::vector<std::string>{"ColumnWidth0=5", "ColumnWidth1=300", "ColumnWidth2=66"}));
@@ -88,7 +59,7 @@ TEST(QuickAddNote, ReloadsOnceOnlyWhenSetAndClearsFirst) {
     };
     const Case cases[] = {{std::nullopt, false}, {0, false}, {1, true}, {5, true}, {-1, true}};
     for (const Case& c : cases) {
-        MemoryStore store;
+        MemorySettings store;
         if (c.note) store.ints["TermChange"] = *c.note;
         int reloads = 0;
         std::optional<std::int32_t> noteDuringReload;
@@ -111,7 +82,7 @@ TEST(QuickAddNote, ReloadsOnceOnlyWhenSetAndClearsFirst) {
 // Several registrations before an activation cause one reload; a note left during the
 // reload survives for the next activation; a note that cannot be written is reported.
 TEST(QuickAddNote, NotesLeftAndTakenInTurn) {
-    MemoryStore store;
+    MemorySettings store;
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(LeaveQuickAddNote(store));
     EXPECT_EQ(store.ints["TermChange"], 1);
     int reloads = 0;

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -45,6 +48,31 @@ inline void QuietPlatformNotes() {
             if (!message.startsWith(QLatin1String("This plugin does not support")))
                 previous(type, context, message);
         });
+}
+
+// The child of `parent` with this object name; a line edit unless told otherwise.
+template <class T = QLineEdit>
+T* Child(QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+inline void Press(QWidget* parent, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(parent, button), Qt::LeftButton);
+}
+
+// Edits both fields of the word dialog (so that 登録 is enabled) and presses 登録.
+inline void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
+    for (const auto& [name, text] :
+         {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
+        Child(dialog, name)->insert(u"x"_qs);
+        Child(dialog, name)->setText(text);
+    }
+    Press(dialog, "registerButton");
+}
+
+inline bool Activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 inline void CloseAllModals() {

@@ -1,7 +1,5 @@
 // The File menu's bulk registration and export, end to end, with the file request answered
 // by the test or, through Qt's file dialog, by typing a name.
-#include <sys/mount.h>
-
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -81,7 +79,6 @@ class FileCommandsTest : public QObject {
     void bulkRegisterCancelledFromProgress();
     void exportText_data();
     void exportText();
-    void exportToFullDiskKeepsOldFile();
     void standardDialogs_data();
     void standardDialogs();
 };
@@ -214,31 +211,6 @@ void FileCommandsTest::exportText() {
     // Nothing else appears: no name without extension, no temporary file.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(),
              existing.isEmpty() && written.isEmpty() ? 0 : 1);
-}
-
-void FileCommandsTest::exportToFullDiskKeepsOldFile() {
-    QTemporaryDir folder;
-    const QByteArray mountPoint = folder.path().toLocal8Bit();
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-        QSKIP("mounting a tmpfs is not permitted here");
-    const QString path = folder.filePath(u"words.txt"_qs);
-    Store(path, "old");
-    // About 180 KB of lines for a 64 KB disk.
-    std::vector<FakeIme::Word> many;
-    for (int i = 0; i < 8000; ++i) many.push_back({u"よみxxxxxxxx", 1, ToU16(QString::number(i))});
-    {
-        Session session(many);
-        QVERIFY(session.Start());
-        DialogAnswer answer(1, path);
-        session.action(cmd::kExportText)->trigger();
-        QCOMPARE(session.messages.texts(),
-                 (QStringList{kReplace, ToQString(tf::msg::kCannotCreate)}));
-    }
-    const QByteArray left = Slurp(path);
-    const QStringList entries = QDir(folder.path()).entryList(QDir::Files);
-    ::umount(mountPoint.constData());
-    QCOMPARE(left, QByteArray("old"));
-    QCOMPARE(entries, QStringList{u"words.txt"_qs});
 }
 
 void FileCommandsTest::standardDialogs_data() {

@@ -41,6 +41,10 @@ void ManagerProgramTest::commandLine_data() {
                                       << 2 << u"不明な引数です: words.txt"_qs;
     QTest::newRow("--ime without value")
         << manager << QStringList{u"--ime"_qs} << u"offscreen"_qs << 2 << u"--ime には"_qs;
+    // Qt's one-dash options are whole names: the h of -platformtheme asks for no help.
+    QTest::newRow("Qt's own option")
+        << manager << QStringList{u"-platformtheme"_qs, u"x"_qs, u"--ime"_qs} << u"offscreen"_qs
+        << 2 << u"--ime には"_qs;
     QTest::newRow("quick-add, no display")
         << quickAdd << QStringList{} << QString() << 1 << u"xvfb-run WordkeeperAdd"_qs;
     QTest::newRow("quick-add, unknown argument")

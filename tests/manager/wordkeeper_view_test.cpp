@@ -21,24 +21,6 @@ namespace {
 
 QString Q(std::u16string_view text) { return ToQString(text); }
 
-template <class T = QLineEdit>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-void Press(QWidget* dialog, const char* button) {
-    QTest::mouseClick(Child<QPushButton>(dialog, button), Qt::LeftButton);
-}
-
-// Edits both fields of the word dialog (so 登録 is enabled) and presses 登録.
-void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"edit1001", reading}, std::pair{"edit1002", word}}) {
-        Child(dialog, name)->insert(u"x"_qs);
-        Child(dialog, name)->setText(text);
-    }
-    Press(dialog, "button1");
-}
-
 }  // namespace
 
 class WordkeeperViewTest : public QObject {
@@ -184,15 +166,15 @@ void WordkeeperViewTest::wordChecks() {
     bool enabledAfter = true;
     QString fieldsAfter, posAfter;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        Child<QComboBox>(dialog, "combo1003")->setCurrentIndex(2);
+        Child<QComboBox>(dialog, "posCombo")->setCurrentIndex(2);
         TypeAndRegister(dialog, reading, word);
-        enabledAfter = Child<QPushButton>(dialog, "button1")->isEnabled();
+        enabledAfter = Child<QPushButton>(dialog, "registerButton")->isEnabled();
         fieldsAfter =
-            Child(dialog, "edit1001")->text() + u"|"_qs + Child(dialog, "edit1002")->text();
+            Child(dialog, "readingEdit")->text() + u"|"_qs + Child(dialog, "wordEdit")->text();
         // The dialog stays open for the next word, whichever way this one went.
         TypeAndRegister(dialog, u"こうべ"_qs, u"神戸"_qs);
-        posAfter = Child<QComboBox>(dialog, "combo1003")->currentText();
-        Press(dialog, "button2");
+        posAfter = Child<QComboBox>(dialog, "posCombo")->currentText();
+        Press(dialog, "closeButton");
     });
     QTest::keyClick(&session.view(), Qt::Key_N, Qt::ControlModifier);
     QVERIFY(watch->ok());
@@ -251,13 +233,13 @@ void WordkeeperViewTest::changeWord() {
     QString closeText;
     bool openAfterRegister = false;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        closeText = Child<QPushButton>(dialog, "button2")->text();
+        closeText = Child<QPushButton>(dialog, "closeButton")->text();
         if (!cancel) {
-            Child(dialog, "edit1002")->setText(u"京の都"_qs);
-            Press(dialog, "button1");
+            Child(dialog, "wordEdit")->setText(u"京の都"_qs);
+            Press(dialog, "registerButton");
             openAfterRegister = dialog->isVisible();
         }
-        if (dialog->isVisible()) Press(dialog, "button2");
+        if (dialog->isVisible()) Press(dialog, "closeButton");
     });
     if (opener == u"menu"_qs) {
         session.action(cmd::kChangeWord)->trigger();
@@ -398,11 +380,11 @@ void WordkeeperViewTest::find() {
     session.Select({3, 7});
     bool enabledAtStart = true, enabledAfterTyping = false;
     auto watch = WhenModal<CFindReadingDlg>([&](CFindReadingDlg* dialog) {
-        enabledAtStart = Child<QPushButton>(dialog, "button1")->isEnabled();
-        Child(dialog, "edit1000")->insert(typed.isEmpty() ? u"あ"_qs : typed);
-        if (typed.isEmpty()) Child(dialog, "edit1000")->clear();
-        enabledAfterTyping = Child<QPushButton>(dialog, "button1")->isEnabled();
-        Press(dialog, cancel ? "button2" : "button1");
+        enabledAtStart = Child<QPushButton>(dialog, "findButton")->isEnabled();
+        Child(dialog, "readingEdit")->insert(typed.isEmpty() ? u"あ"_qs : typed);
+        if (typed.isEmpty()) Child(dialog, "readingEdit")->clear();
+        enabledAfterTyping = Child<QPushButton>(dialog, "findButton")->isEnabled();
+        Press(dialog, cancel ? "cancelButton" : "findButton");
     });
     QTest::keyClick(&session.view(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(watch->ok());
@@ -500,19 +482,14 @@ void WordkeeperViewTest::quickAddNote() {
     // background: the next activation reloads, once.
     QWidget other;
     other.show();
-    const auto activate = [](QWidget& window) {
-        window.activateWindow();
-        return QTest::qWaitForWindowActive(&window);
-    };
-    QVERIFY(activate(other));
+    QVERIFY(Activate(other));
     session.ime.words.push_back({u"あおもり", 3, u"青森"});
     QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), {u"--leave-note"_qs}), 0);
-    QVERIFY(activate(session.frame()));
+    QVERIFY(Activate(session.frame()));
     QTRY_COMPARE(session.ime.enumerations, 2);
     QCOMPARE(session.Cell(0, 1), u"青森"_qs);
     QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), 0);
-    QVERIFY(activate(other) && activate(session.frame()));
-    QTest::qWait(20);
+    QVERIFY(Activate(other) && Activate(session.frame()));
     QCOMPARE(session.ime.enumerations, 2);
 
     // A note that comes while a word is being changed waits for the dialog: reloading then
@@ -524,8 +501,8 @@ void WordkeeperViewTest::quickAddNote() {
         StoreSetting(u"TermChange"_qs, 1);
         emit session.frame().activated();
         enumerationsWhileOpen = session.ime.enumerations;
-        Child(dialog, "edit1002")->setText(u"京の都"_qs);
-        Press(dialog, "button1");
+        Child(dialog, "wordEdit")->setText(u"京の都"_qs);
+        Press(dialog, "registerButton");
     });
     session.action(cmd::kChangeWord)->trigger();
     QVERIFY(watch->ok());

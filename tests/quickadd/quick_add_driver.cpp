@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* found = qobject_cast<CMainFrame*>(widget)) frame = found;
         auto* view = frame->findChild<CWordkeeperAddView*>();
-        auto* reading = view->findChild<QLineEdit*>(QStringLiteral("edit1001"));
-        auto* word = view->findChild<QLineEdit*>(QStringLiteral("edit1002"));
+        auto* reading = view->findChild<QLineEdit*>(QStringLiteral("readingEdit"));
+        auto* word = view->findChild<QLineEdit*>(QStringLiteral("wordEdit"));
         std::puts("ready");
         std::fflush(stdout);
         char line[16];
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
             const QStringList fields = QString::fromUtf8(argv[i]).split(u'/');
             reading->setText(fields.value(0));
             word->setText(fields.value(1));
-            view->findChild<QPushButton*>(QStringLiteral("button1000"))->click();
+            view->findChild<QPushButton*>(QStringLiteral("registerButton"))->click();
             if (!word->text().isEmpty()) ++failures;
         }
         frame->close();

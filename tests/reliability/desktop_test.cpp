@@ -20,6 +20,7 @@
 #include "ime/backend.h"
 #include "manager/word_edit_dlg.h"
 #include "manager_test_support.h"
+#include "memory_settings.h"
 #include "quickadd/quick_add_window.h"
 
 using namespace wk;
@@ -29,24 +30,6 @@ using namespace wk::reliability;
 namespace {
 
 namespace fs = std::filesystem;
-
-template <class T = QLineEdit>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
-    for (const auto& [name, text] : {std::pair{"edit1001", reading}, std::pair{"edit1002", word}}) {
-        Child(dialog, name)->insert(u"x"_qs);
-        Child(dialog, name)->setText(text);
-    }
-    QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
-}
-
-bool Activate(QWidget& window) {
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
 
 // The manager's rows as wordkeeper-cli lists them: "READING\tWORD\tPOS".
 QStringList Rows(ManagerWindow& manager) {
@@ -73,7 +56,7 @@ int RowOf(ManagerWindow& manager, const QString& word) {
 bool RegisterThroughDialog(ManagerWindow& manager, const QString& reading, const QString& word) {
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, reading, word);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     return watch->ok();
@@ -129,24 +112,6 @@ class CliChain {
     QProcess process_;
     qsizetype next_ = 0;
     bool done_ = false;
-};
-
-// Settings kept in memory, for the cases about the store alone.
-class MemorySettings final : public SettingsStore {
-  public:
-    std::optional<std::int32_t> ReadInt(std::string_view name) override {
-        const auto it = values_.find(std::string(name));
-        return it == values_.end() ? std::nullopt : std::optional(it->second);
-    }
-    bool WriteInt(std::string_view name, std::int32_t value) override {
-        values_[std::string(name)] = value;
-        return true;
-    }
-    bool WriteString(std::string_view, std::u16string_view) override { return true; }
-    bool Sync() override { return true; }
-
-  private:
-    std::map<std::string, std::int32_t> values_;
 };
 
 // Takes away a mount of the test's when it goes, so the temporary folder can go too.
@@ -211,9 +176,9 @@ struct Manager {
 
 // Types a word into the quick-add form and presses 登録.
 void QuickAddWord(QuickAddWindow& form, const QString& reading, const QString& word) {
-    Child(&form.view(), "edit1001")->setText(reading);
-    Child(&form.view(), "edit1002")->setText(word);
-    Child<QPushButton>(&form.view(), "button1000")->click();
+    Child(&form.view(), "readingEdit")->setText(reading);
+    Child(&form.view(), "wordEdit")->setText(word);
+    Child<QPushButton>(&form.view(), "registerButton")->click();
 }
 
 QString StoreOption(const QString& folder) {
@@ -372,8 +337,8 @@ void DesktopTest::changesOnABrokenStore() {
     QString typed;
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, u"もり"_qs, u"森"_qs);
-        typed = Child(dialog, "edit1002")->text();
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        typed = Child(dialog, "wordEdit")->text();
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     QVERIFY(watch->ok());
@@ -384,9 +349,9 @@ void DesktopTest::changesOnABrokenStore() {
     manager.view().selectionModel()->setCurrentIndex(manager.view().wordModel().index(1, 0),
                                                      QItemSelectionModel::NoUpdate);
     watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        Child(dialog, "edit1002")->setText(u"田仲"_qs);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button1"), Qt::LeftButton);
-        QTest::mouseClick(Child<QPushButton>(dialog, "button2"), Qt::LeftButton);
+        Child(dialog, "wordEdit")->setText(u"田仲"_qs);
+        QTest::mouseClick(Child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
     });
     manager.frame().action(cmd::kChangeWord)->trigger();
     QVERIFY(watch->ok());
@@ -413,7 +378,7 @@ void DesktopTest::changesOnABrokenStore() {
     quickAdd.Start();
     QuickAddWord(quickAdd, u"かわ"_qs, u"川"_qs);
     QCOMPARE(refusal(msg::kCannotRegister), QString());
-    QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), u"川"_qs);
+    QCOMPARE(Child(&quickAdd.view(), "wordEdit")->text(), u"川"_qs);
 
     if (fault == ReadOnlyStore) QCOMPARE(ReadFile(storeFile), bytes);
     // The fault gone, the windows carry on with every word. Space made on the disk is
@@ -455,7 +420,7 @@ void DesktopTest::settingsThatCannotBeWritten() {
     quickAdd.Start();
     for (const auto& [reading, word] : {std::pair{u"うみ"_qs, u"海"_qs}, {u"そら"_qs, u"空"_qs}}) {
         QuickAddWord(quickAdd, reading, word);
-        QCOMPARE(Child(&quickAdd.view(), "edit1002")->text(), QString());
+        QCOMPARE(Child(&quickAdd.view(), "wordEdit")->text(), QString());
     }
     QCOMPARE(messages.texts(), QStringList{ToQString(msg::kNoteNotWritten)});
     QCOMPARE(CliList(storeName), (QStringList{u"うみ\t海\t名詞"_qs, u"そら\t空\t名詞"_qs}));

@@ -1,5 +1,7 @@
 #include "textfile/buffered_file.h"
 
+#include "memory_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,7 +58,6 @@ TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
         for (std::size_t i = 0; i < bytes.size(); ++i) got.push_back(char(bytewise.GetByte()));
         EXPECT_EQ(got, bytes);
         EXPECT_EQ(bytewise.GetByte(), 0);
-        EXPECT_LT(bytewise.filled(), capacity);
         std::int32_t total = 0, n;
         while ((n = blockwise.GetBytes(reinterpret_cast<std::uint8_t*>(&taken[total]), 3)) > 0)
             total += n;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "fakes.h"
+#include "temp_folder.h"
 #include "textfile/text_commands.h"
 
 namespace wk::textfile {
@@ -166,19 +167,6 @@ TEST(WriteDictionaryText, CountMessagesAndFailures) {
 
 // ---- files on disk
 
-struct TempFolder {
-    std::string path;
-    TempFolder() {
-        char pattern[] = "/tmp/wk-textfile-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::size_t Entries() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path),
-                                                      std::filesystem::directory_iterator()));
-    }
-};
-
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
@@ -187,10 +175,9 @@ std::string Slurp(const std::string& path) {
 }
 
 // The new file takes the old one's place and mode. That an export to a full disk leaves the
-// old file and no temporary one is tried through the manager (file_commands_test.cpp) and
-// through wordkeeper-cli (tests/reliability/fault_test.cpp).
+// old file and no temporary one is tried through wordkeeper-cli (tests/reliability).
 TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
-    TempFolder folder;
+    wk::testing::TempFolder folder;
     const std::string path = folder.path + "/words.txt";
     std::ofstream(path) << "old contents that are longer than the new ones";
     ::chmod(path.c_str(), 0640);
@@ -204,7 +191,7 @@ TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
 }
 
 TEST(TextFileCommands, NamesThatCannotBeUsed) {
-    TempFolder folder;
+    wk::testing::TempFolder folder;
     const std::string pipe = folder.path + "/pipe";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string& path :

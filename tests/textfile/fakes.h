@@ -9,6 +9,7 @@
 #include "core/dictionary.h"
 #include "core/text.h"
 #include "fake_ime.h"
+#include "memory_file.h"
 #include "textfile/text_commands.h"
 
 namespace wk::textfile::testing {

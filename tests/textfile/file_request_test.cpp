@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "temp_folder.h"
 #include "textfile/file_request.h"
 
 namespace wk::textfile {
@@ -76,8 +77,8 @@ TEST(FileRequest, LibraryFirstThenStandardDialog) {
 // The library sees the request's fields; it is loaded anew for each request, so one removed
 // in between is no longer used.
 TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
-    char pattern[] = "/tmp/wk-request-XXXXXX";
-    const fs::path folder = ::mkdtemp(pattern);
+    const wk::testing::TempFolder temp;
+    const fs::path folder = temp.path;
     const fs::path library = folder / "lib" / "libgsgetfile.so";
     fs::create_directory(library.parent_path());
     fs::copy_file(kFull, library);
