@@ -53,7 +53,8 @@ class EmbeddedStore final : public InputMethod {
     bool readOnly() const { return readOnly_; }
     const std::string& path() const { return path_; }
 
-    // Changes a batch keeps pending before it writes them (and lets other writers in).
+    // Registrations a batch keeps pending before it writes them (and lets other writers
+    // in). Removals wait for the batch's end or the next registration.
     static constexpr std::size_t kBatchChunk = 65536;
 
   private:
@@ -114,7 +115,7 @@ class EmbeddedStore final : public InputMethod {
     bool inBatch_ = false;
     std::size_t pending_ = 0;  // changes accepted in the open transaction
     std::size_t lost_ = 0;     // accepted, then lost to a failed commit
-    // Removals answered but not yet applied: the rows' ids, in order and as a set.
+    // Removals answered but not yet applied: the rows' ids, as a list and as a set.
     std::vector<std::int64_t> marked_;
     std::unordered_set<std::int64_t> markedIds_;
 };
