@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -115,9 +116,14 @@ TEST(CrashTest, KilledExportLeavesTheOldFileOrTheCompleteNewOne) {
     WriteFile(home.Path("words.txt"), DictionaryText(WordLines(kWords)));
     ASSERT_EQ(home.Run({"import", "words.txt"}, Patient()).exitCode, 0);
 
-    const auto begun = Clock::now();
-    ASSERT_EQ(home.Run({"export", "complete.txt"}, Patient()).exitCode, 0);
-    const double duration = Seconds(Clock::now() - begun);
+    // The shortest of three runs, so that a slow first run does not put most kills after
+    // the end.
+    double duration = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const auto begun = Clock::now();
+        ASSERT_EQ(home.Run({"export", "complete.txt"}, Patient()).exitCode, 0);
+        duration = std::min(duration, Seconds(Clock::now() - begun));
+    }
     const std::string complete = ReadFile(home.Path("complete.txt"));
     const std::string old = DictionaryText({"ふるい\t古い\t形容詞"});
 
