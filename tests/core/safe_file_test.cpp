@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
+
+#include "temp_folder.h"
 
 namespace wk {
 namespace {
@@ -20,25 +20,9 @@ namespace fs = std::filesystem;
 constexpr uid_t kOther = 65534;
 constexpr uid_t kFolderOwner = 65533;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-struct Folder {
-    fs::path path;
-    Folder() {
-        char pattern[] = "/tmp/wk-safe-file-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
+using testing::ReadFile;
+using testing::TempFolder;
+const auto Put = testing::WriteFile;
 
 // A folder like /tmp: sticky, writable by all, owned by someone else.
 fs::path StickyFolder(const fs::path& root) {
@@ -175,7 +159,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.needsRoot && ::geteuid() != 0) continue;  // owners can only be set by root
-        Folder folder;
+        TempFolder folder;
         const fs::path& d = folder.path;
         fs::create_directory(d / "sub");
         const fs::path path = c.setup(d);
@@ -197,7 +181,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
         EXPECT_EQ(ok, c.ok) << error;
         EXPECT_EQ(ok, error.empty()) << error;
         if (fs::is_regular_file(d / c.victim) || c.victimText[0] != '\0') {
-            EXPECT_EQ(ReadAll(d / c.victim), c.victimText);
+            EXPECT_EQ(ReadFile(d / c.victim), c.victimText);
         } else {
             EXPECT_FALSE(fs::is_regular_file(d / c.victim));
         }
@@ -212,7 +196,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
 }
 
 TEST(SafeFileWriter, NewSecondMovesTheTimeOnAndAccessRightsStay) {
-    Folder folder;
+    TempFolder folder;
     const fs::path path = folder.path / "out";
     Put(path, "old");
     ::chmod(path.c_str(), 0640);
@@ -229,7 +213,7 @@ TEST(SafeFileWriter, NewSecondMovesTheTimeOnAndAccessRightsStay) {
 }
 
 TEST(SafeFileWriter, ReadsOnlyRegularFiles) {
-    Folder folder;
+    TempFolder folder;
     const fs::path& d = folder.path;
     Put(d / "file", "x");
     ::mkfifo((d / "fifo").c_str(), 0600);

@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -26,6 +25,7 @@
 #include "core/dictionary.h"
 #include "ime/anthy_backend.h"
 #include "ime/embedded_store.h"
+#include "temp_folder.h"
 
 extern "C" {
 void anthy_priv_dic_lock(void);
@@ -92,13 +92,6 @@ bool Succeeded(pid_t pid) {
 
 class AnthyTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/wk-anthy-XXXXXX";
-        home = ::mkdtemp(pattern);
-        file = home / ".anthy" / "private_words_default";
-    }
-    void TearDown() override { fs::remove_all(home); }
-
     std::unique_ptr<AnthyBackend> Open(const fs::path& at) {
         std::u16string error;
         auto backend = AnthyBackend::Open(at.string(), error);
@@ -106,16 +99,11 @@ class AnthyTest : public ::testing::Test {
         return backend;
     }
     std::unique_ptr<AnthyBackend> Open() { return Open(home); }
-    static void Write(const fs::path& path, const std::string& text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static constexpr auto Write = wk::testing::WriteFile;
+    static constexpr auto Read = wk::testing::ReadFile;
 
-    fs::path home, file;
+    wk::testing::TempFolder folder;
+    fs::path home = folder.path, file = home / ".anthy" / "private_words_default";
 };
 
 using Listed = std::tuple<std::string, std::uint32_t, std::string>;  // "(null)" for none

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace wk::reliability {
 
 struct Outcome {
@@ -61,8 +63,8 @@ class CliHome {
     std::string home_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, std::string_view bytes);
+using wk::testing::ReadFile;
+using wk::testing::WriteFile;
 std::vector<std::string> SplitLines(std::string_view text);
 
 // A dictionary text file (UTF-8 with a byte-order mark, CR LF) holding `lines`.
