@@ -28,6 +28,7 @@ struct RunOptions {
     std::optional<uid_t> user;        // run under this user id (and the same group id)
     std::string input = "/dev/null";  // standard input
     double timeoutSeconds = 60;
+    std::string program;  // wordkeeper-cli when empty
 };
 
 // The uid of "nobody", for running where file modes apply also when the tests are root.
