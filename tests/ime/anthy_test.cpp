@@ -285,16 +285,6 @@ TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
     EXPECT_TRUE(Succeeded(child));
 }
 
-TEST_F(AnthyTest, OpenedByNameInTheHomeFolder) {
-    const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.c_str(), 1);
-    OpenedInputMethod opened = OpenInputMethod("anthy");
-    ::setenv("HOME", saved.c_str(), 1);
-    ASSERT_NE(opened.ime, nullptr) << Utf16ToUtf8(opened.error);
-    ASSERT_TRUE(opened.ime->RegisterWord(u"ほーむ", 1, u"家"));
-    EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"ほーむ", "#T35", "家", 500}}));
-}
-
 }  // namespace
 }  // namespace wk::ime
 
