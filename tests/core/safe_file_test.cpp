@@ -78,7 +78,6 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
          false, "victim", "old", "shared/out", true},
         {"foreign folder link in sticky folder refused",
          [](auto& d) {
-             fs::create_directory(d / "theirs");
              Put(d / "theirs/out", "old");
              return LinkOwnedBy(StickyFolder(d) / "dir", d / "theirs", kOther) / "out";
          },
@@ -89,50 +88,41 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
              return LinkOwnedBy(StickyFolder(d) / "out", d / "victim", kFolderOwner);
          },
          true, "victim", "new", "shared/out", true},
-        {"kept file refused",
-         [](auto& d) { return Put(d / "store", "old"), d / "store"; },
-         false,
-         "store",
-         "old",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"hard link to kept file refused",
-         [](auto& d) {
-             Put(d / "store", "old");
-             fs::create_hard_link(d / "store", d / "out");
-             return d / "out";
-         },
-         false,
-         "store",
-         "old",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"link to kept file refused",
-         [](auto& d) {
-             Put(d / "store", "old");
-             fs::create_symlink("store", d / "out");
-             return d / "out";
-         },
-         false,
-         "store",
-         "old",
-         "out",
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"kept file not there yet refused",
-         [](auto& d) { return d / "sub/../store-wal"; },
-         false,
-         "store-wal",
-         "",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store-wal"}},
+        {.name = "kept file refused",
+         .setup = [](auto& d) { return Put(d / "store", "old"), d / "store"; },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .kept = {"store"}},
+        {.name = "hard link to kept file refused",
+         .setup =
+             [](auto& d) {
+                 Put(d / "store", "old");
+                 fs::create_hard_link(d / "store", d / "out");
+                 return d / "out";
+             },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .kept = {"store"}},
+        {.name = "link to kept file refused",
+         .setup =
+             [](auto& d) {
+                 Put(d / "store", "old");
+                 fs::create_symlink("store", d / "out");
+                 return d / "out";
+             },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .link = "out",
+         .kept = {"store"}},
+        {.name = "kept file not there yet refused",
+         .setup = [](auto& d) { return d / "sub/../store-wal"; },
+         .ok = false,
+         .victim = "store-wal",
+         .victimText = "",
+         .kept = {"store-wal"}},
         {"not a regular file refused",
          [](auto& d) {
              ::mkfifo((d / "out").c_str(), 0600);
@@ -142,19 +132,16 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
         {"failed write keeps the old file",
          [](auto& d) { return Put(d / "out", "old"), d / "out"; }, false, "out", "old", nullptr,
          false, 2},
-        {"stale temporary files removed",
-         [](auto& d) {
-             Put(d / ".out.wk-tmp-abcdefghijkl", "left");
-             return Put(d / "out", "old"), d / "out";
-         },
-         true,
-         "out",
-         "new",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {},
-         true},
+        {.name = "stale temporary files removed",
+         .setup =
+             [](auto& d) {
+                 Put(d / ".out.wk-tmp-abcdefghijkl", "left");
+                 return Put(d / "out", "old"), d / "out";
+             },
+         .ok = true,
+         .victim = "out",
+         .victimText = "new",
+         .removeStale = true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
