@@ -19,6 +19,7 @@
 #include <set>
 #include <thread>
 
+#include "child_process.h"
 #include "cli_process.h"
 
 namespace wk::reliability {
@@ -43,31 +44,8 @@ Args With(const Args& ime, Args args) {
     return args;
 }
 
-// Runs `work` in a child process, whose exit status is what `work` returns.
-pid_t Fork(const std::function<int()>& work) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int status = work();
-        std::fflush(nullptr);
-        ::_exit(status);
-    }
-    return pid;
-}
-
-int Join(pid_t pid, double timeoutSeconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing::Fork;
+using testing::Join;
 
 struct Race {
     int workers = 3;
