@@ -102,30 +102,39 @@ void SortKeyRange(SortKey* keys, SortKey* spare, std::size_t count, int shift,
         std::sort(keys, keys + count, KeyLess());
         return;
     }
+    // A group too large for the spare keys is distributed in place, by at most 256 values at
+    // a time so that the keys go to few places at once: the group is split by the high bits
+    // of the unit, and each part is distributed again by the same unit.
+    const bool inPlace = count > kSpareKeys;
+    int coarse = 0;
+    while (inPlace && ((span - 1) >> coarse) >= 256) ++coarse;
+    const std::size_t buckets = ((span - 1) >> coarse) + 1;
+    const auto bucket = [&](const SortKey& key) { return (unit(key) - low) >> coarse; };
     // The counts of this pass live above those of the passes that called it.
     const std::size_t base = counts.size();
-    counts.resize(base + span + 1, 0);
-    for (std::size_t i = 0; i < count; ++i) ++counts[base + 1 + unit(keys[i]) - low];
-    for (std::size_t b = 0; b < span; ++b) counts[base + b + 1] += counts[base + b];
+    counts.resize(base + buckets + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) ++counts[base + 1 + bucket(keys[i])];
+    for (std::size_t b = 0; b < buckets; ++b) counts[base + b + 1] += counts[base + b];
     std::vector<std::uint32_t> next(counts.begin() + static_cast<std::ptrdiff_t>(base),
-                                    counts.begin() + static_cast<std::ptrdiff_t>(base + span));
-    if (count <= kSpareKeys) {
-        for (std::size_t i = 0; i < count; ++i) spare[next[unit(keys[i]) - low]++] = keys[i];
+                                    counts.begin() + static_cast<std::ptrdiff_t>(base + buckets));
+    if (!inPlace) {
+        for (std::size_t i = 0; i < count; ++i) spare[next[bucket(keys[i])]++] = keys[i];
         std::memcpy(keys, spare, count * sizeof(SortKey));
     } else {
-        // In place: each key is swapped along until one that belongs here comes back.
-        for (std::size_t b = 0; b < span; ++b) {
+        // Each key is swapped along until one that belongs here comes back.
+        for (std::size_t b = 0; b < buckets; ++b) {
             while (next[b] < counts[base + b + 1]) {
                 SortKey key = keys[next[b]];
-                for (std::size_t d = unit(key) - low; d != b; d = unit(key) - low)
+                for (std::size_t d = bucket(key); d != b; d = bucket(key))
                     std::swap(key, keys[next[d]++]);
                 keys[next[b]++] = key;
             }
         }
     }
-    for (std::size_t b = 0; b < span; ++b) {
+    const int nextShift = coarse > 0 ? shift : shift - 16;
+    for (std::size_t b = 0; b < buckets; ++b) {
         const std::size_t from = counts[base + b], to = counts[base + b + 1];
-        if (to - from > 1) SortKeyRange(keys + from, spare, to - from, shift - 16, counts);
+        if (to - from > 1) SortKeyRange(keys + from, spare, to - from, nextShift, counts);
     }
     counts.resize(base);
 }
