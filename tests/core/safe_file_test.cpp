@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
+
+#include "temp_folder.h"
 
 namespace wk {
 namespace {
@@ -20,25 +20,9 @@ namespace fs = std::filesystem;
 constexpr uid_t kOther = 65534;
 constexpr uid_t kFolderOwner = 65533;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-struct Folder {
-    fs::path path;
-    Folder() {
-        char pattern[] = "/tmp/wk-safe-file-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
+using testing::ReadFile;
+using testing::TempFolder;
+const auto Put = testing::WriteFile;
 
 // A folder like /tmp: sticky, writable by all, owned by someone else.
 fs::path StickyFolder(const fs::path& root) {
@@ -94,7 +78,6 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
          false, "victim", "old", "shared/out", true},
         {"foreign folder link in sticky folder refused",
          [](auto& d) {
-             fs::create_directory(d / "theirs");
              Put(d / "theirs/out", "old");
              return LinkOwnedBy(StickyFolder(d) / "dir", d / "theirs", kOther) / "out";
          },
@@ -105,50 +88,41 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
              return LinkOwnedBy(StickyFolder(d) / "out", d / "victim", kFolderOwner);
          },
          true, "victim", "new", "shared/out", true},
-        {"kept file refused",
-         [](auto& d) { return Put(d / "store", "old"), d / "store"; },
-         false,
-         "store",
-         "old",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"hard link to kept file refused",
-         [](auto& d) {
-             Put(d / "store", "old");
-             fs::create_hard_link(d / "store", d / "out");
-             return d / "out";
-         },
-         false,
-         "store",
-         "old",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"link to kept file refused",
-         [](auto& d) {
-             Put(d / "store", "old");
-             fs::create_symlink("store", d / "out");
-             return d / "out";
-         },
-         false,
-         "store",
-         "old",
-         "out",
-         false,
-         RLIM_INFINITY,
-         {"store"}},
-        {"kept file not there yet refused",
-         [](auto& d) { return d / "sub/../store-wal"; },
-         false,
-         "store-wal",
-         "",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {"store-wal"}},
+        {.name = "kept file refused",
+         .setup = [](auto& d) { return Put(d / "store", "old"), d / "store"; },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .kept = {"store"}},
+        {.name = "hard link to kept file refused",
+         .setup =
+             [](auto& d) {
+                 Put(d / "store", "old");
+                 fs::create_hard_link(d / "store", d / "out");
+                 return d / "out";
+             },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .kept = {"store"}},
+        {.name = "link to kept file refused",
+         .setup =
+             [](auto& d) {
+                 Put(d / "store", "old");
+                 fs::create_symlink("store", d / "out");
+                 return d / "out";
+             },
+         .ok = false,
+         .victim = "store",
+         .victimText = "old",
+         .link = "out",
+         .kept = {"store"}},
+        {.name = "kept file not there yet refused",
+         .setup = [](auto& d) { return d / "sub/../store-wal"; },
+         .ok = false,
+         .victim = "store-wal",
+         .victimText = "",
+         .kept = {"store-wal"}},
         {"not a regular file refused",
          [](auto& d) {
              ::mkfifo((d / "out").c_str(), 0600);
@@ -158,24 +132,21 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
         {"failed write keeps the old file",
          [](auto& d) { return Put(d / "out", "old"), d / "out"; }, false, "out", "old", nullptr,
          false, 2},
-        {"stale temporary files removed",
-         [](auto& d) {
-             Put(d / ".out.wk-tmp-abcdefghijkl", "left");
-             return Put(d / "out", "old"), d / "out";
-         },
-         true,
-         "out",
-         "new",
-         nullptr,
-         false,
-         RLIM_INFINITY,
-         {},
-         true},
+        {.name = "stale temporary files removed",
+         .setup =
+             [](auto& d) {
+                 Put(d / ".out.wk-tmp-abcdefghijkl", "left");
+                 return Put(d / "out", "old"), d / "out";
+             },
+         .ok = true,
+         .victim = "out",
+         .victimText = "new",
+         .removeStale = true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.needsRoot && ::geteuid() != 0) continue;  // owners can only be set by root
-        Folder folder;
+        TempFolder folder;
         const fs::path& d = folder.path;
         fs::create_directory(d / "sub");
         const fs::path path = c.setup(d);
@@ -197,7 +168,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
         EXPECT_EQ(ok, c.ok) << error;
         EXPECT_EQ(ok, error.empty()) << error;
         if (fs::is_regular_file(d / c.victim) || c.victimText[0] != '\0') {
-            EXPECT_EQ(ReadAll(d / c.victim), c.victimText);
+            EXPECT_EQ(ReadFile(d / c.victim), c.victimText);
         } else {
             EXPECT_FALSE(fs::is_regular_file(d / c.victim));
         }
@@ -212,7 +183,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
 }
 
 TEST(SafeFileWriter, NewSecondMovesTheTimeOnAndAccessRightsStay) {
-    Folder folder;
+    TempFolder folder;
     const fs::path path = folder.path / "out";
     Put(path, "old");
     ::chmod(path.c_str(), 0640);
@@ -229,7 +200,7 @@ TEST(SafeFileWriter, NewSecondMovesTheTimeOnAndAccessRightsStay) {
 }
 
 TEST(SafeFileWriter, ReadsOnlyRegularFiles) {
-    Folder folder;
+    TempFolder folder;
     const fs::path& d = folder.path;
     Put(d / "file", "x");
     ::mkfifo((d / "fifo").c_str(), 0600);

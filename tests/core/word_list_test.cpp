@@ -101,23 +101,6 @@ TEST(WordEntryList, FindFromCountsFromItsStart) {
     }
 }
 
-TEST(WordEntryList, SortOrdersByFieldAndDirectionKeepingTies) {
-    WordEntryList list;
-    const char16_t* rows[][2] = {{u"b", u"2"}, {u"A", u"1"}, {u"a", u"3"}, {u"c", u"0"}};
-    for (auto& r : rows) list.PushFront(Entry(r[0], r[1]));
-    // pushed in reverse: c/0, a/3, A/1, b/2
-    list.Sort(SortField::Reading, true);
-    std::vector<std::u16string> words;
-    for (int i = 0; i < list.Count(); ++i) words.emplace_back(list.EntryAt(i)->word);
-    EXPECT_EQ(words, (std::vector<std::u16string>{u"3", u"1", u"2", u"0"}));  // a=A keep order
-
-    list.Sort(SortField::Reading, false);
-    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"c", u"b", u"a", u"A"}));
-
-    list.Sort(SortField::Word, true);
-    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"c", u"A", u"b", u"a"}));
-}
-
 TEST(WordEntryList, SortKeepsEveryEntry) {
     WordEntryList list;
     std::vector<std::u16string> before;

@@ -16,16 +16,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "child_process.h"
 #include "core/dictionary.h"
 #include "ime/anthy_backend.h"
 #include "ime/embedded_store.h"
+#include "temp_folder.h"
 
 extern "C" {
 void anthy_priv_dic_lock(void);
@@ -77,28 +78,11 @@ bool AddWithAnthy(const fs::path& home, const std::string& reading, const std::s
     return result == ANTHY_DIC_UTIL_OK;
 }
 
-// Runs `body` in a child process, which exits 0 when it returned true.
-pid_t Spawn(const std::function<bool()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) std::_Exit(body() ? 0 : 1);
-    return pid;
-}
-
-bool Succeeded(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using wk::testing::Fork;
+bool Succeeded(pid_t pid) { return wk::testing::Join(pid) == 0; }
 
 class AnthyTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/wk-anthy-XXXXXX";
-        home = ::mkdtemp(pattern);
-        file = home / ".anthy" / "private_words_default";
-    }
-    void TearDown() override { fs::remove_all(home); }
-
     std::unique_ptr<AnthyBackend> Open(const fs::path& at) {
         std::u16string error;
         auto backend = AnthyBackend::Open(at.string(), error);
@@ -106,16 +90,11 @@ class AnthyTest : public ::testing::Test {
         return backend;
     }
     std::unique_ptr<AnthyBackend> Open() { return Open(home); }
-    static void Write(const fs::path& path, const std::string& text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static constexpr auto Write = wk::testing::WriteFile;
+    static constexpr auto Read = wk::testing::ReadFile;
 
-    fs::path home, file;
+    wk::testing::TempFolder folder;
+    fs::path home = folder.path, file = home / ".anthy" / "private_words_default";
 };
 
 using Listed = std::tuple<std::string, std::uint32_t, std::string>;  // "(null)" for none
@@ -233,7 +212,7 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     std::string start;
     for (int i = 0; i < 300; ++i) start += "よ" + std::to_string(i) + " #T35*1 語\n";
     Write(file, start);
-    const pid_t child = Spawn([&] {
+    const pid_t child = Fork([&] {
         auto backend = Open();
         const rlimit limit{4096, RLIM_INFINITY};
         ::signal(SIGXFSZ, SIG_IGN);
@@ -243,7 +222,7 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
         auto batch = backend->BeginBatch();
         for (int i = 0; i < 10; ++i)
             backend->RegisterWord(u"ん", 1, *Utf8ToUtf16(std::to_string(i)));
-        return ok && batch->Finish() == 10;
+        return ok && batch->Finish() == 10 ? 0 : 1;
     });
     EXPECT_TRUE(Succeeded(child));
     EXPECT_EQ(Read(file), start);
@@ -256,18 +235,18 @@ TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
     Write(file, "");  // Anthy's tools add only to a file that is there
     std::vector<pid_t> children;
     for (int p = 0; p < 3; ++p) {
-        children.push_back(Spawn([&] {
+        children.push_back(Fork([&] {
             auto backend = Open();
             auto batch = p == 1 ? backend->BeginBatch() : nullptr;
             for (int i = 0; i < 40; ++i) {
                 const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
                 if (p == 2) {
-                    if (!AddWithAnthy(home, reading, "語", "#T35")) return false;
+                    if (!AddWithAnthy(home, reading, "語", "#T35")) return 1;
                 } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
-                    return false;
+                    return 1;
                 }
             }
-            return !batch || batch->Finish() == 0;
+            return !batch || batch->Finish() == 0 ? 0 : 1;
         }));
     }
     for (const pid_t pid : children) EXPECT_TRUE(Succeeded(pid));
@@ -278,9 +257,9 @@ TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
 
 TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
     ASSERT_TRUE(Open()->RegisterWord(u"ふがほげぴよ", 1, u"不我保下飛予"));
-    const pid_t child = Spawn([&] {
+    const pid_t child = Fork([&] {
         anthy_conf_override("HOME", home.c_str());
-        if (anthy_init() != 0) return false;
+        if (anthy_init() != 0) return 1;
         anthy_context_t context = anthy_create_context();
         anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING);
         anthy_set_string(context, "ふがほげぴよ");
@@ -292,19 +271,9 @@ TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
             anthy_get_segment(context, 0, i, text, sizeof text);
             found = found || std::string(text) == "不我保下飛予";
         }
-        return found;
+        return found ? 0 : 1;
     });
     EXPECT_TRUE(Succeeded(child));
-}
-
-TEST_F(AnthyTest, OpenedByNameInTheHomeFolder) {
-    const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.c_str(), 1);
-    OpenedInputMethod opened = OpenInputMethod("anthy");
-    ::setenv("HOME", saved.c_str(), 1);
-    ASSERT_NE(opened.ime, nullptr) << Utf16ToUtf8(opened.error);
-    ASSERT_TRUE(opened.ime->RegisterWord(u"ほーむ", 1, u"家"));
-    EXPECT_EQ(ReadWithAnthy(home), (std::vector<Entry>{{"ほーむ", "#T35", "家", 500}}));
 }
 
 }  // namespace

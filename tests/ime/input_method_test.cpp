@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -18,6 +17,7 @@
 #include "core/text.h"
 #include "ime/backend.h"
 #include "ime/embedded_store.h"
+#include "temp_folder.h"
 #if WORDKEEPER_HAVE_ANTHY
 #include "ime/anthy_backend.h"
 #endif
@@ -41,19 +41,8 @@ std::vector<Word> All(InputMethod& ime) {
     return out;
 }
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A folder of the test's own, removed with it.
-struct TempFolder {
-    fs::path path = [] {
-        char pattern[] = "/tmp/wk-ime-XXXXXX";
-        return fs::path(::mkdtemp(pattern));
-    }();
-    ~TempFolder() { fs::remove_all(path); }
-};
+const auto Slurp = wk::testing::ReadFile;
+using wk::testing::TempFolder;
 
 enum Kind { kEmbedded, kAnthy, kMozc };
 
@@ -336,7 +325,7 @@ TEST_F(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
         {std::string("SQLite format 3\0", 16) + std::string(4000, '\xEE'), "壊れている"},
     };
     for (const auto& [content, message] : files) {
-        { std::ofstream(file, std::ios::binary) << content; }
+        wk::testing::WriteFile(file, content);
         std::u16string error;
         EXPECT_EQ(EmbeddedStore::Open(file.string(), error), nullptr) << message;
         EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
@@ -383,8 +372,10 @@ TEST(Backend, ChosenByOptionEnvironmentOrSettingsDefaultPathAndUnknownNames) {
         for (const char* name : {".anthy", ".mozc", ".config", "data"})
             fs::remove_all(home.path / name);
         for (std::string name : c.files) {
-            fs::create_directories((home.path / name).parent_path());
-            if (!name.ends_with('/')) std::ofstream(home.path / name) << "";
+            if (name.ends_with('/'))
+                fs::create_directories(home.path / name);
+            else
+                wk::testing::WriteFile(home.Path(name), "");
         }
         SCOPED_TRACE(c.chosen);
         EXPECT_EQ(ChooseImeSpec("", ""), c.chosen);

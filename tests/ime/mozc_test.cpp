@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -20,6 +19,7 @@
 #include "core/text.h"
 #include "ime/mozc_backend.h"
 #include "mozc_dictionary.pb.h"
+#include "temp_folder.h"
 
 namespace wk::ime {
 namespace {
@@ -28,13 +28,8 @@ namespace fs = std::filesystem;
 using mozcfile::UserDictionaryStorage;
 using Word = std::tuple<std::u16string, std::uint32_t, std::u16string>;
 
-struct TempProfile {
-    fs::path path = [] {
-        char pattern[] = "/tmp/wk-mozc-XXXXXX";
-        return fs::path(::mkdtemp(pattern));
-    }();
+struct TempProfile : wk::testing::TempFolder {
     fs::path file = path / "user_dictionary.db";
-    ~TempProfile() { fs::remove_all(path); }
 
     std::unique_ptr<MozcBackend> Open() {
         std::u16string error;
@@ -44,14 +39,8 @@ struct TempProfile {
     }
 };
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+const auto Slurp = wk::testing::ReadFile;
+const auto Put = wk::testing::WriteFile;
 
 UserDictionaryStorage Parse(const fs::path& path) {
     UserDictionaryStorage storage;

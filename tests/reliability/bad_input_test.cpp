@@ -33,11 +33,6 @@ Args OneWordNamed(CliHome& home, const std::string& name) {
     return Import(name);
 }
 
-void WriteSettings(CliHome& home, std::string_view text) {
-    fs::create_directories(home.Path("config/Quillwren"));
-    WriteFile(home.SettingsPath(), text);
-}
-
 std::string Noise(std::size_t size) {
     std::string bytes(size, '\0');
     std::uint32_t x = 2463534242u;
@@ -155,18 +150,17 @@ TEST(BadInputTest, EveryInputEndsInAMessageOrItsWordsAndLosesNothing) {
          kCannotOpen + ": ファイルまたはフォルダーがありません", "", kUnchanged},
         {"settings with garbage values",
          [](CliHome& home) {
-             WriteSettings(
-                 home,
-                 "[WordkeeperSetting]\nTermChange=@ByteArray(\\0\\xff\nColumnWidth0=\xff\xfe"
-                 "\x01\n\x01garbage without a key\n[InputMethod]\n"
-                 "Backend=@Variant(\\0\\0\\0\\x7f\\0)\n" +
-                     Noise(200));
+             WriteFile(home.SettingsPath(),
+                       "[WordkeeperSetting]\nTermChange=@ByteArray(\\0\\xff\nColumnWidth0=\xff\xfe"
+                       "\x01\n\x01garbage without a key\n[InputMethod]\n"
+                       "Backend=@Variant(\\0\\0\\0\\x7f\\0)\n" +
+                           Noise(200));
              return OneWordNamed(home, "words.txt");
          },
          0, "", "1 個の単語のうち 1 個の単語を登録しました。", kWithSuzuki},
         {"settings naming no known input method",
          [](CliHome& home) {
-             WriteSettings(home, "[InputMethod]\nBackend=../../etc/passwd\n");
+             WriteFile(home.SettingsPath(), "[InputMethod]\nBackend=../../etc/passwd\n");
              return OneWordNamed(home, "words.txt");
          },
          1, "不明な入力方式です", "", std::nullopt},

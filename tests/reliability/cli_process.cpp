@@ -18,7 +18,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -81,7 +80,8 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
         std::erase_if(env, [&](const std::string& have) { return have.starts_with(name); });
         env.push_back(e);
     }
-    std::vector<char*> envp, argv{const_cast<char*>(WK_CLI_BINARY)};
+    const std::string program = options.program.empty() ? WK_CLI_BINARY : options.program;
+    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -108,7 +108,7 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
         }
     }
     if (::chdir(cwd.c_str()) != 0) ::_exit(126);
-    ::execve(WK_CLI_BINARY, argv.data(), envp.data());
+    ::execve(program.c_str(), argv.data(), envp.data());
     ::_exit(127);
 }
 
@@ -159,18 +159,6 @@ void CliHome::GiveTo(uid_t user) {
          it != fs::recursive_directory_iterator(); it.increment(ec)) {
         ::lchown(it->path().c_str(), user, user);
     }
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

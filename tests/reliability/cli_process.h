@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace wk::reliability {
 
 struct Outcome {
@@ -26,6 +28,7 @@ struct RunOptions {
     std::optional<uid_t> user;        // run under this user id (and the same group id)
     std::string input = "/dev/null";  // standard input
     double timeoutSeconds = 60;
+    std::string program;  // wordkeeper-cli when empty
 };
 
 // The uid of "nobody", for running where file modes apply also when the tests are root.
@@ -61,8 +64,8 @@ class CliHome {
     std::string home_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, std::string_view bytes);
+using wk::testing::ReadFile;
+using wk::testing::WriteFile;
 std::vector<std::string> SplitLines(std::string_view text);
 
 // A dictionary text file (UTF-8 with a byte-order mark, CR LF) holding `lines`.

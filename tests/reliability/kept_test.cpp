@@ -36,11 +36,6 @@ std::string AnthyDictionary(const CliHome& home) {
     return home.Path(".anthy/private_words_default");
 }
 
-void Put(const std::string& path, std::string_view bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    WriteFile(path, bytes);
-}
-
 // What a path holds, links not followed: its kind and, for a regular file, its bytes.
 std::string Snapshot(const std::string& path) {
     struct stat st {};
@@ -113,7 +108,7 @@ TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFilesNorFollowsAForeignLink) {
          kOwn},
         {"Mozc's dictionary while the store is open", false,
          [](CliHome& h) {
-             Put(h.Path(".mozc/user_dictionary.db"), "Mozc's words");
+             WriteFile(h.Path(".mozc/user_dictionary.db"), "Mozc's words");
              return std::pair{h.Path(".mozc/user_dictionary.db"),
                               h.Path(".mozc/user_dictionary.db")};
          },
@@ -123,7 +118,7 @@ TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFilesNorFollowsAForeignLink) {
              fs::create_directory(h.Path("shared"));
              ::chmod(h.Path("shared").c_str(), 01777);
              ::chown(h.Path("shared").c_str(), 0, 0);
-             Put(h.Path("victim.txt"), "victim's");
+             WriteFile(h.Path("victim.txt"), "victim's");
              fs::create_symlink(h.Path("victim.txt"), h.Path("shared/out.txt"));
              ::lchown(h.Path("shared/out.txt").c_str(), NobodyId(), NobodyId());
              return std::pair{h.Path("shared/out.txt"), h.Path("victim.txt")};
@@ -198,8 +193,8 @@ TEST(KeptTest, AChangeKeepsTheOldWordUnlessTheNewOneIsIn) {
         ASSERT_EQ(home.Run(Args(ime, {"add", "たなか", "田中", "人名"})).exitCode, 0);
         ASSERT_EQ(home.Run(Args(ime, {"add", "すずき", "鈴木", "人名"})).exitCode, 0);
         if (c.anthy) {
-            Put(AnthyDictionary(home),
-                longReading + " #T35*500 長\n" + ReadFile(AnthyDictionary(home)));
+            WriteFile(AnthyDictionary(home),
+                      longReading + " #T35*500 長\n" + ReadFile(AnthyDictionary(home)));
         }
         const Outcome o = home.Run(Args(ime, Args({"change"}, c.change)));
         EXPECT_EQ(o.exitCode, c.exitCode) << o.err;
@@ -222,7 +217,7 @@ TEST(KeptTest, AnthyDictionariesOfEveryShape) {
     const Case cases[] = {
         {"a link stays a link",
          [](CliHome& h) {
-             Put(h.Path("real/words"), "");
+             WriteFile(h.Path("real/words"), "");
              fs::create_directories(h.Path(".anthy"));
              fs::create_symlink(h.Path("real/words"), AnthyDictionary(h));
          },
@@ -234,7 +229,9 @@ TEST(KeptTest, AnthyDictionariesOfEveryShape) {
                     ReadFile(h.Path("real/words")).find("田中") != std::string::npos;
          }},
         {"CR LF lines",
-         [](CliHome& h) { Put(AnthyDictionary(h), "たなか #JN*500 田中\r\nあ #T35*500 亜\r\n"); },
+         [](CliHome& h) {
+             WriteFile(AnthyDictionary(h), "たなか #JN*500 田中\r\nあ #T35*500 亜\r\n");
+         },
          {"remove", "たなか", "田中", "人名"},
          0,
          "",
@@ -243,7 +240,9 @@ TEST(KeptTest, AnthyDictionariesOfEveryShape) {
                     std::vector<std::string>{"あ\t亜\t名詞"};
          }},
         {"a killed writer's leftover",
-         [](CliHome& h) { Put(h.Path(".anthy/.private_words_default.wk-tmp-abcdef012345"), "x"); },
+         [](CliHome& h) {
+             WriteFile(h.Path(".anthy/.private_words_default.wk-tmp-abcdef012345"), "x");
+         },
          {"add", "たなか", "田中", "人名"},
          0,
          "",
@@ -252,7 +251,7 @@ TEST(KeptTest, AnthyDictionariesOfEveryShape) {
          }},
         {"larger than memory",
          [](CliHome& h) {
-             Put(AnthyDictionary(h), "");
+             WriteFile(AnthyDictionary(h), "");
              fs::resize_file(AnthyDictionary(h), std::uintmax_t{1} << 40);
          },
          {"list"},
@@ -331,7 +330,7 @@ TEST(KeptTest, SettingsFilesThatAreNoRegularFileOrCannotBeRead) {
          "辞書のファイルを指している"},
         {"unreadable, naming Anthy",
          [](CliHome& h) {
-             Put(h.SettingsPath(), "[InputMethod]\nBackend=anthy\n");
+             WriteFile(h.SettingsPath(), "[InputMethod]\nBackend=anthy\n");
              return ::chmod(h.SettingsPath().c_str(), 0) == 0;
          },
          {},
@@ -340,7 +339,7 @@ TEST(KeptTest, SettingsFilesThatAreNoRegularFileOrCannotBeRead) {
          true},
         {"unreadable, the input method named",
          [](CliHome& h) {
-             Put(h.SettingsPath(), "[InputMethod]\nBackend=anthy\n");
+             WriteFile(h.SettingsPath(), "[InputMethod]\nBackend=anthy\n");
              return ::chmod(h.SettingsPath().c_str(), 0) == 0;
          },
          {"WORDKEEPER_IME=embedded"},

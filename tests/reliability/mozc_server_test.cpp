@@ -3,12 +3,9 @@
 // removed one no longer is, and a server already running takes changes without a restart.
 // Mozc refuses to run as root, so a root test runs everything as the system user
 // "wordkeeper-test", which it creates the first time.
-#include <fcntl.h>
-#include <grp.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -93,35 +90,9 @@ class MozcSession {
         }
         keys += "(" + std::to_string(event) + " SendKey 1 space)\n";
         WriteFile(home_.Path("keys"), keys);
-        const std::string replies = home_.Path("replies");
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int in = ::open(home_.Path("keys").c_str(), O_RDONLY);
-            const int out = ::open(replies.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-            if (in < 0 || out < 0) ::_exit(126);
-            ::dup2(in, 0);
-            ::dup2(out, 1);
-            if (user_ &&
-                (::setgroups(0, nullptr) != 0 || ::setgid(*user_) != 0 || ::setuid(*user_) != 0)) {
-                ::_exit(126);
-            }
-            if (::chdir(home_.home().c_str()) != 0) ::_exit(126);
-            const std::string homeVar = "HOME=" + home_.home();
-            char* const argv[] = {const_cast<char*>(kHelper), nullptr};
-            char* const envp[] = {const_cast<char*>(homeVar.c_str()),
-                                  const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
-            ::execve(kHelper, argv, envp);
-            ::_exit(127);
-        }
-        int status = 0;
-        for (int i = 0; i < 400 && ::waitpid(pid, &status, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (::waitpid(pid, &status, WNOHANG) == 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-        return ReadFile(replies);
+        const RunOptions options{
+            .user = user_, .input = home_.Path("keys"), .timeoutSeconds = 20, .program = kHelper};
+        return home_.Run({}, options).out;
     }
 
     static bool Offered(const std::string& replies, const std::string& word) {

@@ -1,32 +1,20 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
 
 #include "skeleton/qt_settings_store.h"
+#include "temp_folder.h"
 
 namespace wk {
 namespace {
 
 class QtSettingsStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = QDir::tempPath() + "/wk-settings-" + QString::number(::getpid());
-        QDir(dir).removeRecursively();
-        qputenv("XDG_CONFIG_HOME", dir.toUtf8());
-        file = dir + "/Quillwren/Wordkeeper.conf";
+    void SetUp() override { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path)); }
+    void Write(const std::string& content) {
+        testing::WriteFile(folder.Path("Quillwren/Wordkeeper.conf"), content);
     }
-    void TearDown() override { QDir(dir).removeRecursively(); }
-    void Write(const QByteArray& content) {
-        QDir().mkpath(dir + "/Quillwren");
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    QString dir, file;
+    testing::TempFolder folder;
 };
 
 TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
@@ -54,16 +42,16 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
 // Qt reports a malformed file as a format error, but still writes the note: it must count
 // as stored, or every program would warn about a note that was in fact left.
 TEST_F(QtSettingsStoreTest, NoteIsStoredInAMalformedFile) {
-    const QByteArray files[] = {
-        QByteArray("\x00\x01\x02\xff[[[\n", 8),
+    const std::string files[] = {
+        std::string("\x00\x01\x02\xff[[[\n", 8),
         "TermChange=0\n[WordkeeperSetting]\n\"x\n",
         "[WordkeeperSetting]\nTermChange=@ByteArray(\\0\\xff\n",
     };
-    for (const QByteArray& content : files) {
+    for (const std::string& content : files) {
         Write(content);
         QtSettingsStore quickAdd;
-        EXPECT_TRUE(LeaveQuickAddNote(quickAdd)) << content.toStdString();
-        EXPECT_EQ(QtSettingsStore().ReadInt("TermChange"), 1) << content.toStdString();
+        EXPECT_TRUE(LeaveQuickAddNote(quickAdd)) << content;
+        EXPECT_EQ(QtSettingsStore().ReadInt("TermChange"), 1) << content;
     }
 }
 

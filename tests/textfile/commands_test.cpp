@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "fakes.h"
 #include "temp_folder.h"
@@ -167,23 +166,16 @@ TEST(WriteDictionaryText, CountMessagesAndFailures) {
 
 // ---- files on disk
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The new file takes the old one's place and mode. That an export to a full disk leaves the
 // old file and no temporary one is tried through wordkeeper-cli (tests/reliability).
 TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
     wk::testing::TempFolder folder;
-    const std::string path = folder.path + "/words.txt";
+    const std::string path = folder.Path("words.txt");
     std::ofstream(path) << "old contents that are longer than the new ones";
     ::chmod(path.c_str(), 0640);
     Session small({{u"あ", 1, u"亜"}});
     EXPECT_EQ(ExportFile(path, small.dictionary, small, small).result, 0);
-    EXPECT_EQ(Slurp(path), kHead + "\x82\xa0\t\x88\x9f\t\x96\xbc\x8e\x8c\r\n");
+    EXPECT_EQ(wk::testing::ReadFile(path), kHead + "\x82\xa0\t\x88\x9f\t\x96\xbc\x8e\x8c\r\n");
     struct stat st {};
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -192,10 +184,10 @@ TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
 
 TEST(TextFileCommands, NamesThatCannotBeUsed) {
     wk::testing::TempFolder folder;
-    const std::string pipe = folder.path + "/pipe";
+    const std::string pipe = folder.Path("pipe");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string& path :
-         {folder.path, folder.path + "/missing/x.txt", pipe, std::string("/dev/null")}) {
+         {folder.path.string(), folder.Path("missing/x.txt"), pipe, std::string("/dev/null")}) {
         Session s({{u"あ", 1, u"亜"}});
         EXPECT_EQ(BulkRegisterFile(path, s.dictionary, s, s).result, 1);
         EXPECT_EQ(ExportFile(path, s.dictionary, s, s).result, 1);

@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "temp_folder.h"
 #include "textfile/file_request.h"
@@ -86,26 +84,24 @@ TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
     FileRequest request = SaveTextRequest("/home/u/Documents");
     request.filterIndex = 2;
     EXPECT_EQ(Ask(request, {library.string()}), 1);
-    std::stringstream log;
-    log << std::ifstream(folder / "log").rdbuf();
-    EXPECT_EQ(log.str(), "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
-                             std::to_string(sizeof(GsFileRequest)) +
-                             "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|"
-                             "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|"
-                             "Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
+    EXPECT_EQ(wk::testing::ReadFile(folder / "log"),
+              "save|辞書ﾃｷｽﾄﾌｧｲﾙを保存|/home/u/Documents|2|2|" +
+                  std::to_string(sizeof(GsFileRequest)) +
+                  "|1|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのﾌｧｲﾙ (*.*)|*.*|"
+                  "UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|"
+                  "Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt\n");
     fs::remove(library);
     EXPECT_EQ(Ask(request, {library.string()}), 1);
     EXPECT_EQ(request.file, kStandard);
 
     Tell({});
-    fs::remove_all(folder);
 }
 
 // A library planted in the current folder is never loaded, whatever the loader's search path
 // the program was started with says (the loader reads it at the start, hence a new process).
 TEST(FileRequest, NeverFromTheCurrentFolder) {
-    char pattern[] = "/tmp/wk-planted-XXXXXX";
-    const fs::path folder = ::mkdtemp(pattern);
+    const wk::testing::TempFolder planted;
+    const fs::path& folder = planted.path;
     fs::create_directory(folder / "lib");
     fs::copy_file(kFull, folder / "libgsgetfile.so");
     fs::copy_file(kFull, folder / "lib" / "libgsgetfile.so");
@@ -127,7 +123,6 @@ TEST(FileRequest, NeverFromTheCurrentFolder) {
         ::pclose(probe);
         EXPECT_EQ(std::string(line), answer + "\n") << path;
     }
-    fs::remove_all(folder);
 }
 
 TEST(FileRequest, WhereTheLibraryIsLookedFor) {
