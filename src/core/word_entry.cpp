@@ -68,29 +68,85 @@ struct KeyLess {
     }
 };
 
-// Orders the keys by prefix, then position, in place: one pass distributes them by their
-// first code unit (the top 16 bits), then each of those buckets is sorted on its own.
-void SortKeys(SortKey* keys, std::size_t count) {
-    constexpr std::size_t kBuckets = 65536;
-    if (count < kBuckets) {
+// Groups of at most this many keys are distributed through the spare keys, larger ones in
+// place.
+constexpr std::size_t kSpareKeys = std::size_t{1} << 16;
+
+// Orders keys[0, count) by prefix, then position. Each pass distributes the keys by one code
+// unit of the prefix (highest first), counting only over the range of values that unit
+// takes; keys whose prefixes are wholly equal, and small groups, are sorted by comparison,
+// which also settles their positions.
+void SortKeyRange(SortKey* keys, SortKey* spare, std::size_t count, int shift,
+                  std::vector<std::uint32_t>& counts) {
+    constexpr std::size_t kSmall = 48;
+    if (count < 2) return;
+    if (count <= kSmall || shift < 0) {
         std::sort(keys, keys + count, KeyLess());
         return;
     }
-    const auto top = [](const SortKey& key) { return static_cast<std::size_t>(key.prefix >> 48); };
-    std::vector<std::size_t> start(kBuckets + 1, 0);
-    for (std::size_t i = 0; i < count; ++i) ++start[top(keys[i]) + 1];
-    for (std::size_t b = 0; b < kBuckets; ++b) start[b + 1] += start[b];
-    std::vector<std::size_t> next(start.begin(), start.end() - 1);
-    for (std::size_t b = 0; b < kBuckets; ++b) {
-        while (next[b] < start[b + 1]) {
-            SortKey key = keys[next[b]];
-            for (std::size_t d = top(key); d != b; d = top(key)) std::swap(key, keys[next[d]++]);
-            keys[next[b]++] = key;
+    const auto unit = [shift](const SortKey& key) {
+        return static_cast<std::uint32_t>(key.prefix >> shift) & 0xFFFFu;
+    };
+    std::uint32_t low = unit(keys[0]), high = low;
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::uint32_t u = unit(keys[i]);
+        low = std::min(low, u);
+        high = std::max(high, u);
+    }
+    if (low == high) {
+        SortKeyRange(keys, spare, count, shift - 16, counts);
+        return;
+    }
+    const std::size_t span = high - low + 1;
+    if (span > count * 4 && count < 4096) {
+        std::sort(keys, keys + count, KeyLess());
+        return;
+    }
+    // A group too large for the spare keys is distributed in place, by at most 256 values at
+    // a time so that the keys go to few places at once: the group is split by the high bits
+    // of the unit, and each part is distributed again by the same unit.
+    const bool inPlace = count > kSpareKeys;
+    int coarse = 0;
+    while (inPlace && ((span - 1) >> coarse) >= 256) ++coarse;
+    const std::size_t buckets = ((span - 1) >> coarse) + 1;
+    const auto bucket = [&](const SortKey& key) { return (unit(key) - low) >> coarse; };
+    // The counts of this pass live above those of the passes that called it.
+    const std::size_t base = counts.size();
+    counts.resize(base + buckets + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) ++counts[base + 1 + bucket(keys[i])];
+    for (std::size_t b = 0; b < buckets; ++b) counts[base + b + 1] += counts[base + b];
+    std::vector<std::uint32_t> next(counts.begin() + static_cast<std::ptrdiff_t>(base),
+                                    counts.begin() + static_cast<std::ptrdiff_t>(base + buckets));
+    if (!inPlace) {
+        for (std::size_t i = 0; i < count; ++i) spare[next[bucket(keys[i])]++] = keys[i];
+        std::memcpy(keys, spare, count * sizeof(SortKey));
+    } else {
+        // Each key is swapped along until one that belongs here comes back.
+        for (std::size_t b = 0; b < buckets; ++b) {
+            while (next[b] < counts[base + b + 1]) {
+                SortKey key = keys[next[b]];
+                for (std::size_t d = bucket(key); d != b; d = bucket(key))
+                    std::swap(key, keys[next[d]++]);
+                keys[next[b]++] = key;
+            }
         }
     }
-    for (std::size_t b = 0; b < kBuckets; ++b) {
-        if (start[b + 1] - start[b] > 1) std::sort(keys + start[b], keys + start[b + 1], KeyLess());
+    const int nextShift = coarse > 0 ? shift : shift - 16;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        const std::size_t from = counts[base + b], to = counts[base + b + 1];
+        if (to - from > 1) SortKeyRange(keys + from, spare, to - from, nextShift, counts);
     }
+    counts.resize(base);
+}
+
+// Orders the keys by prefix, then position; false when no room for the spare keys could be had.
+bool SortKeys(SortKey* keys, std::size_t count) {
+    BigBuffer spare;
+    if (!spare.Reserve(std::min(count, kSpareKeys) * sizeof(SortKey))) return false;
+    std::vector<std::uint32_t> counts;
+    counts.reserve(std::size_t{1} << 17);
+    SortKeyRange(keys, static_cast<SortKey*>(spare.data()), count, 48, counts);
+    return true;
 }
 
 }  // namespace
@@ -340,15 +396,24 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         }
     }
     // The keys are built walking the rows in storage order, which after an earlier sort is
-    // far from position order: each row learns its position first.
+    // far from position order: each row learns its position first, unless the rows still
+    // lie in the order they came (as after a refresh), position count - 1 - id.
+    bool fresh = rowCount_ == count;
+    const std::uint32_t* slots = order();
+    for (std::size_t k = 0; k < count && fresh; ++k) fresh = slots[k] == k;
     BigBuffer positions;
-    if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return;
-    auto* positionOfRow = static_cast<std::uint32_t*>(positions.data());
-    std::fill(positionOfRow, positionOfRow + rowCount_, UINT32_MAX);  // rows no longer listed
-    for (std::size_t p = 0; p < count; ++p) positionOfRow[IdAt(p)] = static_cast<std::uint32_t>(p);
+    std::uint32_t* positionOfRow = nullptr;
+    if (!fresh) {
+        if (!positions.Reserve(rowCount_ * sizeof(std::uint32_t))) return;
+        positionOfRow = static_cast<std::uint32_t*>(positions.data());
+        std::fill(positionOfRow, positionOfRow + rowCount_, UINT32_MAX);  // rows no longer listed
+        for (std::size_t p = 0; p < count; ++p)
+            positionOfRow[IdAt(p)] = static_cast<std::uint32_t>(p);
+    }
     bool exactEverywhere = true;
     for (std::size_t id = 0; id < rowCount_; ++id) {
-        const std::uint32_t position = positionOfRow[id];
+        const std::uint32_t position =
+            fresh ? static_cast<std::uint32_t>(count - 1 - id) : positionOfRow[id];
         if (position == UINT32_MAX) continue;
         std::uint32_t mark = 0;
         const Row& row = rows()[id];
@@ -367,7 +432,7 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         keys[position] = {prefix ^ flip, position | mark};
     }
     positions.Release();
-    SortKeys(keys, count);
+    if (!SortKeys(keys, count)) return;
     // Keys that share their prefix are ordered by the rest of their text, unless all of
     // them are whole in their prefix (and so equal).
     const auto positionOf = [](const SortKey& key) { return key.position & ~kNotExact; };
@@ -389,9 +454,13 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         i = j;
     }
     // Positions become ids before the first slot is written.
-    for (std::size_t p = 0; p < count; ++p) keys[p].position = IdAt(positionOf(keys[p]));
-    std::uint32_t* slots = order();
-    for (std::size_t p = 0; p < count; ++p) slots[count - 1 - p] = keys[p].position;
+    for (std::size_t p = 0; p < count; ++p) {
+        const std::uint32_t position = positionOf(keys[p]);
+        keys[p].position =
+            fresh ? static_cast<std::uint32_t>(count - 1 - position) : IdAt(position);
+    }
+    std::uint32_t* written = order();
+    for (std::size_t p = 0; p < count; ++p) written[count - 1 - p] = keys[p].position;
 }
 
 int WordEntryList::FindFrom(int start, const Predicate& predicate, const void* context) const {
