@@ -1,5 +1,6 @@
 #include "dictionary.h"
 
+#include <array>
 #include <new>
 
 namespace wk {
@@ -58,18 +59,22 @@ bool Dictionary::RefreshWords(ListDisplay& display) {
     display.ShowWaitCursor();
     ClearWords();
     display.DeleteAllItems();
-    // The style table is searched for every word; remember the last hit, since a
-    // dictionary mostly holds runs of one style.
-    std::uint32_t lastStyle = 0;
-    int lastIndex = -2;
+    // Every word needs its style's row. The input methods' style codes are small numbers,
+    // so those are looked up in a table made once (the first row of a code wins, as in
+    // PosIndexOfStyle); any other code is searched for.
+    constexpr std::uint32_t kDirect = 256;
+    std::array<int, kDirect> indexOf;
+    indexOf.fill(-1);
+    for (int i = posTable_.Count() - 1; i >= 0; --i) {
+        if (const std::uint32_t style = posTable_.Row(i).style; style < kDirect) {
+            indexOf[style] = i;
+        }
+    }
     const bool complete = ime_.EnumRegisterWord(
         [&](const char16_t* reading, std::uint32_t style, const char16_t* word) {
             if (reading == nullptr || word == nullptr) return 1;
-            if (lastIndex == -2 || style != lastStyle) {
-                lastStyle = style;
-                lastIndex = posTable_.PosIndexOfStyle(style);
-            }
-            AddWord(reading, word, lastIndex, style);
+            const int index = style < kDirect ? indexOf[style] : posTable_.PosIndexOfStyle(style);
+            AddWord(reading, word, index, style);
             return 1;
         });
     display.SetItemCount(wordCount);

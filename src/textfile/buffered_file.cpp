@@ -85,6 +85,15 @@ int CBufferedFile::PutBytes(const void* bytes, std::int32_t count) {
     const auto* in = static_cast<const std::uint8_t*>(bytes);
     int result = 0;
     while (count > 0) {
+        if (position_ == 0 && count >= capacity_) {
+            // Whole blocks of a large piece go out as they are, without a copy.
+            const std::int32_t blocks = count - count % capacity_;
+            if (!file_->Write(in, static_cast<std::size_t>(blocks))) writeFailed_ = true;
+            if (writeFailed_) result = 1;
+            in += blocks;
+            count -= blocks;
+            continue;
+        }
         const std::int32_t n = std::min(count, capacity_ - position_);
         std::memcpy(buffer_.get() + position_, in, static_cast<std::size_t>(n));
         in += n;
