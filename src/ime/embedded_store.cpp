@@ -21,19 +21,27 @@ constexpr std::int32_t kApplicationId = 0x574B4450;  // "WKDP"
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyTimeoutMs = 15000;
 
-const char* const kSchema = R"sql(
+// The unique index and the removal trigger, which a large removal drops and makes again.
+constexpr std::string_view kKeyIndex =
+    "CREATE UNIQUE INDEX words_key ON words(reading, word, style);\n";
+constexpr std::string_view kRemovedTrigger =
+    "CREATE TRIGGER words_removed AFTER DELETE ON words BEGIN UPDATE word_count SET n = n - 1; "
+    "END;\n";
+
+std::string Schema() {
+    return std::string(R"sql(
 CREATE TABLE words(
     id INTEGER PRIMARY KEY,
     reading TEXT NOT NULL,
     word TEXT NOT NULL,
     style INTEGER NOT NULL
 );
-CREATE UNIQUE INDEX words_key ON words(reading, word, style);
 CREATE TABLE word_count(n INTEGER NOT NULL);
 INSERT INTO word_count VALUES(0);
 CREATE TRIGGER words_added AFTER INSERT ON words BEGIN UPDATE word_count SET n = n + 1; END;
-CREATE TRIGGER words_removed AFTER DELETE ON words BEGIN UPDATE word_count SET n = n - 1; END;
-)sql";
+)sql") + std::string(kKeyIndex) +
+           std::string(kRemovedTrigger);
+}
 
 std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
 
@@ -254,7 +262,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
             const std::string pragmas =
                 "PRAGMA application_id = " + std::to_string(kApplicationId) +
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
-            if (!store->Exec(kSchema) || !store->Exec(pragmas.c_str())) {
+            if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
                 error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) +
                         u")";
@@ -582,30 +590,10 @@ bool EmbeddedStore::ApplyRemovals() {
         return false;
     }
     const bool relayout = static_cast<std::int64_t>(marked_.size()) * 4 >= count;
-    // The index and trigger come back from their own stored text.
-    std::string layout;
+    // The index and trigger are made again from the store's own layout, never from text
+    // read out of the file.
+    const std::string layout = std::string(kKeyIndex) + std::string(kRemovedTrigger);
     if (relayout) {
-        sqlite3_stmt* stmt = nullptr;
-        rc = sqlite3_prepare_v2(db_,
-                                "SELECT sql FROM sqlite_schema WHERE name IN "
-                                "('words_key', 'words_removed') ORDER BY type",
-                                -1, &stmt, nullptr);
-        int found = 0;
-        while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            layout += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-            layout += ";\n";
-            ++found;
-            rc = SQLITE_OK;
-        }
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
-            Fail(Problem(db_));
-            return false;
-        }
-        if (found != 2) {
-            Fail("辞書ファイルが壊れています");
-            return false;
-        }
         if (!Exec("DROP TRIGGER words_removed; DROP INDEX words_key")) return false;
     }
     // Runs of consecutive ids go in one statement each: a whole store is one run.
