@@ -100,8 +100,7 @@ constexpr Nearest kNearest[] = {
     {u"接尾地名", {u"接尾一般"}},
 };
 
-// The names of the embedded store, which Mozc shares.
-constexpr std::u16string_view kMozcNames[] = {
+constexpr std::u16string_view kCommonPosNames[] = {
     u"名詞",         u"短縮よみ",       u"固有名詞",     u"人名",         u"姓",
     u"名",           u"組織",           u"地名",         u"名詞サ変",     u"名詞形動",
     u"数",           u"アルファベット", u"記号",         u"顔文字",       u"副詞",
@@ -213,10 +212,12 @@ std::u16string_view MsImePosName(std::u16string_view name) {
     return u"名詞";
 }
 
+std::span<const std::u16string_view> CommonPosNames() { return kCommonPosNames; }
+
 std::u16string_view MozcPosName(std::u16string_view name) {
     for (std::u16string_view candidate : PosNameCandidates(name)) {
-        if (std::find(std::begin(kMozcNames), std::end(kMozcNames), candidate) !=
-            std::end(kMozcNames))
+        if (std::find(std::begin(kCommonPosNames), std::end(kCommonPosNames), candidate) !=
+            std::end(kCommonPosNames))
             return candidate;
     }
     return u"名詞";

@@ -8,12 +8,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "dictionary.h"
 
 namespace wk {
+
+// The common names, which the embedded store offers with the codes 1, 2, 3 ... in this order
+// and Mozc knows by the same names.
+std::span<const std::u16string_view> CommonPosNames();
 
 // The names to try for `name`, best first: the name itself, without an ATOK learning mark
 // ("*" or "$" at its end), its common name, then the nearest names. Never empty; the views

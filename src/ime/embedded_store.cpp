@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/pos_mapping.h"
 #include "core/text.h"
 
 namespace wk::ime {
@@ -159,20 +160,11 @@ void BindText(sqlite3_stmt* stmt, int index, const std::u16string& text) {
 
 const std::vector<PosStyle>& EmbeddedStyles() {
     static const std::vector<PosStyle> styles = [] {
-        static const char16_t* const kNames[] = {
-            u"名詞",         u"短縮よみ",       u"固有名詞",     u"人名",         u"姓",
-            u"名",           u"組織",           u"地名",         u"名詞サ変",     u"名詞形動",
-            u"数",           u"アルファベット", u"記号",         u"顔文字",       u"副詞",
-            u"連体詞",       u"接続詞",         u"感動詞",       u"接頭語",       u"助数詞",
-            u"接尾一般",     u"接尾人名",       u"接尾地名",     u"動詞ワ行五段", u"動詞カ行五段",
-            u"動詞サ行五段", u"動詞タ行五段",   u"動詞ナ行五段", u"動詞マ行五段", u"動詞ラ行五段",
-            u"動詞ガ行五段", u"動詞バ行五段",   u"動詞ハ行四段", u"動詞一段",     u"動詞カ変",
-            u"動詞サ変",     u"動詞ザ変",       u"動詞ラ変",     u"形容詞",       u"終助詞",
-            u"句読点",       u"独立語",         u"抑制単語",     u"品詞なし",     u"サジェストのみ",
-        };
         std::vector<PosStyle> rows;
         std::uint32_t code = 1;
-        for (const char16_t* name : kNames) rows.push_back({code++, name});
+        for (std::u16string_view name : CommonPosNames()) {
+            rows.push_back({code++, std::u16string(name)});
+        }
         return rows;
     }();
     return styles;
