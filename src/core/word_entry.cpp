@@ -257,8 +257,9 @@ std::int64_t WordEntryList::AddRow(std::u16string_view reading, std::u16string_v
         return -1;
     }
     auto* at = static_cast<char16_t*>(text_.data()) + textLength_;
-    std::memcpy(at, reading.data(), reading.size() * sizeof(char16_t));
-    std::memcpy(at + reading.size(), word.data(), word.size() * sizeof(char16_t));
+    // std::copy, not memcpy: an empty field may have no data pointer at all.
+    std::copy(reading.begin(), reading.end(), at);
+    std::copy(word.begin(), word.end(), at + reading.size());
     static_cast<Row*>(rows_.data())[rowCount_] = {static_cast<std::uint32_t>(textLength_),
                                                   static_cast<std::uint16_t>(reading.size()),
                                                   static_cast<std::uint16_t>(word.size()),
