@@ -115,8 +115,6 @@ const EncodingCase kEncodingCases[] = {
     {"code page 932 kana, kanji, half-width", "\x82\xa0\x82\xa2\t\x88\xa4\t\xb6\xc5\r\n",
      TextEncoding::Cp932, "あい|愛|ｶﾅ"},
     {"code page 932 marks", "\x81\x60\t\x81\x7c\t\x5c\r\n", TextEncoding::Cp932, "～|－|\\"},
-    {"invalid byte goes on", "\x80x\t\xa0\tc\r\n", TextEncoding::Cp932, "・x|・|c"},
-    {"lead byte before TAB", "a\x82\tb\tc\r\n", TextEncoding::Cp932, "a・|b|c"},
     {"unassigned pair is one mark", "\x82\x41z\tb\tc\r\n", TextEncoding::Cp932, "・z|b|c"},
     {"UTF-8 with mark",
      "\xEF\xBB\xBF"
@@ -127,8 +125,6 @@ const EncodingCase kEncodingCases[] = {
     {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", TextEncoding::Utf8, "あ|😀|名詞"},
     {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", TextEncoding::Cp932,
      "a|b|c", ReadOutcome::Unreadable},
-    {"UTF-8 with mark, invalid part", "\xEF\xBB\xBF\xE3\x81\tb\tc\r\n", TextEncoding::Utf8,
-     "\xEF\xBF\xBD|b|c"},
     {"UTF-16 LE", "\xFF\xFE" + Utf16(u"!h\r\nあ\t愛\t名詞\r\n", false), TextEncoding::Utf16Le,
      "あ|愛|名詞"},
     {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), TextEncoding::Utf16Be, "あ|😀|名詞"},
@@ -147,7 +143,7 @@ TEST(ReadDictionaryLines, Encodings) {
     }
 }
 
-TEST(ReadDictionaryLines, SizeLimitAndReadErrors) {
+TEST(ReadDictionaryLines, SizeLimit) {
     MemoryFile tooLarge("a\tb\tc\r\n"), largest("a\tb\tc\r\n");
     tooLarge.ReportLength(2147483648ull);
     largest.ReportLength(2147483647ull);  // attempted; the missing bytes are a read error
@@ -156,15 +152,6 @@ TEST(ReadDictionaryLines, SizeLimitAndReadErrors) {
               ReadOutcome::TooLarge);
     EXPECT_FALSE(started);
     EXPECT_EQ(ReadBytes(largest).result.outcome, ReadOutcome::ReadError);
-
-    // What was handed on before a read error stays handed on.
-    std::string bytes;
-    for (int i = 0; i < 4000; ++i) bytes += "\x82\xa0\tw\tp\r\n";  // 8 bytes a line
-    MemoryFile damaged(bytes);
-    damaged.FailReadsFrom(20000);
-    const Read read = ReadBytes(damaged);
-    EXPECT_EQ(read.result.outcome, ReadOutcome::ReadError);
-    EXPECT_EQ(read.records.size(), 16384u / 8);
 }
 
 TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
