@@ -26,17 +26,5 @@ TEST(Utf8, RejectsMalformedInput) {
     for (const char* b : bad) EXPECT_FALSE(Utf8ToUtf16(b).has_value()) << b;
 }
 
-TEST(Utf16, LoneSurrogatesAreFoundAndReplaced) {
-    EXPECT_TRUE(HasUnpairedSurrogate(u"a\xD800"));
-    EXPECT_TRUE(HasUnpairedSurrogate(u"\xDC00z"));
-    EXPECT_TRUE(HasUnpairedSurrogate(std::u16string(u"\xD800\xD800\xDC00")));
-    EXPECT_FALSE(HasUnpairedSurrogate(u"\xD800\xDC00"));
-    EXPECT_EQ(Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
-    EXPECT_TRUE(HasControlCharacter(u"a\tb"));
-    EXPECT_TRUE(HasControlCharacter(std::u16string(1, u'\0')));
-    EXPECT_TRUE(HasControlCharacter(u"\x7F"));
-    EXPECT_FALSE(HasControlCharacter(u"\x80 ok"));
-}
-
 }  // namespace
 }  // namespace wk

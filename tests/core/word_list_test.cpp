@@ -84,26 +84,6 @@ TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {
     }
 }
 
-TEST(WordEntryList, FindFromCountsFromItsStart) {
-    WordEntryList list = ListOf({u"a", u"b", u"c", u"d", u"b"});
-    struct Case {
-        int start;
-        std::u16string reading;
-        int expected;
-    };
-    const Case cases[] = {
-        {-1, u"a", -1},  // a match at the head from -1 looks like no match
-        {-1, u"d", 2},   // match at position 3, counter began at -1
-        {-1, u"z", -1}, {0, u"a", 0},
-        {0, u"b", 1},   {2, u"b", 4},  // starts at position 2, finds the second "b"
-        {0, u"B", -1},                 // exact match only
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(list.FindFrom(c.start, ReadingDiffers, &c.reading), c.expected)
-            << "start " << c.start;
-    }
-}
-
 TEST(WordEntryList, SortKeepsEveryEntry) {
     WordEntryList list;
     std::vector<std::u16string> before;
