@@ -43,6 +43,8 @@ void anthy_priv_dic_unlock(void);
 #include <cstring>
 #include <thread>
 
+#include <google/protobuf/text_format.h>
+
 #include "ime/mozc_backend.h"
 #include "mozc_dictionary.pb.h"
 #endif
@@ -256,26 +258,17 @@ INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(kBuiltBacken
 
 // ---- the embedded store alone
 
-class EmbeddedStoreTest : public ::testing::Test {
-  protected:
-    std::unique_ptr<EmbeddedStore> Open() {
-        std::u16string error;
-        auto store = EmbeddedStore::Open(file.string(), error);
-        EXPECT_NE(store, nullptr) << Utf16ToUtf8(error);
-        return store;
-    }
-    void Sql(const char* statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+class EmbeddedStoreTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(Embedded, EmbeddedStoreTest, ::testing::Values(kEmbedded), KindName);
 
-    TempFolder folder;
-    fs::path file = folder.path / "sub/dictionary.sqlite";
-};
+void Sql(const fs::path& file, const char* statement) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
 
-TEST_F(EmbeddedStoreTest, ListsWordsInRegistrationOrder) {
+TEST_P(EmbeddedStoreTest, ListsWordsInRegistrationOrder) {
     auto store = Open();
     ASSERT_TRUE(store->RegisterWord(u"ん", 1, u"ン"));
     ASSERT_TRUE(store->RegisterWord(u"あ", 4, u"亜"));
@@ -286,10 +279,10 @@ TEST_F(EmbeddedStoreTest, ListsWordsInRegistrationOrder) {
               (std::vector<Word>{{u"ん", 1, u"ン"}, {u"あ", 5, u"亜"}, {u"あ", 4, u"亜"}}));
 }
 
-TEST_F(EmbeddedStoreTest, StopsAtAMillionWords) {
+TEST_P(EmbeddedStoreTest, StopsAtAMillionWords) {
     auto store = Open();
     ASSERT_TRUE(store->RegisterWord(u"a", 1, u"a"));
-    Sql("UPDATE word_count SET n = 999999");
+    Sql(file, "UPDATE word_count SET n = 999999");
     EXPECT_TRUE(store->RegisterWord(u"b", 1, u"b"));  // the millionth
     EXPECT_FALSE(store->RegisterWord(u"c", 1, u"c"));
     EXPECT_EQ(store->LastErrorDetail(), "辞書の単語数が上限の1000000語に達しています");
@@ -299,7 +292,7 @@ TEST_F(EmbeddedStoreTest, StopsAtAMillionWords) {
 
 // A batch answers each removal at once and applies them together; removing most of the
 // store lays its index out again, which must leave words unique and the count right.
-TEST_F(EmbeddedStoreTest, BatchRemovalsAnsweredOneByOneAndAppliedTogether) {
+TEST_P(EmbeddedStoreTest, BatchRemovalsAnsweredOneByOneAndAppliedTogether) {
     const struct {
         int stored, removed;  // the first `removed` of `stored` words, every second one
     } kCases[] = {{40, 3}, {40, 20}, {7, 7}};
@@ -583,40 +576,31 @@ UserDictionaryStorage Parse(const fs::path& path) {
     return storage;
 }
 
-void AddEntry(mozcfile::UserDictionary* d, const char* key, const char* value, int pos,
-              const char* comment = nullptr) {
-    auto* e = d->add_entries();
-    e->set_key(key);
-    e->set_value(value);
-    e->set_pos(pos);
-    if (comment) e->set_comment(comment);
+// Mozc's storage: a disabled dictionary, then two enabled ones holding the given entries,
+// and fields of other Mozc versions, one at the top and one in the last entry.
+UserDictionaryStorage Storage(const std::string& first, const std::string& second) {
+    UserDictionaryStorage storage;
+    EXPECT_TRUE(google::protobuf::TextFormat::ParseFromString(
+        R"(version: 1 dictionaries { id: 7 enabled: false name: "無効"
+               entries { key: "あ" value: "亜" pos: 1 } }
+           dictionaries { id: 8 name: "仕事" )" +
+            first + R"( } dictionaries { name: "趣味" )" + second + " }",
+        &storage));
+    storage.mutable_unknown_fields()->AddVarint(15, 42);
+    auto* last = storage.mutable_dictionaries(2);
+    last->mutable_entries(last->entries_size() - 1)->mutable_unknown_fields()->AddVarint(6, 1);
+    return storage;
 }
 
-// A disabled dictionary, then two enabled ones with ids, comments and fields of other Mozc
-// versions: a registration goes to the end of the first enabled one, a removal takes the
-// entry where it is, a change does both in one rewrite; everything else stays as it was.
+// A registration goes to the end of the first enabled dictionary, a removal takes the entry
+// where it is, a change does both in one rewrite; everything else stays as it was.
 TEST(MozcBackend, KeepsEverythingItDoesNotChange) {
     TempProfile profile;
-    UserDictionaryStorage storage;
-    storage.set_version(1);
-    auto* off = storage.add_dictionaries();
-    off->set_id(7);
-    off->set_enabled(false);
-    off->set_name("無効");
-    AddEntry(off, "あ", "亜", 1);
-    auto* first = storage.add_dictionaries();
-    first->set_id(8);
-    first->set_name("仕事");
-    AddEntry(first, "い", "伊", 5, "人の名前");
-    AddEntry(first, "う", "宇", 9);
-    auto* second = storage.add_dictionaries();
-    second->set_name("趣味");
-    AddEntry(second, "え", "江", 1);
-    AddEntry(second, "い", "伊", 5);
-    storage.mutable_unknown_fields()->AddVarint(15, 42);  // fields we do not know
-    first->mutable_entries(1)->mutable_unknown_fields()->AddVarint(6, 1);
-    Put(profile.file, storage.SerializeAsString());
-
+    const std::string i5 = R"(entries { key: "い" value: "伊" pos: 5 })";
+    Put(profile.file, Storage(R"(entries { key: "い" value: "伊" pos: 5 comment: "人の名前" }
+                                 entries { key: "う" value: "宇" pos: 9 })",
+                              R"(entries { key: "え" value: "江" pos: 1 })" + i5)
+                          .SerializeAsString());
     auto ime = profile.Open();
     EXPECT_EQ(All(*ime),
               (std::vector<Word>{
@@ -627,12 +611,10 @@ TEST(MozcBackend, KeepsEverythingItDoesNotChange) {
     ASSERT_TRUE(ime->ChangeWord(u"う", 9, u"宇", u"う", 8, u"宇"));
     EXPECT_FALSE(ime->ChangeWord(u"う", 9, u"宇", u"か", 1, u"可"));
     EXPECT_EQ(ime->LastErrorDetail(), "その単語は登録されていません");
-
-    AddEntry(first, "お", "尾", 1);
-    first->mutable_entries()->DeleteSubrange(0, 2);
-    AddEntry(first, "う", "宇", 8);
-    second->mutable_entries()->DeleteSubrange(0, 1);
-    EXPECT_EQ(Slurp(profile.file), storage.SerializeAsString());
+    EXPECT_EQ(Slurp(profile.file), Storage(R"(entries { key: "お" value: "尾" pos: 1 }
+                                              entries { key: "う" value: "宇" pos: 8 })",
+                                           i5)
+                                       .SerializeAsString());
 }
 
 // Files Mozc could not load are refused at opening and at every change, and stay as they were.
@@ -665,7 +647,11 @@ TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
     TempProfile profile;
     UserDictionaryStorage storage;
     auto* full = storage.add_dictionaries();
-    for (std::size_t i = 0; i < kMozcMaxEntries; ++i) AddEntry(full, "よ", "語", 1);
+    mozcfile::Entry word;
+    word.set_key("よ");
+    word.set_value("語");
+    word.set_pos(1);
+    for (std::size_t i = 0; i < kMozcMaxEntries; ++i) *full->add_entries() = word;
     Put(profile.file, storage.SerializeAsString());
     auto ime = profile.Open();
     EXPECT_FALSE(ime->RegisterWord(u"べつ", 1, u"別"));
@@ -798,11 +784,6 @@ TEST(Backend, ChosenByOptionEnvironmentOrSettingsDefaultPathAndUnknownNames) {
     EXPECT_EQ(MozcProfileFolder(), "/srv/config/mozc");
     ::unsetenv("XDG_CONFIG_HOME");
 #endif
-    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
-    EXPECT_EQ(DefaultEmbeddedPath(), "/srv/data/Quillwren/Wordkeeper/dictionary.sqlite");
-    ::setenv("XDG_DATA_HOME", "relative", 1);
-    ::setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(DefaultEmbeddedPath(), "/home/u/.local/share/Quillwren/Wordkeeper/dictionary.sqlite");
     for (const char* bad : {"nonsense", "embedded:", "Embedded", "Mozc"}) {
         auto opened = OpenInputMethod(bad);
         EXPECT_EQ(opened.ime, nullptr) << bad;
