@@ -386,23 +386,12 @@ bool AddWithAnthy(const fs::path& home, const std::string& reading, const std::s
 using wk::testing::Fork;
 using wk::testing::Join;
 
-class AnthyTest : public ::testing::Test {
-  protected:
-    std::unique_ptr<AnthyBackend> Open(const fs::path& at) {
-        std::u16string error;
-        auto backend = AnthyBackend::Open(at.string(), error);
-        EXPECT_NE(backend, nullptr) << Utf16ToUtf8(error);
-        return backend;
-    }
-    std::unique_ptr<AnthyBackend> Open() { return Open(home); }
-
-    wk::testing::TempFolder folder;
-    fs::path home = folder.path, file = home / ".anthy" / "private_words_default";
-};
+class AnthyTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(Anthy, AnthyTest, ::testing::Values(kAnthy), KindName);
 
 // Anthy itself reads back each shared style as its word type, and the longest words that
 // are accepted whole (the refusals are in input_method_test.cpp).
-TEST_F(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
+TEST_P(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
     for (const PosStyle& s : AnthyStyles()) {  // shared names keep the embedded store's codes
         for (const PosStyle& e : EmbeddedStyles())
             EXPECT_TRUE(e.description != s.description || e.style == s.style) << e.style;
@@ -434,11 +423,11 @@ TEST_F(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
         ASSERT_TRUE(backend->RegisterWord(reading, 1, word));
         expected.push_back({Utf16ToUtf8(reading), "#T35", Utf16ToUtf8(word), 500});
     }
-    const auto entries = ReadWithAnthy(home);
+    const auto entries = ReadWithAnthy(folder.path);
     for (const Entry& e : expected) EXPECT_EQ(std::ranges::count(entries, e), 1) << e.reading;
 }
 
-TEST_F(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
+TEST_P(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
     Put(file, "あ #T35*7 亜\nい #T20*3 胃\n# memo\n\nう #T35*2\nお  #T35*9  尾 ");
     auto backend = Open();
     const auto listed = All(*backend);
@@ -455,7 +444,7 @@ TEST_F(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
     EXPECT_EQ(Slurp(file), "あ #T35*7 亜\n# memo\n\nう #T35*2\nえ #T35*500 絵\n");
 }
 
-TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
+TEST_P(AnthyTest, WritesInTheOrderAnthyWouldHave) {
     using Word = std::tuple<std::string, std::string, std::uint32_t>;  // reading, word, style
     const std::pair<std::string, std::vector<Word>> cases[] = {
         {"", {{"か", "蚊", 1}, {"あ", "亜", 1}, {"か", "科", 4}, {"あい", "愛", 1}, {"a", "A", 1}}},
@@ -465,10 +454,13 @@ TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
          {{"い", "井", 1}, {"う", "鵜", 1}, {"し", "詩", 1}, {"あ", "阿", 1}, {"ＡＢ", "AB", 1}}},
     };
     for (const auto& [start, words] : cases) {
-        const fs::path anthy = home / "anthy", single = home / "single", batch = home / "batch";
+        const fs::path anthy = folder.path / "anthy", single = folder.path / "single",
+                       batch = folder.path / "batch";
         for (const fs::path& h : {anthy, single, batch})
             Put(h / ".anthy/private_words_default", start);
-        auto one = Open(single), many = Open(batch);
+        std::u16string error;
+        auto one = AnthyBackend::Open(single.string(), error);
+        auto many = AnthyBackend::Open(batch.string(), error);
         auto registration = many->BeginBatch();
         ASSERT_NE(registration, nullptr);
         for (const auto& [reading, word, style] : words) {
@@ -483,7 +475,7 @@ TEST_F(AnthyTest, WritesInTheOrderAnthyWouldHave) {
     }
 }
 
-TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
+TEST_P(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     std::string start;
     for (int i = 0; i < 300; ++i) start += "よ" + std::to_string(i) + " #T35*1 語\n";
     Put(file, start);
@@ -501,12 +493,12 @@ TEST_F(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     });
     EXPECT_EQ(Join(child), 0);
     EXPECT_EQ(Slurp(file), start);
-    EXPECT_EQ(std::distance(fs::directory_iterator(home / ".anthy"), {}), 2);  // and the lock
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2);  // and the lock
 }
 
 // Our writers racing each other are tried in tests/reliability/concurrency_test.cpp; here
 // they race Anthy's own tools, which take Anthy's lock.
-TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
+TEST_P(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
     Put(file, "");  // Anthy's tools add only to a file that is there
     std::vector<pid_t> children;
     for (int p = 0; p < 3; ++p) {
@@ -516,7 +508,7 @@ TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
             for (int i = 0; i < 40; ++i) {
                 const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
                 if (p == 2) {
-                    if (!AddWithAnthy(home, reading, "語", "#T35")) return 1;
+                    if (!AddWithAnthy(folder.path, reading, "語", "#T35")) return 1;
                 } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
                     return 1;
                 }
@@ -526,14 +518,14 @@ TEST_F(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
     }
     for (const pid_t pid : children) EXPECT_EQ(Join(pid), 0);
     std::set<std::string> readings;
-    for (const Entry& e : ReadWithAnthy(home)) readings.insert(e.reading);
+    for (const Entry& e : ReadWithAnthy(folder.path)) readings.insert(e.reading);
     EXPECT_EQ(readings.size(), 120u);
 }
 
-TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
+TEST_P(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
     ASSERT_TRUE(Open()->RegisterWord(u"ふがほげぴよ", 1, u"不我保下飛予"));
     const pid_t child = Fork([&] {
-        anthy_conf_override("HOME", home.c_str());
+        anthy_conf_override("HOME", folder.path.c_str());
         if (anthy_init() != 0) return 1;
         anthy_context_t context = anthy_create_context();
         anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING);
@@ -559,22 +551,8 @@ TEST_F(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
 
 using mozcfile::UserDictionaryStorage;
 
-struct TempProfile : wk::testing::TempFolder {
-    fs::path file = path / "user_dictionary.db";
-
-    std::unique_ptr<MozcBackend> Open() {
-        std::u16string error;
-        auto ime = MozcBackend::Open(path.string(), error);
-        EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
-        return ime;
-    }
-};
-
-UserDictionaryStorage Parse(const fs::path& path) {
-    UserDictionaryStorage storage;
-    EXPECT_TRUE(storage.ParseFromString(Slurp(path)));
-    return storage;
-}
+class MozcTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(Mozc, MozcTest, ::testing::Values(kMozc), KindName);
 
 // Mozc's storage: a disabled dictionary, then two enabled ones holding the given entries,
 // and fields of other Mozc versions, one at the top and one in the last entry.
@@ -594,14 +572,13 @@ UserDictionaryStorage Storage(const std::string& first, const std::string& secon
 
 // A registration goes to the end of the first enabled dictionary, a removal takes the entry
 // where it is, a change does both in one rewrite; everything else stays as it was.
-TEST(MozcBackend, KeepsEverythingItDoesNotChange) {
-    TempProfile profile;
+TEST_P(MozcTest, KeepsEverythingItDoesNotChange) {
     const std::string i5 = R"(entries { key: "い" value: "伊" pos: 5 })";
-    Put(profile.file, Storage(R"(entries { key: "い" value: "伊" pos: 5 comment: "人の名前" }
+    Put(file, Storage(R"(entries { key: "い" value: "伊" pos: 5 comment: "人の名前" }
                                  entries { key: "う" value: "宇" pos: 9 })",
-                              R"(entries { key: "え" value: "江" pos: 1 })" + i5)
-                          .SerializeAsString());
-    auto ime = profile.Open();
+                      R"(entries { key: "え" value: "江" pos: 1 })" + i5)
+                  .SerializeAsString());
+    auto ime = Open();
     EXPECT_EQ(All(*ime),
               (std::vector<Word>{
                   {u"い", 5, u"伊"}, {u"う", 9, u"宇"}, {u"え", 1, u"江"}, {u"い", 5, u"伊"}}));
@@ -611,16 +588,15 @@ TEST(MozcBackend, KeepsEverythingItDoesNotChange) {
     ASSERT_TRUE(ime->ChangeWord(u"う", 9, u"宇", u"う", 8, u"宇"));
     EXPECT_FALSE(ime->ChangeWord(u"う", 9, u"宇", u"か", 1, u"可"));
     EXPECT_EQ(ime->LastErrorDetail(), "その単語は登録されていません");
-    EXPECT_EQ(Slurp(profile.file), Storage(R"(entries { key: "お" value: "尾" pos: 1 }
+    EXPECT_EQ(Slurp(file), Storage(R"(entries { key: "お" value: "尾" pos: 1 }
                                               entries { key: "う" value: "宇" pos: 8 })",
-                                           i5)
-                                       .SerializeAsString());
+                                   i5)
+                               .SerializeAsString());
 }
 
 // Files Mozc could not load are refused at opening and at every change, and stay as they were.
-TEST(MozcBackend, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
-    TempProfile profile;
-    auto ime = profile.Open();
+TEST_P(MozcTest, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
+    auto ime = Open();
     const std::pair<std::string, const char*> files[] = {
         {"\xFF\xFF\xFF\xFF", "壊れているか、Mozcの辞書ではありません"},
         {std::string("\x12\x05\x22\x03\x0A\x01", 6), "壊れているか"},  // cut short
@@ -628,23 +604,22 @@ TEST(MozcBackend, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     };
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(message);
-        Put(profile.file, content);
+        Put(file, content);
         std::u16string error;
-        EXPECT_EQ(MozcBackend::Open(profile.path.string(), error), nullptr);
+        EXPECT_EQ(Open(&error), nullptr);
         EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
         EXPECT_FALSE(ime->RegisterWord(u"よ", 1, u"語"));
         EXPECT_NE(ime->LastErrorDetail().find(message), std::string::npos);
-        EXPECT_EQ(Slurp(profile.file), content);
+        EXPECT_EQ(Slurp(file), content);
     }
-    fs::resize_file(profile.file, kMozcMaxFileBytes + 1);  // sparse
+    fs::resize_file(file, kMozcMaxFileBytes + 1);  // sparse
     EXPECT_FALSE(ime->RegisterWord(u"よ", 1, u"語"));
     EXPECT_NE(ime->LastErrorDetail().find("512MB"), std::string::npos);
-    EXPECT_EQ(fs::file_size(profile.file), kMozcMaxFileBytes + 1);
+    EXPECT_EQ(fs::file_size(file), kMozcMaxFileBytes + 1);
 }
 
 // No room: a full dictionary, or only disabled ones.
-TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
-    TempProfile profile;
+TEST_P(MozcTest, RefusesWhereMozcHasNoRoom) {
     UserDictionaryStorage storage;
     auto* full = storage.add_dictionaries();
     mozcfile::Entry word;
@@ -652,8 +627,8 @@ TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
     word.set_value("語");
     word.set_pos(1);
     for (std::size_t i = 0; i < kMozcMaxEntries; ++i) *full->add_entries() = word;
-    Put(profile.file, storage.SerializeAsString());
-    auto ime = profile.Open();
+    Put(file, storage.SerializeAsString());
+    auto ime = Open();
     EXPECT_FALSE(ime->RegisterWord(u"べつ", 1, u"別"));
     EXPECT_EQ(ime->LastErrorDetail(), "辞書の単語数が上限の1000000語に達しています");
     ASSERT_TRUE(ime->UnregisterWord(u"よ", 1, u"語"));
@@ -661,7 +636,7 @@ TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
 
     full->Clear();
     full->set_enabled(false);
-    Put(profile.file, storage.SerializeAsString());
+    Put(file, storage.SerializeAsString());
     EXPECT_FALSE(ime->RegisterWord(u"べつ", 1, u"別"));
     EXPECT_EQ(ime->LastErrorDetail(), "Mozcのユーザー辞書がすべて無効になっています");
 }
@@ -669,41 +644,41 @@ TEST(MozcBackend, RefusesWhereMozcHasNoRoom) {
 // A linked dictionary is written where the link points; each rewrite moves the file's
 // modification time to another second, also when two fall in the same second; a listing
 // reads what another writer left.
-TEST(MozcBackend, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
-    TempProfile profile;
-    fs::create_directory(profile.path / "kept");
-    fs::create_symlink("kept/mine.db", profile.file);
-    auto ime = profile.Open();
-    ASSERT_TRUE(profile.Open()->RegisterWord(u"かず", 12, u"零"));  // not what `ime` read
+TEST_P(MozcTest, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
+    fs::create_directories(file.parent_path() / "kept");
+    fs::create_symlink("kept/mine.db", file);
+    auto ime = Open();
+    ASSERT_TRUE(Open()->RegisterWord(u"かず", 12, u"零"));  // not what `ime` read
     EXPECT_EQ(All(*ime), (std::vector<Word>{{u"かず", 12, u"零"}}));
     std::vector<std::time_t> seconds;
     for (const char16_t* word : {u"一", u"二", u"三"}) {
         ASSERT_TRUE(ime->RegisterWord(u"かず", 12, word));
         struct stat st {};
-        ASSERT_EQ(::stat(profile.file.c_str(), &st), 0);
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
         if (!seconds.empty()) {
             EXPECT_NE(st.st_mtim.tv_sec, seconds.back());
         }
         seconds.push_back(st.st_mtim.tv_sec);
     }
-    EXPECT_TRUE(fs::is_symlink(profile.file));
-    EXPECT_EQ(Parse(profile.path / "kept/mine.db").dictionaries(0).entries_size(), 4);
-    EXPECT_EQ(ime->KeptFiles(),
-              (std::vector<std::string>{profile.file.string(), profile.file.string() + ".tmp",
-                                        (profile.path / ".user_dictionary.db.lock").string()}));
+    EXPECT_TRUE(fs::is_symlink(file));
+    UserDictionaryStorage linked;
+    EXPECT_TRUE(linked.ParseFromString(Slurp(file.parent_path() / "kept/mine.db")));
+    EXPECT_EQ(linked.dictionaries(0).entries_size(), 4);
+    EXPECT_EQ(ime->KeptFiles(), (std::vector<std::string>{
+                                    file.string(), file.string() + ".tmp",
+                                    (file.parent_path() / ".user_dictionary.db.lock").string()}));
 }
 
 // A server is asked to reload with Mozc's request and its reply read to the end; one that
 // never answers is given up after the bound, and a change still stands.
-TEST(MozcBackend, AsksARunningServerToReloadAndDoesNotWaitForAHungOne) {
+TEST_P(MozcTest, AsksARunningServerToReloadAndDoesNotWaitForAHungOne) {
     for (const bool answers : {true, false}) {
         SCOPED_TRACE(answers ? "answers" : "hung");
-        TempProfile profile;
         mozcfile::IpcPathInfo info;
         info.set_key(answers ? "0123456789abcdef0123456789abcdef"
                              : "fedcba9876543210fedcba9876543210");
         info.set_process_id(1);
-        Put(profile.path / ".session.ipc", info.SerializeAsString());
+        Put(file.parent_path() / ".session.ipc", info.SerializeAsString());
         const std::string name = "tmp/.mozc." + info.key() + ".session";
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -723,12 +698,12 @@ TEST(MozcBackend, AsksARunningServerToReloadAndDoesNotWaitForAHungOne) {
             while (!answers && !changed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
             ::close(fd);
         });
-        EXPECT_TRUE(profile.Open()->RegisterWord(u"よ", 1, u"語"));
+        EXPECT_TRUE(Open()->RegisterWord(u"よ", 1, answers ? u"語" : u"後"));
         changed = true;
         server.join();
         ::close(listener);
         EXPECT_EQ(request, std::string("\x08\x0a", 2));
-        EXPECT_EQ(SendMozcReload(profile.path.string(), kMozcReloadWait), false);  // gone now
+        EXPECT_EQ(SendMozcReload(file.parent_path().string(), kMozcReloadWait), false);  // gone now
     }
 }
 
