@@ -26,23 +26,5 @@ TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
     }
 }
 
-TEST(BufferedFile, WritesFullBlocksAtOnceTheRestOnFlushOrDestruction) {
-    MemoryFile out;
-    {
-        CBufferedFile file;
-        ASSERT_EQ(file.OpenWrite(&out, 16), 0);
-        EXPECT_EQ(file.PutBytes("aaaaaaaaaaaaaaa", 15), 0);
-        EXPECT_EQ(out.bytes().size(), 0u);
-        EXPECT_EQ(file.PutBytes("b", 1), 0);
-        EXPECT_EQ(out.bytes(), std::string(15, 'a') + "b");
-        EXPECT_EQ(file.PutBytes("0123456789012345678", 19), 0);
-        EXPECT_EQ(file.PutBytes("x", 0), 0);
-        EXPECT_EQ(out.bytes().size(), 32u);
-        EXPECT_EQ(file.Flush(), 0);
-        EXPECT_EQ(file.PutBytes("tail", 4), 0);
-    }
-    EXPECT_EQ(out.bytes(), std::string(15, 'a') + "b0123456789012345678tail");
-}
-
 }  // namespace
 }  // namespace wk::textfile

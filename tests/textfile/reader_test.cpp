@@ -40,66 +40,7 @@ struct LineCase {
     std::string records;
     ReadOutcome outcome;
     std::int64_t line;  // the unreadable line, or the lines read
-};
-
-const std::string kHead = "!Wordkeeper out-put text file\r\n";
-const std::string k255(255, 'r');
-
-const LineCase kLineCases[] = {
-    {"empty file", "", "", ReadOutcome::Finished, 1},
-    {"header only", kHead, "", ReadOutcome::Finished, 2},
-    {"no final line end", "a\tb\tc", "a|b|c", ReadOutcome::Finished, 1},
-    {"LF ends a line as CR LF does", kHead + "a\tb\tc\nd\te\tf", "a|b|c ; d|e|f",
-     ReadOutcome::Finished, 3},
-    {"CR before LF is not doubled", "a\tb\tc\r\nd\te\r\n", "a|b|c", ReadOutcome::Unreadable, 2},
-    {"empty CR LF line skipped", "\r\na\tb\tc\r\n", "a|b|c", ReadOutcome::Finished, 3},
-    {"empty LF line skipped", "\na\tb\tc", "a|b|c", ReadOutcome::Finished, 2},
-    {"CSV line, quotes doubled, rest ignored", "\"a\",\"b\"\"x\",c,d\n\"e\",\"f\",\"g\"",
-     "a|b\"x|c ; e|f|g", ReadOutcome::Finished, 2},
-    {"CSV line of two fields", "\"a\",\"b\"\r\n", "", ReadOutcome::Unreadable, 1},
-    {"CSV quote left open", "\"a\",\"b\",\"c\r\n", "", ReadOutcome::Unreadable, 1},
-    {"rest after third field", "a\tb\tx\td\r\n", "a|b|x", ReadOutcome::Finished, 2},
-    {"empty reading", "\tb\tx\r\n", "|b|x", ReadOutcome::Finished, 2},
-    {"CR separates fields", "a\rb\tx\r\n", "a|b|x", ReadOutcome::Finished, 2},
-    {"comment anywhere", "!x\ty\tz\r\na\tb\tc\r\n!\r\n", "a|b|c", ReadOutcome::Finished, 4},
-    {"full-width ! is no comment", "\x81\x49\tb\tc\r\n", "！|b|c", ReadOutcome::Finished, 2},
-    {"0 byte cuts the line", "a\tb\tc\r\0junk\nd\te\tf\r\n"s, "a|b|c ; d|e|f",
-     ReadOutcome::Finished, 3},
-    {"0 byte cuts the final CR", "a\tb\tc\0"s, "", ReadOutcome::Unreadable, 1},
-    {"good, good, bad line 4", kHead + "a\tb\tc\r\nd\te\tf\r\nbad\r\ng\th\ti\r\n", "a|b|c ; d|e|f",
-     ReadOutcome::Unreadable, 4},
-    {"255 characters fit", k255 + "\t" + k255 + "\t" + k255 + "\r\n",
-     k255 + "|" + k255 + "|" + k255, ReadOutcome::Finished, 2},
-    {"256 characters do not", "a\t" + k255 + "w\tc\r\n", "", ReadOutcome::Unreadable, 1},
-    // 4096 bytes form a line; the next starts with the first of them again.
-    {"4096 bytes then LF", "a\tb\tc\t" + std::string(4090, 'z') + "\n", "a|b|c",
-     ReadOutcome::Unreadable, 2},
-    {"4095 bytes then LF", "a\tb\tc\t" + std::string(4089, 'z') + "\n", "a|b|c",
-     ReadOutcome::Finished, 2},
-    {"cut line continues behind its first byte",
-     "a\tb\tc\t" + std::string(4090, 'z') + "\tq\tr\r\n", "a|b|c ; a|q|r", ReadOutcome::Finished,
-     3},
-    {"long comment stays comment, each cut a line", std::string(10000, '!') + "\na\tb\tc\r\n",
-     "a|b|c", ReadOutcome::Finished, 5},
-    {"line numbers count comment cuts", std::string(10000, '!') + "\na\tb", "",
-     ReadOutcome::Unreadable, 4},
-};
-
-TEST(ReadDictionaryLines, LineRules) {
-    for (const LineCase& c : kLineCases) {
-        const Read read = ReadBytes(c.bytes);
-        EXPECT_EQ(Joined(read.records), c.records) << c.name;
-        EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
-        EXPECT_EQ(read.result.line, c.line) << c.name;
-    }
-}
-
-struct EncodingCase {
-    const char* name;
-    std::string bytes;
-    TextEncoding encoding;
-    std::string records;
-    ReadOutcome outcome = ReadOutcome::Finished;
+    TextEncoding encoding = TextEncoding::Cp932;
 };
 
 std::string Utf16(std::u16string_view text, bool bigEndian) {
@@ -111,35 +52,72 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
     return out;
 }
 
-const EncodingCase kEncodingCases[] = {
+const std::string kHead = "!Wordkeeper out-put text file\r\n";
+const std::string k255(255, 'r');
+
+constexpr ReadOutcome kDone = ReadOutcome::Finished, kStops = ReadOutcome::Unreadable;
+
+const LineCase kLineCases[] = {
+    {"empty file", "", "", kDone, 1},
+    {"header only", kHead, "", kDone, 2},
+    {"no final line end", "a\tb\tc", "a|b|c", kDone, 1},
+    {"LF ends a line as CR LF does", kHead + "a\tb\tc\nd\te\tf", "a|b|c ; d|e|f", kDone, 3},
+    {"CR before LF is not doubled", "a\tb\tc\r\nd\te\r\n", "a|b|c", kStops, 2},
+    {"empty CR LF line skipped", "\r\na\tb\tc\r\n", "a|b|c", kDone, 3},
+    {"empty LF line skipped", "\na\tb\tc", "a|b|c", kDone, 2},
+    {"CSV line, quotes doubled, rest ignored", "\"a\",\"b\"\"x\",c,d\n\"e\",\"f\",\"g\"",
+     "a|b\"x|c ; e|f|g", kDone, 2},
+    {"CSV line of two fields", "\"a\",\"b\"\r\n", "", kStops, 1},
+    {"CSV quote left open", "\"a\",\"b\",\"c\r\n", "", kStops, 1},
+    {"rest after third field", "a\tb\tx\td\r\n", "a|b|x", kDone, 2},
+    {"empty reading", "\tb\tx\r\n", "|b|x", kDone, 2},
+    {"CR separates fields", "a\rb\tx\r\n", "a|b|x", kDone, 2},
+    {"comment anywhere", "!x\ty\tz\r\na\tb\tc\r\n!\r\n", "a|b|c", kDone, 4},
+    {"full-width ! is no comment", "\x81\x49\tb\tc\r\n", "！|b|c", kDone, 2},
+    {"0 byte cuts the line", "a\tb\tc\r\0junk\nd\te\tf\r\n"s, "a|b|c ; d|e|f", kDone, 3},
+    {"0 byte cuts the final CR", "a\tb\tc\0"s, "", kStops, 1},
+    {"good, good, bad line 4", kHead + "a\tb\tc\r\nd\te\tf\r\nbad\r\ng\th\ti\r\n", "a|b|c ; d|e|f",
+     kStops, 4},
+    {"255 characters fit", k255 + "\t" + k255 + "\t" + k255 + "\r\n",
+     k255 + "|" + k255 + "|" + k255, kDone, 2},
+    {"256 characters do not", "a\t" + k255 + "w\tc\r\n", "", kStops, 1},
+    // 4096 bytes form a line; the next starts with the first of them again.
+    {"4096 bytes then LF", "a\tb\tc\t" + std::string(4090, 'z') + "\n", "a|b|c", kStops, 2},
+    {"4095 bytes then LF", "a\tb\tc\t" + std::string(4089, 'z') + "\n", "a|b|c", kDone, 2},
+    {"cut line continues behind its first byte",
+     "a\tb\tc\t" + std::string(4090, 'z') + "\tq\tr\r\n", "a|b|c ; a|q|r", kDone, 3},
+    {"long comment stays comment, each cut a line", std::string(10000, '!') + "\na\tb\tc\r\n",
+     "a|b|c", kDone, 5},
+    {"line numbers count comment cuts", std::string(10000, '!') + "\na\tb", "", kStops, 4},
+    // The encoding is taken from the file.
     {"code page 932 kana, kanji, half-width", "\x82\xa0\x82\xa2\t\x88\xa4\t\xb6\xc5\r\n",
-     TextEncoding::Cp932, "あい|愛|ｶﾅ"},
-    {"code page 932 marks", "\x81\x60\t\x81\x7c\t\x5c\r\n", TextEncoding::Cp932, "～|－|\\"},
-    {"unassigned pair is one mark", "\x82\x41z\tb\tc\r\n", TextEncoding::Cp932, "・z|b|c"},
+     "あい|愛|ｶﾅ", kDone, 2},
+    {"code page 932 marks", "\x81\x60\t\x81\x7c\t\x5c\r\n", "～|－|\\", kDone, 2},
+    {"unassigned pair is one mark", "\x82\x41z\tb\tc\r\n", "・z|b|c", kDone, 2},
     {"UTF-8 with mark",
      "\xEF\xBB\xBF"
      "あ\t愛\t名詞\r\n",
-     TextEncoding::Utf8, "あ|愛|名詞"},
-    {"UTF-8 mark is not line 1", "\xEF\xBB\xBF!header\r\nx\ty", TextEncoding::Utf8, "",
-     ReadOutcome::Unreadable},
-    {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", TextEncoding::Utf8, "あ|😀|名詞"},
-    {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", TextEncoding::Cp932,
-     "a|b|c", ReadOutcome::Unreadable},
-    {"UTF-16 LE", "\xFF\xFE" + Utf16(u"!h\r\nあ\t愛\t名詞\r\n", false), TextEncoding::Utf16Le,
-     "あ|愛|名詞"},
-    {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), TextEncoding::Utf16Be, "あ|😀|名詞"},
+     "あ|愛|名詞", kDone, 2, TextEncoding::Utf8},
+    {"UTF-8 mark is not line 1", "\xEF\xBB\xBF!header\r\nx\ty", "", kStops, 2, TextEncoding::Utf8},
+    {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", "あ|😀|名詞", kDone, 3, TextEncoding::Utf8},
+    {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", "a|b|c", kStops, 2},
+    {"UTF-16 LE", "\xFF\xFE" + Utf16(u"!h\r\nあ\t愛\t名詞\r\n", false), "あ|愛|名詞", kDone, 3,
+     TextEncoding::Utf16Le},
+    {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), "あ|😀|名詞", kDone, 1,
+     TextEncoding::Utf16Be},
     {"UTF-16 lines as in UTF-8", "\xFE\xFF" + Utf16(u"!h\r\nあ\t愛\t名詞\r\nい\tx\r\n", true),
-     TextEncoding::Utf16Be, "あ|愛|名詞", ReadOutcome::Unreadable},
+     "あ|愛|名詞", kStops, 3, TextEncoding::Utf16Be},
     {"UTF-16 unpaired surrogate", "\xFF\xFE" + Utf16(u"a\xD800\tb\tc\r\n", false),
-     TextEncoding::Utf16Le, "a\xEF\xBF\xBD|b|c"},
+     "a\xEF\xBF\xBD|b|c", kDone, 2, TextEncoding::Utf16Le},
 };
 
-TEST(ReadDictionaryLines, Encodings) {
-    for (const EncodingCase& c : kEncodingCases) {
+TEST(ReadDictionaryLines, LineRulesAndEncodings) {
+    for (const LineCase& c : kLineCases) {
         const Read read = ReadBytes(c.bytes);
-        EXPECT_EQ(read.result.encoding, c.encoding) << c.name;
         EXPECT_EQ(Joined(read.records), c.records) << c.name;
         EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(read.result.line, c.line) << c.name;
+        EXPECT_EQ(read.result.encoding, c.encoding) << c.name;
     }
 }
 
