@@ -390,7 +390,7 @@ class AnthyTest : public BackendTest {};
 INSTANTIATE_TEST_SUITE_P(Anthy, AnthyTest, ::testing::Values(kAnthy), KindName);
 
 // Anthy itself reads back each shared style as its word type, and the longest words that
-// are accepted whole (the refusals are in input_method_test.cpp).
+// are accepted whole (the refusals are in the shared table).
 TEST_P(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
     for (const PosStyle& s : AnthyStyles()) {  // shared names keep the embedded store's codes
         for (const PosStyle& e : EmbeddedStyles())
@@ -494,53 +494,6 @@ TEST_P(AnthyTest, AFullDiskLosesNothingAndIsReported) {
     EXPECT_EQ(Join(child), 0);
     EXPECT_EQ(Slurp(file), start);
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2);  // and the lock
-}
-
-// Our writers racing each other are tried in tests/reliability/concurrency_test.cpp; here
-// they race Anthy's own tools, which take Anthy's lock.
-TEST_P(AnthyTest, ChangesBesideAnthysOwnToolsLoseNoWord) {
-    Put(file, "");  // Anthy's tools add only to a file that is there
-    std::vector<pid_t> children;
-    for (int p = 0; p < 3; ++p) {
-        children.push_back(Fork([&] {
-            auto backend = Open();
-            auto batch = p == 1 ? backend->BeginBatch() : nullptr;
-            for (int i = 0; i < 40; ++i) {
-                const std::string reading = "よ" + std::to_string(p) + "-" + std::to_string(i);
-                if (p == 2) {
-                    if (!AddWithAnthy(folder.path, reading, "語", "#T35")) return 1;
-                } else if (!backend->RegisterWord(*Utf8ToUtf16(reading), 1, u"語")) {
-                    return 1;
-                }
-            }
-            return !batch || batch->Finish() == 0 ? 0 : 1;
-        }));
-    }
-    for (const pid_t pid : children) EXPECT_EQ(Join(pid), 0);
-    std::set<std::string> readings;
-    for (const Entry& e : ReadWithAnthy(folder.path)) readings.insert(e.reading);
-    EXPECT_EQ(readings.size(), 120u);
-}
-
-TEST_P(AnthyTest, ARegisteredWordBecomesAConversionCandidate) {
-    ASSERT_TRUE(Open()->RegisterWord(u"ふがほげぴよ", 1, u"不我保下飛予"));
-    const pid_t child = Fork([&] {
-        anthy_conf_override("HOME", folder.path.c_str());
-        if (anthy_init() != 0) return 1;
-        anthy_context_t context = anthy_create_context();
-        anthy_context_set_encoding(context, ANTHY_UTF8_ENCODING);
-        anthy_set_string(context, "ふがほげぴよ");
-        anthy_segment_stat segment{};
-        anthy_get_segment_stat(context, 0, &segment);
-        bool found = false;
-        for (int i = 0; i < segment.nr_candidate; ++i) {
-            char text[256];
-            anthy_get_segment(context, 0, i, text, sizeof text);
-            found = found || std::string(text) == "不我保下飛予";
-        }
-        return found ? 0 : 1;
-    });
-    EXPECT_EQ(Join(child), 0);
 }
 
 #endif

@@ -1,17 +1,45 @@
+// The dictionary text file: the buffered file under it, reading its lines, writing them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "fakes.h"
+#include "core/text.h"
+#include "memory_file.h"
+#include "textfile/buffered_file.h"
 #include "textfile/dictionary_text.h"
 
 namespace wk::textfile {
 namespace {
 
-using testing::Joined;
-using testing::U8;
 using namespace std::string_literals;
+
+std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : " ; ") + item;
+    return out;
+}
+
+// Taken in steps of 3 bytes, the file comes whole whatever the buffer's capacity.
+TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
+    const std::pair<std::string, std::int32_t> cases[] = {
+        {"", 4},         {"abc", 4}, {"abcd", 4},
+        {"abcdefgh", 4}, {"ab", 1},  {std::string(40000, 'q') + "z", 16384}};
+    for (const auto& [bytes, capacity] : cases) {
+        MemoryFile memory(bytes);
+        CBufferedFile file;
+        ASSERT_EQ(file.OpenRead(&memory, capacity), 0);
+        std::string taken(bytes.size() + 3, '\0');
+        std::int32_t total = 0, n;
+        while ((n = file.GetBytes(reinterpret_cast<std::uint8_t*>(&taken[total]), 3)) > 0)
+            total += n;
+        EXPECT_EQ(taken.substr(0, total), bytes) << capacity;
+    }
+}
+
+// ---- reading
 
 struct Read {
     std::vector<std::string> records;  // "reading|word|posName" in UTF-8
@@ -147,6 +175,122 @@ TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
     EXPECT_EQ(result.outcome, ReadOutcome::Cancelled);
     EXPECT_EQ(result.line, 3);
     EXPECT_EQ(Joined(log), "start ; line 1 ; record a ; line 2 ; record d ; line 3");
+}
+
+// ---- writing
+
+struct Word {
+    std::u16string reading, word, posName;
+};
+
+WordEntryList ListOf(const std::vector<Word>& words) {
+    WordEntryList list;
+    for (auto it = words.rbegin(); it != words.rend(); ++it) {
+        auto entry = std::make_unique<WordEntry>();
+        entry->reading = it->reading;
+        entry->word = it->word;
+        entry->posName = it->posName;
+        list.PushFront(std::move(entry));
+    }
+    return list;
+}
+
+// Each word's line in either encoding, "?" for each character the encoding cannot carry (a
+// pair is one character; halves on either side of a TAB are two). Repeated far past the
+// writer's buffers, the file is the header and these lines in order.
+TEST(WriteDictionaryLines, LinesInEitherEncoding) {
+    struct Case {
+        Word word;
+        std::string cp932, utf8;
+    };
+    const Case cases[] = {
+        {{u"あい", u"愛", u"名詞"},
+         "\x82\xa0\x82\xa2\t\x88\xa4\t\x96\xbc\x8e\x8c",
+         "あい\t愛\t名詞"},
+        {{u"ｶﾅ", u"ﾃｷｽﾄ", u"x"}, "\xb6\xc5\t\xc3\xb7\xbd\xc4\tx", "ｶﾅ\tﾃｷｽﾄ\tx"},
+        {{u"〜", u"−", u"¥"}, "\x81\x60\t\x81\x7c\t\x5c", "〜\t−\t¥"},
+        {{u"～", u"—", u"∥"}, "\x81\x60\t\x81\x5c\t\x81\x61", "～\t—\t∥"},
+        {{u"①", u"髙", u"ⅰ"}, "\x87\x40\t\xfb\xfc\t\xfa\x40", "①\t髙\tⅰ"},
+        {{u"a", u"b", u""}, "a\tb\t", "a\tb\t"},
+        {{u"café", u"😀", u"n"}, "caf?\t?\tn", "café\t😀\tn"},
+        {{u"x\xD800", u"y", u"z"}, "x?\ty\tz", "x?\ty\tz"},
+        {{u"x\xDC00", u"y", std::u16string(200, u'w')},
+         "x?\ty\t" + std::string(200, 'w'),
+         "x?\ty\t" + std::string(200, 'w')},
+        {{u"\xD83D", u"\xDE00x", u"\xD83D\xDE00"}, "?\t?x\t?", "?\t?x\t\xF0\x9F\x98\x80"},
+        {{u"©\xDC00\xD800", u"", u"\xFFFF"}, "???\t\t?", "©??\t\t\xEF\xBF\xBF"},
+    };
+    constexpr int kRounds = 10000;
+    std::vector<Word> words;
+    std::string cp932 = kHead, utf8 = kHead;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const Case& c : cases) {
+            words.push_back(c.word);
+            cp932 += c.cp932 + "\r\n";
+            utf8 += c.utf8 + "\r\n";
+        }
+    }
+    const WordEntryList list = ListOf(words);
+    const struct {
+        OutputEncoding encoding;
+        const std::string& bytes;
+        int replaced;  // lines with a "?"
+    } expects[] = {{OutputEncoding::Cp932, cp932, 5}, {OutputEncoding::Utf8, utf8, 4}};
+    for (const auto& e : expects) {
+        MemoryFile file;
+        const WriteResult result = WriteDictionaryLines(file, list, list.Count(), e.encoding);
+        EXPECT_EQ(result.outcome, WriteOutcome::Written);
+        EXPECT_EQ(result.lines, list.Count());
+        EXPECT_EQ(result.replacedWords, e.replaced * kRounds);
+        EXPECT_TRUE(file.bytes() == e.bytes) << static_cast<int>(e.encoding);
+    }
+}
+
+// What the export writes reads back as the same words, in the same order, but for the
+// cases the format cannot carry.
+TEST(DictionaryText, RoundTrip) {
+    const std::vector<Word> words = {
+        {u"あい", u"愛", u"名詞"},
+        {u"かな", u"ｶﾅ", u"名詞"},
+        {u"", u"空の読み", u"記号"},
+        {u"から", u"〜", u"記号"},
+        {u"えん", u"¥", u"記号"},
+        {u"!びっくり", u"!", u"記号"},
+        {u"えもじ", u"😀", u"顔文字"},
+        {u"たぶ", u"a\tb", u"記号"},
+        {u"ながい", std::u16string(300, u'長'), u"名詞"},
+    };
+    struct Expect {
+        OutputEncoding encoding;
+        std::vector<std::string> records;
+    };
+    const Expect expects[] = {
+        {OutputEncoding::Cp932,
+         {"あい|愛|名詞", "かな|ｶﾅ|名詞", "|空の読み|記号", "から|～|記号", "えん|\\|記号",
+          "えもじ|?|顔文字", "たぶ|a|b"}},
+        {OutputEncoding::Utf8,
+         {"あい|愛|名詞", "かな|ｶﾅ|名詞", "|空の読み|記号", "から|〜|記号", "えん|¥|記号",
+          "えもじ|😀|顔文字", "たぶ|a|b"}},
+    };
+    for (OutputEncoding encoding : {OutputEncoding::Cp932, OutputEncoding::Utf8}) {
+        MemoryFile file;  // an empty list is the header alone
+        EXPECT_EQ(WriteDictionaryLines(file, WordEntryList(), 0, encoding).outcome,
+                  WriteOutcome::Written);
+        EXPECT_EQ(file.bytes(), kHead);
+    }
+    const WordEntryList list = ListOf(words);
+    for (const Expect& e : expects) {
+        MemoryFile file;
+        ASSERT_EQ(WriteDictionaryLines(file, list, list.Count(), e.encoding).outcome,
+                  WriteOutcome::Written);
+        const Read read = ReadBytes(file);
+        // The 300-character word is the last line, and the reader stops there.
+        EXPECT_EQ(read.result.outcome, ReadOutcome::Unreadable);
+        EXPECT_EQ(read.result.line, 10);
+        EXPECT_EQ(read.records, e.records);
+        EXPECT_EQ(read.result.encoding,
+                  e.encoding == OutputEncoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp932);
+    }
 }
 
 }  // namespace
