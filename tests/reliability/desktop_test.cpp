@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -44,19 +43,12 @@ QStringList Rows(ManagerWindow& manager) {
     return rows;
 }
 
-int RowOf(ManagerWindow& manager, const QString& word) {
-    const QAbstractItemModel& model = manager.view().wordModel();
-    for (int row = 0; row < model.rowCount(); ++row)
-        if (model.index(row, 1).data().toString() == word) return row;
-    return -1;
-}
-
 // Registers one word through the manager's 単語登録 dialog; false when the dialog did not
 // come up or close.
 bool RegisterThroughDialog(ManagerWindow& manager, const QString& reading, const QString& word) {
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, reading, word);
-        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
+        Press(dialog, "closeButton");
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     return watch->ok();
@@ -71,54 +63,14 @@ void DeleteRows(ManagerWindow& manager, const QList<int>& rows) {
     manager.frame().action(cmd::kDeleteWords)->trigger();
 }
 
-QStringList CliList(const QString& storeName, QString* problem = nullptr) {
+// The words as wordkeeper-cli lists them.
+QStringList CliList(const QString& storeName) {
     QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     cli.start(QStringLiteral(WK_CLI_BINARY), {u"--ime"_qs, storeName, u"list"_qs});
-    if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
-        if (problem) *problem = QString::fromUtf8(cli.readAllStandardError());
-        return {u"(list failed)"_qs};
-    }
+    if (!cli.waitForFinished(60000) || cli.exitCode() != 0) return {u"(list failed)"_qs};
     return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
-
-// wordkeeper-cli commands run one after another while the event loop goes on.
-class CliChain {
-  public:
-    CliChain(const QString& storeName, QList<QStringList> commands)
-        : storeName_(storeName), commands_(std::move(commands)) {
-        QObject::connect(&process_, &QProcess::finished,
-                         [this](int code, QProcess::ExitStatus how) {
-                             if (code != 0 || how != QProcess::NormalExit)
-                                 problems << commands_[next_ - 1].join(u' ') + u": "_qs +
-                                                 QString::fromUtf8(process_.readAllStandardError());
-                             Next();
-                         });
-    }
-    void Start() { Next(); }
-    bool done() const { return done_; }
-    QStringList problems;
-
-  private:
-    void Next() {
-        if (next_ == commands_.size()) {
-            done_ = true;
-            return;
-        }
-        process_.start(QStringLiteral(WK_CLI_BINARY),
-                       QStringList{u"--ime"_qs, storeName_} + commands_[next_++]);
-    }
-    QString storeName_;
-    QList<QStringList> commands_;
-    QProcess process_;
-    qsizetype next_ = 0;
-    bool done_ = false;
-};
-
-// Takes away a mount of the test's when it goes, so the temporary folder can go too.
-struct Unmount {
-    std::string folder;
-    ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
-};
 
 // File accesses of this thread as `user` while it lives (the tests may run as root, whom
 // file modes do not hold back).
@@ -141,24 +93,6 @@ void Seed(const std::string& storeName) {
         const QStringList fields = line.split(u'\t');
         seed.ime->RegisterWord(ToU16(fields[0]), 5, ToU16(fields[1]));
     }
-}
-
-// The words of the dictionary as wordkeeper-cli lists them, read in this process.
-QStringList StoreRows(const QString& storeName) {
-    ime::OpenedInputMethod opened = ime::OpenInputMethod(storeName.toStdString());
-    if (!opened.ime) return {u"(cannot open)"_qs};
-    std::map<std::uint32_t, QString> names;
-    for (const PosStyle& style : opened.ime->GetRegisterWordStyles())
-        names[style.style] = ToQString(style.description);
-    QStringList rows;
-    opened.ime->EnumRegisterWord(
-        [&](const char16_t* reading, std::uint32_t style, const char16_t* word) {
-            rows << QString::fromUtf16(reading) + u'\t' + QString::fromUtf16(word) + u'\t' +
-                        names[style];
-            return 1;
-        });
-    rows.sort();
-    return rows;
 }
 
 // The manager's window on a store, opened as the program opens it.
@@ -219,50 +153,44 @@ void DesktopTest::everyoneAtOnce() {
     for (const QString& who : {u"ひだり"_qs, u"みぎ"_qs}) {
         QStringList words;
         for (int i = 0; i < 80; ++i) {
-            words << who + QString::number(i) + u'/' + who + u"語"_qs + QString::number(i);
-            expected << who + QString::number(i) + u'\t' + who + u"語"_qs + QString::number(i) +
-                            u"\t名詞"_qs;
+            words << u"%1%2/%1語%2"_qs.arg(who).arg(i);
+            expected << u"%1%2\t%1語%2\t名詞"_qs.arg(who).arg(i);
         }
         auto& process = quickAdds.emplace_back(std::make_unique<QProcess>());
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(WK_QUICKADD_DRIVER), QStringList{storeName} + words);
     }
-    QList<QStringList> commands;
+    // wordkeeper-cli's adds and removes, one after another from a shell.
+    QString script = u"set -e\n"_qs;
     for (int i = 0; i < 90; ++i) {
-        const QStringList word = {u"こまんど"_qs + QString::number(i),
-                                  u"命令"_qs + QString::number(i), u"名詞"_qs};
-        commands << QStringList{u"add"_qs} + word;
-        expected << word.join(u'\t');
+        const QString word = u"こまんど%1 命令%1 名詞"_qs.arg(i);
+        script += u"'%1' --ime '%2' add %3\n"_qs.arg(WK_CLI_BINARY, storeName, word);
+        expected << QString(word).replace(u' ', u'\t');
         if (i % 3 == 2) {
-            const QStringList old = {u"こまんど"_qs + QString::number(i - 1),
-                                     u"命令"_qs + QString::number(i - 1), u"名詞"_qs};
-            commands << QStringList{u"remove"_qs} + old;
-            expected.remove(old.join(u'\t'));
+            const QString old = u"こまんど%1 命令%1 名詞"_qs.arg(i - 1);
+            script += u"'%1' --ime '%2' remove %3\n"_qs.arg(WK_CLI_BINARY, storeName, old);
+            expected.remove(QString(old).replace(u' ', u'\t'));
         }
     }
-    CliChain cli(storeName, commands);
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     for (auto& process : quickAdds) {
         QVERIFY(process->waitForReadyRead(20000));
         QCOMPARE(process->readLine(), QByteArray("ready\n"));
     }
     for (auto& process : quickAdds) process->write("go\n");
-    cli.Start();
+    cli.start(u"/bin/sh"_qs, {u"-c"_qs, script});
 
-    int operations = 0;
     for (int i = 0; i < 60; ++i) {
-        const QString reading = u"まねーじゃ"_qs + QString::number(i);
-        const QString word = u"管理"_qs + QString::number(i);
-        QVERIFY(RegisterThroughDialog(manager, reading, word));
-        ++operations;
-        expected << reading + u'\t' + word + u"\t名詞"_qs;
+        const QString line = u"まねーじゃ%1\t管理%1\t名詞"_qs.arg(i);
+        QVERIFY(RegisterThroughDialog(manager, u"まねーじゃ%1"_qs.arg(i), u"管理%1"_qs.arg(i)));
+        expected << line;
         if (i % 3 == 2) {
-            const QString old = u"管理"_qs + QString::number(i - 1);
-            const int row = RowOf(manager, old);
-            QVERIFY2(row >= 0, qPrintable(old));
-            DeleteRows(manager, {row});
-            ++operations;
-            QVERIFY(RowOf(manager, old) < 0);
-            expected.remove(u"まねーじゃ"_qs + QString::number(i - 1) + u'\t' + old + u"\t名詞"_qs);
+            const QString old = u"まねーじゃ%1\t管理%1\t名詞"_qs.arg(i - 1);
+            QVERIFY2(Rows(manager).contains(old), qPrintable(old));
+            DeleteRows(manager, {static_cast<int>(Rows(manager).indexOf(old))});
+            QVERIFY(!Rows(manager).contains(old));
+            expected.remove(old);
         }
         // Now and then the user comes back to the window, and the note brings a reload
         // while the others go on writing.
@@ -273,14 +201,11 @@ void DesktopTest::everyoneAtOnce() {
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
         QCOMPARE(process->exitCode(), 0);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(cli.done(), 120000);
-    QVERIFY2(cli.problems.isEmpty(), qPrintable(cli.problems.join(u'\n')));
-    operations += 160 + static_cast<int>(commands.size());
+    QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(120000));
+    QCOMPARE(cli.exitCode(), 0);
 
     QVERIFY(Activate(other) && Activate(manager.frame()));
-    QString problem;
-    const QStringList listed = CliList(storeName, &problem);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QStringList listed = CliList(storeName);
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()), expected);
     QCOMPARE(listed.size(), expected.size());
     const QStringList shown = Rows(manager);
@@ -290,8 +215,6 @@ void DesktopTest::everyoneAtOnce() {
     QCOMPARE(Rows(manager), listed);
     for (const MessageRequest& request : messages.requests)
         QVERIFY2(request.kind == MessageKind::Question, qPrintable(request.text));
-    qInfo("%d changes by the manager, two quick-add sessions and wordkeeper-cli; %d words held",
-          operations, static_cast<int>(listed.size()));
 }
 
 void DesktopTest::changesOnABrokenStore_data() {
@@ -306,10 +229,9 @@ void DesktopTest::changesOnABrokenStore_data() {
 void DesktopTest::changesOnABrokenStore() {
     QFETCH(int, fault);
     QFETCH(QString, why);
-    QTemporaryDir temporary;
-    const std::string folder = temporary.filePath(u"store"_qs).toStdString();
+    CliHome temporary;  // takes the test's mounts away when it goes
+    const std::string folder = temporary.Path("store");
     fs::create_directories(folder);
-    Unmount unmount{folder};
     if (fault == FullDisk && !MountTmpfs(folder, "size=1m")) QSKIP("cannot mount a tmpfs here");
     const QString storeName = StoreOption(QString::fromStdString(folder));
     Seed(storeName.toStdString());
@@ -338,40 +260,25 @@ void DesktopTest::changesOnABrokenStore() {
     auto watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
         TypeAndRegister(dialog, u"もり"_qs, u"森"_qs);
         typed = Child(dialog, "wordEdit")->text();
-        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
+        Press(dialog, "closeButton");
     });
     manager.frame().action(cmd::kNewWord)->trigger();
     QVERIFY(watch->ok());
     QCOMPARE(refusal(msg::kCannotRegister), QString());
     QCOMPARE(typed, u"森"_qs);
 
-    // A change of 田中: the old word stays.
-    manager.view().selectionModel()->setCurrentIndex(manager.view().wordModel().index(1, 0),
-                                                     QItemSelectionModel::NoUpdate);
-    watch = WhenModal<CWordEditDlg>([&](CWordEditDlg* dialog) {
-        Child(dialog, "wordEdit")->setText(u"田仲"_qs);
-        QTest::mouseClick(Child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
-        QTest::mouseClick(Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
-    });
-    manager.frame().action(cmd::kChangeWord)->trigger();
-    QVERIFY(watch->ok());
-    // The change is refused as one operation.
-    QCOMPARE(refusal(msg::kCannotRegister), QString());
-
-    // Deleting one word, and two at once: the question, then the refusal.
-    for (const QList<int>& rows : {QList<int>{2}, QList<int>{0, 2}}) {
-        DeleteRows(manager, rows);
-        QCOMPARE(messages.requests.size(), std::size_t{2});
-        QCOMPARE(messages.requests.front().kind, MessageKind::Question);
-        messages.requests.erase(messages.requests.begin());
-        QCOMPARE(refusal(msg::kCannotDelete), QString());
-    }
+    // Two words deleted at once: the question, then the refusal.
+    DeleteRows(manager, {0, 2});
+    QCOMPARE(messages.requests.size(), std::size_t{2});
+    QCOMPARE(messages.requests.front().kind, MessageKind::Question);
+    messages.requests.erase(messages.requests.begin());
+    QCOMPARE(refusal(msg::kCannotDelete), QString());
     QCOMPARE(Rows(manager), kInitial);
 
     // The quick-add form on the same store: refused, the fields kept for another try.
     ime::OpenedInputMethod own = ime::OpenInputMethod(storeName.toStdString());
     QVERIFY(own.ime);
-    QuickAddWindow quickAdd(*own.ime, settings, ManagerLauncher(temporary.path()));
+    QuickAddWindow quickAdd(*own.ime, settings, ManagerLauncher(QString::fromStdString(folder)));
     quickAdd.Start();
     QuickAddWord(quickAdd, u"かわ"_qs, u"川"_qs);
     QCOMPARE(refusal(msg::kCannotRegister), QString());
@@ -405,10 +312,10 @@ void DesktopTest::settingsThatCannotBeWritten() {
         QtSettingsStore first;
         QVERIFY(first.WriteInt("ColumnWidth0", 90) && first.Sync());
     }
-    const std::string settingsFolder = QFileInfo(QtSettingsStore().fileName()).path().toStdString();
     const std::string settingsFile = QtSettingsStore().fileName().toStdString();
+    const std::string settingsFolder = fs::path(settingsFile).parent_path();
     const std::string before = ReadFile(settingsFile);
-    Unmount unmount{settingsFolder};
+    const auto unmount = qScopeGuard([&] { ::umount2(settingsFolder.c_str(), MNT_DETACH); });
     if (!MakeReadOnly(settingsFolder)) QSKIP("cannot mount read-only here");
 
     QtSettingsStore settings;
@@ -432,12 +339,11 @@ void DesktopTest::settingsThatCannotBeWritten() {
 // cleanly. A manager already running when the folder is closed keeps a list that agrees
 // with the dictionary, whatever it could still do.
 void DesktopTest::storeFolderThatMayNotBeEntered() {
-    QTemporaryDir temporary;
-    const std::string folder = temporary.filePath(u"store"_qs).toStdString();
+    CliHome temporary;
+    const std::string folder = temporary.Path("store");
     fs::create_directories(folder);
     const uid_t user = ::geteuid() == 0 ? NobodyId() : ::geteuid();
-    QCOMPARE(::chown(temporary.path().toLocal8Bit().constData(), user, user), 0);
-    QCOMPARE(::chown(folder.c_str(), user, user), 0);
+    temporary.GiveTo(user);
     const QString storeName = StoreOption(QString::fromStdString(folder));
     MessageLog messages;
     ProgramArguments arguments;
@@ -459,20 +365,19 @@ void DesktopTest::storeFolderThatMayNotBeEntered() {
     }
     messages.requests.clear();
 
+    QStringList shown;
     {
         FileAccessAs as(user);
-        QCOMPARE(StoreRows(storeName), kInitial);
         MemorySettings settings;
         Manager opened(storeName, settings);
         ManagerWindow& manager = opened.window;
         QCOMPARE(::chmod(folder.c_str(), 0), 0);
         QVERIFY(RegisterThroughDialog(manager, u"もり"_qs, u"森"_qs));
-        DeleteRows(manager, {RowOf(manager, u"鈴木"_qs)});
+        DeleteRows(manager, {static_cast<int>(Rows(manager).indexOf(kInitial[0]))});
         QCOMPARE(::chmod(folder.c_str(), 0700), 0);
-        QStringList shown = Rows(manager);
-        shown.sort();
-        QCOMPARE(shown, StoreRows(storeName));
+        shown = Rows(manager);
     }
+    QCOMPARE(shown, CliList(storeName));
 }
 
 int main(int argc, char** argv) {
