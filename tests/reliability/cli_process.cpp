@@ -158,20 +158,16 @@ void Fill(const std::string& folder) {
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
-    std::string verdict;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        verdict = std::string("cannot open: ") + sqlite3_errmsg(db);
-    } else {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** values, char**) {
-                auto& text = *static_cast<std::string*>(out);
-                if (!text.empty()) text += "; ";
-                text += values[0] ? values[0] : "";
-                return 0;
-            },
-            &verdict, nullptr);
+    sqlite3_stmt* check = nullptr;
+    std::string verdict = "cannot open";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK) {
+        verdict.clear();
+        while (sqlite3_step(check) == SQLITE_ROW)
+            verdict += (verdict.empty() ? "" : "; ") +
+                       std::string(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
     }
+    sqlite3_finalize(check);
     sqlite3_close(db);
     return verdict;
 }
