@@ -1,9 +1,11 @@
 #include "core/safe_file.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -37,9 +39,10 @@ fs::path LinkOwnedBy(const fs::path& link, const fs::path& to, uid_t owner) {
 }
 
 // Links are followed to the file they name, on the way and at the end, in a sticky folder
-// only when they are the user's or the folder owner's; a kept file is recognised by name
-// before it exists. No temporary file is left behind either way.
-TEST(SafeFileWriter, FollowsLinksByTheStickyFolderRuleAndKeepsKeptFiles) {
+// only when they are the user's or the folder owner's; a kept file is recognised through
+// links and before it exists; a write that fails keeps the old file. No temporary file is
+// left behind either way.
+TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
     struct Case {
         const char* name;
         // Prepares the folder and returns the path to write.
@@ -50,6 +53,7 @@ TEST(SafeFileWriter, FollowsLinksByTheStickyFolderRuleAndKeepsKeptFiles) {
         const char* link;  // stays a symbolic link
         bool needsRoot;    // sets owners of links
         const char* kept = nullptr;
+        rlim_t sizeLimit = RLIM_INFINITY;
     };
     const Case cases[] = {
         {"dangling link creates its target",
@@ -58,6 +62,12 @@ TEST(SafeFileWriter, FollowsLinksByTheStickyFolderRuleAndKeepsKeptFiles) {
              return d / "out";
          },
          true, "real", "new", "out", false},
+        {"foreign link in sticky folder refused",
+         [](auto& d) {
+             Put(d / "victim", "old");
+             return LinkOwnedBy(StickyFolder(d) / "out", d / "victim", kOther);
+         },
+         false, "victim", "old", "shared/out", true},
         {"foreign folder link in sticky folder refused",
          [](auto& d) {
              Put(d / "theirs/out", "old");
@@ -72,6 +82,23 @@ TEST(SafeFileWriter, FollowsLinksByTheStickyFolderRuleAndKeepsKeptFiles) {
          true, "victim", "new", "shared/out", true},
         {"kept file not there yet refused", [](auto& d) { return d / "sub/../store-wal"; }, false,
          "store-wal", "", nullptr, false, "store-wal"},
+        {"hard link to kept file refused",
+         [](auto& d) {
+             Put(d / "store", "old");
+             fs::create_hard_link(d / "store", d / "out");
+             return d / "out";
+         },
+         false, "store", "old", nullptr, false, "store"},
+        {"link to kept file refused",
+         [](auto& d) {
+             Put(d / "store", "old");
+             fs::create_symlink("store", d / "out");
+             return d / "out";
+         },
+         false, "store", "old", "out", false, "store"},
+        {"failed write keeps the old file",
+         [](auto& d) { return Put(d / "out", "old"), d / "out"; }, false, "out", "old", nullptr,
+         false, nullptr, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,8 +109,16 @@ TEST(SafeFileWriter, FollowsLinksByTheStickyFolderRuleAndKeepsKeptFiles) {
         const fs::path path = c.setup(d);
         SafeWriteOptions options;
         if (c.kept) options.keptFiles.push_back(d / c.kept);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = c.sizeLimit;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         std::string error;
         const bool ok = WriteFileSafely(path, "new", options, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(ok, c.ok) << error;
         EXPECT_EQ(ok, error.empty()) << error;
         EXPECT_EQ(ReadFile(d / c.victim), c.victimText);

@@ -12,6 +12,7 @@ TEST(Utf8, RoundTripsEveryPlane) {
               "a\xC3\xA9\xE8\xAA\x9E\xEF\xBD\xB6\xEF\xBE\x80\xEF\xBD\xB6\xEF\xBE\x85"
               "\xF0\x9F\x98\x80\x7F");
     EXPECT_EQ(Utf8ToUtf16(utf8), text);
+    EXPECT_EQ(Utf16ToUtf8(u"a\xDC00"), "a\xEF\xBF\xBD");  // a lone surrogate
 }
 
 TEST(Utf8, RejectsMalformedInput) {

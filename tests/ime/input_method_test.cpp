@@ -339,6 +339,24 @@ TEST_P(EmbeddedStoreTest, BatchRemovalsAnsweredOneByOneAndAppliedTogether) {
     }
 }
 
+TEST_P(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
+    fs::create_directories(file.parent_path());
+    Sql(file, "CREATE TABLE notes(x); INSERT INTO notes VALUES(1)");
+    const std::pair<std::string, const char*> files[] = {
+        {Slurp(file), "Wordkeeperの辞書ではないファイルです"},
+        {"reading\tword\tpos\r\n", "壊れているか、Wordkeeperの辞書ではありません"},
+        {std::string("SQLite format 3\0", 16) + std::string(4000, '\xEE'), "壊れている"},
+    };
+    for (const auto& [content, message] : files) {
+        Put(file, content);
+        std::u16string error;
+        EXPECT_EQ(Open(&error), nullptr) << message;
+        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        EXPECT_EQ(Slurp(file), content) << message;
+        EXPECT_FALSE(fs::exists(file.string() + "-wal")) << message;
+    }
+}
+
 // ---- Anthy
 
 #if WORDKEEPER_HAVE_ANTHY

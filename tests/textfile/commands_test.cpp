@@ -84,6 +84,7 @@ TEST(ReadDictionaryText, CountsMessagesAndOrder) {
         std::size_t failFrom = SIZE_MAX;  // reads fail from here
     };
     const Case cases[] = {
+        {"empty file", "", "", "wait ; " + kRefresh + "0 ; restore ; " + Summary(0, 0, 0), 0},
         // A duplicate, an empty reading, a name not in the table (style -1), no 60 limit.
         {"the input method decides",
          "a\tb\t名詞\r\na\tb\t名詞\r\n\tb\t名詞\r\nx\ty\t動詞\r\nl\t" + std::string(200, 'w') +
