@@ -115,26 +115,6 @@ TEST(WordEntryList, TiesKeepTheirOrderInBothDirections) {
     }
 }
 
-// Texts of many lengths, and one of the longest a row can hold, read back whole after the
-// storage has grown past them.
-TEST(WordEntryList, TextsSurviveTheStorageGrowing) {
-    WordEntryList list;
-    std::vector<std::u16string> pushed;
-    for (int i = 0; i < 3000; ++i) {
-        const std::size_t length = i == 1500 ? 65'534 : 1 + (i * 7) % 300;
-        pushed.emplace_back(length, static_cast<char16_t>(u'ぁ' + i % 80));
-        pushed.back().back() = static_cast<char16_t>(u'A' + i % 26);
-        list.PushFront(Entry(pushed.back(), pushed.back() + u"!"));
-    }
-    EXPECT_FALSE(list.PushFront(Entry(std::u16string(65'536, u'x'))));  // too long to hold
-    ASSERT_EQ(list.Count(), 3000);
-    for (int i = 0; i < 3000; ++i) {
-        const EntryRef entry = list.EntryAt(2999 - i);
-        ASSERT_EQ(entry->reading, pushed[static_cast<std::size_t>(i)]) << i;
-        ASSERT_EQ(entry->word, pushed[static_cast<std::size_t>(i)] + u"!") << i;
-    }
-}
-
 // ASCII capitals fold to lower case; everything else compares by UTF-16 code unit (so a
 // surrogate pair sorts below U+FFFF), also far into a long text and with many entries.
 TEST(WordEntryList, SortFoldsAsciiCaseThenComparesCodeUnits) {
