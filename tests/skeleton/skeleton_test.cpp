@@ -1,5 +1,5 @@
-// The skeleton: display check, application object, a frame built from a layout, about box
-// and message boxes.
+// The skeleton: a frame built from a layout, its about box, and the message boxes. The
+// display check is tried through the programs, in manager_program_test.
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -39,36 +39,10 @@ class SkeletonTest : public QObject {
   private slots:
     void initTestCase() { QuietPlatformNotes(); }
     void cleanup() { CloseAllModals(); }
-    void displayCheck_data();
-    void displayCheck();
     void frame();
     void messageBoxes_data();
     void messageBoxes();
 };
-
-void SkeletonTest::displayCheck_data() {
-    QTest::addColumn<QStringList>("environment");  // QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY
-    QTest::addColumn<bool>("argument");            // -platform given
-    QTest::addColumn<bool>("reachable");
-    QTest::newRow("nothing") << QStringList{{}, {}, {}} << false << false;
-    QTest::newRow("X11") << QStringList{{}, u":0"_qs, {}} << false << true;
-    QTest::newRow("Wayland") << QStringList{{}, {}, u"wayland-0"_qs} << false << true;
-    QTest::newRow("platform named") << QStringList{u"offscreen"_qs, {}, {}} << false << true;
-    QTest::newRow("-platform argument") << QStringList{{}, {}, {}} << true << true;
-}
-
-void SkeletonTest::displayCheck() {
-    QFETCH(QStringList, environment);
-    QFETCH(bool, argument);
-    QFETCH(bool, reachable);
-    char program[] = "Sample", option[] = "-platform", value[] = "offscreen";
-    char* argv[] = {program, option, value};
-    DisplayEnvironment given = DisplayEnvironment::FromProcess(argument ? 3 : 1, argv);
-    given.qpaPlatform = environment[0].toStdString();
-    given.x11Display = environment[1].toStdString();
-    given.waylandDisplay = environment[2].toStdString();
-    QCOMPARE(CanReachDisplay(given), reachable);
-}
 
 void SkeletonTest::frame() {
     FrameSpec layout{TestProgram(),
@@ -99,7 +73,7 @@ void SkeletonTest::frame() {
     frame.show();
     QStringList about;
     auto watch = WhenModal<CAboutDlg>([&](CAboutDlg* box) {
-        about << box->windowTitle() << box->objectName();
+        about << box->windowTitle();
         for (QLabel* label : box->findChildren<QLabel*>()) {
             if (!label->text().isEmpty()) about << label->text();
         }
@@ -107,8 +81,8 @@ void SkeletonTest::frame() {
     });
     frame.action(cmd::kAppAbout)->trigger();
     QVERIFY(watch->ok());
-    QCOMPARE(about, (QStringList{u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs, u"aboutBox"_qs,
-                                 u"Sample Version 1.2"_qs, u"二行目"_qs}));
+    QCOMPARE(about,
+             (QStringList{u"Sample のﾊﾞｰｼﾞｮﾝ情報"_qs, u"Sample Version 1.2"_qs, u"二行目"_qs}));
 
     QSignalSpy closing(&frame, &CMainFrame::closing);
     frame.action(cmd::kAppExit)->trigger();
