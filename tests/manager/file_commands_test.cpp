@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <thread>
 
 #include "manager/file_dialogs.h"
@@ -76,13 +77,11 @@ class FileCommandsTest : public QObject {
     void fileCommands();
     void cancelFromProgress_data();
     void cancelFromProgress();
-    void standardDialogs_data();
-    void standardDialogs();
 };
 
 void FileCommandsTest::fileCommands_data() {
     QTest::addColumn<int>("command");
-    QTest::addColumn<int>("result");         // of the file request
+    QTest::addColumn<int>("result");         // of the file request; 2: typed into Qt's dialog
     QTest::addColumn<QString>("chosen");     // the name given, in the folder
     QTest::addColumn<QByteArray>("before");  // words.txt beforehand; empty: none
     QTest::addColumn<bool>("replace");       // the answer to the question
@@ -91,13 +90,14 @@ void FileCommandsTest::fileCommands_data() {
     // 山 is in the dictionary already, and the input method refuses it.
     const QByteArray good = kHead + "ふじさん\t富士山\t地名\r\nやま\t山\t名詞\r\nこ\t湖\t地名\r\n";
     const int open = cmd::kBulkRegister, save = cmd::kExportText;
+    const QStringList summary{Filled(tf::msg::kSummary, {3, 2, 1})};
     const QString done = Filled(tf::msg::kExported, {12}), txt = u"words.txt"_qs;
     QTest::newRow("open, cancelled") << open << 0 << txt << good << true << QStringList() << good;
     QTest::newRow("open, no such file")
         << open << 1 << txt << QByteArray() << true << QStringList{ToQString(tf::msg::kCannotOpen)}
         << QByteArray();
-    QTest::newRow("open") << open << 1 << txt << good << true
-                          << QStringList{Filled(tf::msg::kSummary, {3, 2, 1})} << good;
+    QTest::newRow("open") << open << 1 << txt << good << true << summary << good;
+    QTest::newRow("open in Qt's dialog") << open << 2 << txt << good << true << summary << good;
     QTest::newRow("save, cancelled")
         << save << 0 << txt << QByteArray() << true << QStringList() << QByteArray();
     QTest::newRow("save, .txt added") << save << 1 << u"words"_qs << QByteArray() << true
@@ -107,6 +107,10 @@ void FileCommandsTest::fileCommands_data() {
         << QByteArray("old");
     QTest::newRow("existing, Yes") << save << 1 << txt << QByteArray("old") << true
                                    << QStringList{kReplace, done} << QByteArray("list");
+    // The program asks about the existing file; Qt's dialog does not ask first.
+    QTest::newRow("existing, in Qt's dialog")
+        << save << 2 << u"words"_qs << QByteArray("old") << true << QStringList{kReplace, done}
+        << QByteArray("list");
 }
 
 void FileCommandsTest::fileCommands() {
@@ -126,23 +130,58 @@ void FileCommandsTest::fileCommands() {
     session.TapHeader(0);
     session.TapHeader(1);
     session.messages.answer = replace;
-    DialogAnswer answer(result, folder.filePath(chosen));
+    std::optional<DialogAnswer> answer;
+    if (result < 2) answer.emplace(result, folder.filePath(chosen));
+    QStringList shown;
+    auto typed = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+        auto* combo = dialog->findChild<QComboBox*>(u"fileTypeCombo"_qs);
+        shown << dialog->windowTitle() << dialog->directory().absolutePath();
+        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+        if (command == cmd::kExportText) combo->setCurrentIndex(tf::kUtf8FilterIndex - 1);
+        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_qs);
+        name->setText(folder.filePath(chosen));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
 
     session.action(command)->trigger();
 
-    QCOMPARE(answer.requests, 1);
+    QVERIFY(answer ? answer->requests == 1 : typed->ok());
     QCOMPARE(session.messages.texts(), messages);
     // Beside the message: why the file cannot be opened, or the lines refused.
     if (command == cmd::kBulkRegister && !messages.isEmpty()) {
-        const MessageRequest& shown = session.messages.requests[0];
-        QVERIFY(before.isEmpty() ? !shown.detail.isEmpty()
-                                 : shown.details == u"3 行目\tやま\t山\t単語登録できません"_qs);
+        const MessageRequest& box = session.messages.requests[0];
+        QVERIFY(before.isEmpty() ? !box.detail.isEmpty()
+                                 : box.details == u"3 行目\tやま\t山\t単語登録できません"_qs);
     }
     QCOMPARE(Slurp(path), after == "list" ? ListAsFile(session) : after);
     // Nothing else appears: no name without extension, no temporary file.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), QFile::exists(path) ? 1 : 0);
     QVERIFY(session.MatchesIme());
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    if (answer) return;
+
+    // Qt's dialog shows the request's title and filters, their texts as they are, first in
+    // the documents; either request opens next in the folder used last, in this run or the
+    // next.
+    const tf::FileRequest request =
+        command == cmd::kExportText ? tf::SaveTextRequest({}) : tf::OpenTextRequest({});
+    QStringList expected{QString::fromStdString(request.title),
+                         QDir(DocumentsFolder()).absolutePath()};
+    for (const tf::FileFilter& filter : request.filters)
+        expected << QString::fromStdString(filter.text);
+    QCOMPARE(shown, expected);
+    Session next;
+    QVERIFY(next.Start());
+    for (int again : {cmd::kBulkRegister, cmd::kExportText}) {
+        QString opened;
+        auto reopened = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+            opened = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        next.action(again)->trigger();
+        QVERIFY(reopened->ok());
+        QCOMPARE(opened, QDir(folder.path()).absolutePath());
+    }
 }
 
 void FileCommandsTest::cancelFromProgress_data() {
@@ -184,66 +223,6 @@ void FileCommandsTest::cancelFromProgress() {
              bulk ? QStringList{Filled(tf::msg::kSummary, {done, done, 0})} : QStringList());
     QCOMPARE(session.model().rowCount(), bulk ? 12 + done : 400 - done);
     QVERIFY(session.MatchesIme());
-}
-
-void FileCommandsTest::standardDialogs_data() {
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("open") << cmd::kBulkRegister
-                          << QStringList{Filled(tf::msg::kSummary, {1, 1, 0})};
-    // The program asks about the existing file; the dialog does not ask first.
-    QTest::newRow("save over a file")
-        << cmd::kExportText << QStringList{kReplace, Filled(tf::msg::kExported, {12})};
-}
-
-// With no library and no hook, Qt's file dialog asks; the user types a name.
-void FileCommandsTest::standardDialogs() {
-    QFETCH(int, command);
-    QFETCH(QStringList, messages);
-    const bool save = command == cmd::kExportText;
-    QTemporaryDir folder;
-    const QString input = folder.filePath(u"input.txt"_qs);
-    Store(input, kHead + "ふじさん\t富士山\t地名\r\n");
-    Store(folder.filePath(u"out.txt"_qs), "old");
-    Session session;
-    QVERIFY(session.Start());
-    // The request's title and filters, their texts as they are, first in the documents.
-    const tf::FileRequest request = save ? tf::SaveTextRequest({}) : tf::OpenTextRequest({});
-    QStringList expected{QString::fromStdString(request.title),
-                         QDir(DocumentsFolder()).absolutePath()};
-    for (const tf::FileFilter& filter : request.filters)
-        expected << QString::fromStdString(filter.text);
-    QStringList shown;
-    auto watch = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-        auto* combo = dialog->findChild<QComboBox*>(u"fileTypeCombo"_qs);
-        shown << dialog->windowTitle() << dialog->directory().absolutePath();
-        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-        if (save) combo->setCurrentIndex(tf::kUtf8FilterIndex - 1);
-        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_qs);
-        name->setText(save ? folder.filePath(u"out"_qs) : input);
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-
-    session.action(command)->trigger();
-
-    QVERIFY(watch->ok());
-    QCOMPARE(shown, expected);
-    QCOMPARE(session.messages.texts(), messages);
-    if (save) QCOMPARE(Slurp(folder.filePath(u"out.txt"_qs)), ListAsFile(session));
-
-    // Either request opens next in the folder used last, in this run or the next.
-    Session next;
-    QVERIFY(next.Start());
-    for (int again : {cmd::kBulkRegister, cmd::kExportText}) {
-        QString opened;
-        auto reopened = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            opened = dialog->directory().absolutePath();
-            dialog->reject();
-        });
-        next.action(again)->trigger();
-        QVERIFY(reopened->ok());
-        QCOMPARE(opened, QDir(folder.path()).absolutePath());
-    }
 }
 
 WK_MANAGER_TEST_MAIN(FileCommandsTest)
