@@ -88,7 +88,6 @@ void ManagerProgramTest::unknownInputMethod() {
     qunsetenv("WORDKEEPER_IME");
     QCOMPARE(messages.requests.size(), std::size_t{1});
     QCOMPARE(messages.requests[0].kind, MessageKind::Application);
-    QVERIFY(messages.requests[0].text.startsWith(u"辞書を開けません"_qs));
     QVERIFY(messages.requests[0].text.contains(u"other-ime"_qs));
 }
 

@@ -94,31 +94,27 @@ void WordkeeperViewTest::headerSort_data() {
     QTest::addColumn<QStringList>("selected");  // words; "*" for all
     QTest::addColumn<QString>("focused");
     QTest::addColumn<QList<int>>("taps");
-    QTest::addColumn<QStringList>("headers");
-    // The order and the titles' sequence are the core's; here, that the taps reach it and
-    // that the selection and the focus stay with their words.
-    const QString reading = u"読み"_qs, word = u"単語"_qs, pos = u"品詞"_qs;
+    QTest::addColumn<QString>("sortedBy");  // the title with the arrow
+    // The order and the titles are the core's; here, that the taps reach it and that the
+    // selection and the focus stay with their words.
     QTest::newRow("by word") << QStringList{u"川"_qs, u"佐藤"_qs} << u"佐藤"_qs << QList<int>{1}
-                             << QStringList{reading, u"単語△"_qs, pos};
+                             << u"単語△"_qs;
     QTest::newRow("reversed") << QStringList{u"山"_qs, u"海"_qs} << u"海"_qs << QList<int>{0}
-                              << QStringList{u"読み▽"_qs, word, pos};
+                              << u"読み▽"_qs;
     QTest::newRow("one of a shared reading")
-        << QStringList{u"皮"_qs} << u"皮"_qs << QList<int>{2, 0}
-        << QStringList{u"読み△"_qs, word, pos};
-    QTest::newRow("far out of sight") << QStringList{u"語1299"_qs} << u"語1299"_qs << QList<int>{1}
-                                      << QStringList{reading, u"単語△"_qs, pos};
+        << QStringList{u"皮"_qs} << u"皮"_qs << QList<int>{2, 0} << u"読み△"_qs;
+    QTest::newRow("far out of sight")
+        << QStringList{u"語1299"_qs} << u"語1299"_qs << QList<int>{1} << u"単語△"_qs;
     QTest::newRow("all, direction carries over")
-        << QStringList{u"*"_qs} << u"京都"_qs << QList<int>{0, 1}
-        << QStringList{reading, u"単語▽"_qs, pos};
-    QTest::newRow("focus only") << QStringList{} << u"空"_qs << QList<int>{2}
-                                << QStringList{reading, word, u"品詞△"_qs};
+        << QStringList{u"*"_qs} << u"京都"_qs << QList<int>{0, 1} << u"単語▽"_qs;
+    QTest::newRow("focus only") << QStringList{} << u"空"_qs << QList<int>{2} << u"品詞△"_qs;
 }
 
 void WordkeeperViewTest::headerSort() {
     QFETCH(QStringList, selected);
     QFETCH(QString, focused);
     QFETCH(QList<int>, taps);
-    QFETCH(QStringList, headers);
+    QFETCH(QString, sortedBy);
     Session session(ManyWords());
     QVERIFY(session.Start());
     if (selected == QStringList{u"*"_qs}) {
@@ -132,7 +128,7 @@ void WordkeeperViewTest::headerSort() {
 
     for (int column : taps) session.TapHeader(column);
 
-    QCOMPARE(session.Headers(), headers);
+    QVERIFY2(session.Headers().contains(sortedBy), qPrintable(session.Headers().join(u' ')));
     QStringList kept;
     for (int row : session.SelectedRows()) kept << session.Cell(row, 1);
     kept.sort();
