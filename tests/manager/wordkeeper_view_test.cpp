@@ -48,6 +48,7 @@ class WordkeeperViewTest : public QObject {
     void contextMenu_data();
     void contextMenu();
     void waitCursorAndIncompleteRead();
+    void modelFollowsTheStore();
     void placement_data();
     void placement();
 };
@@ -464,6 +465,36 @@ void WordkeeperViewTest::waitCursorAndIncompleteRead() {
     QVERIFY(QGuiApplication::overrideCursor() != nullptr);
     session.view().RestoreCursor();
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+// The moments the window cannot reach, under the model tester: a word the list could not
+// take, a store that shrank before the model was told.
+void WordkeeperViewTest::modelFollowsTheStore() {
+    FakeIme ime;
+    ime.words = {{u"いぬ", 1, u"犬"}, {u"ねこ", 1, u"猫"}, {u"なぞ", 1, u"謎"}};
+    Dictionary dictionary(ime);
+    dictionary.LoadPosTable();
+    WordListModel model(dictionary);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    NullListDisplay quiet;
+    dictionary.RefreshWords(quiet);
+    model.SetItemCount(dictionary.wordCount);
+
+    // A new word arrives at the top; one that could not be stored leaves no row.
+    model.BeginInsertAtTop();
+    dictionary.AddWord(u"とり", u"鳥", 0);
+    model.EndInsertAtTop(true);
+    model.BeginInsertAtTop();
+    model.EndInsertAtTop(false);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.index(0, 1).data().toString(), u"鳥"_qs);
+
+    // The store shrinks before the model is told: the row past its end is drawn empty.
+    dictionary.wordList.RemoveAt(3);
+    --dictionary.wordCount;
+    QVERIFY(!model.index(3, 0).data().isValid());
+    model.SetItemCount(dictionary.wordCount);
+    QCOMPARE(model.rowCount(), 3);
 }
 
 void WordkeeperViewTest::placement_data() {
