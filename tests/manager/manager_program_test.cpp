@@ -115,6 +115,8 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
             // A manager on another dictionary is a window of its own.
             seen << (SingleInstance(storeName + u"-other"_qs).Claim() ? u"own"_qs
                                                                       : u"handed over"_qs);
+            // A stored width as narrow as the rule allows is used.
+            seen << QString::number(view->horizontalHeader()->sectionSize(1));
             view->horizontalHeader()->resizeSection(0, 90);
             frame->showMinimized();
             QProcess second;
@@ -129,12 +131,13 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     });
     poll.start(10);
     QTimer::singleShot(20000, qApp, [] { QApplication::exit(99); });
+    StoreSetting(u"ColumnWidth1"_qs, 10);
     ManagerArguments arguments;
     arguments.imeOption = storeName.toStdString();
     QCOMPARE(RunManagerSession(arguments), 0);
     const QString status = u"2 個の単語    入力方式: Wordkeeper    辞書: "_qs + storeName.mid(9);
     QCOMPARE(seen, (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs, status, u"own"_qs,
-                                u"0"_qs, u"in front"_qs}));
+                                u"10"_qs, u"0"_qs, u"in front"_qs}));
     QCOMPARE(StoredSetting(u"ColumnWidth0"_qs).toInt(), 90);
 }
 
