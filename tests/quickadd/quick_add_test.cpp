@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTest>
 #include <QToolBar>
 
 #include <optional>
@@ -22,8 +21,6 @@ using namespace wk;
 using namespace wk::testing;
 
 namespace {
-
-int Note() { return StoredSetting(u"TermChange"_qs).toInt(); }
 
 struct Form {
     explicit Form(bool withStyles = true, const QString& folder = u"/nowhere"_qs,
@@ -122,7 +119,7 @@ void QuickAddTest::registration() {
     QCOMPARE(form.reading()->text() + form.word()->text(), registered ? QString() : reading + word);
     QCOMPARE(form.pos()->currentText(), withStyles ? u"地名"_qs : QString());
     QCOMPARE(form.registerButton()->isEnabled(), !registered);
-    QCOMPARE(Note(), registered ? 1 : 0);
+    QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), registered ? 1 : 0);
     if (!registered) return;
     // The next word, entered with Enter, is typed from its reading on.
     QTest::keyClicks(form.reading(), u"kawa"_qs);
