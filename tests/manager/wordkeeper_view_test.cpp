@@ -125,6 +125,7 @@ void WordkeeperViewTest::registerWord_data() {
     const QString sixty(60, u'あ');
     QTest::newRow("60 and 60") << sixty << sixty << QString();
     QTest::newRow("reading of 61") << sixty + u"あ"_qs << u"語"_qs << Q(msg::kTooLong);
+    QTest::newRow("refused") << u"よみ"_qs << u"拒否"_qs << Q(msg::kCannotRegister);
 }
 
 void WordkeeperViewTest::registerWord() {
@@ -133,6 +134,7 @@ void WordkeeperViewTest::registerWord() {
     QFETCH(QString, message);
     const bool registered = message.isEmpty();
     Session session;
+    session.ime.refuseRegister.insert(u"拒否");
     QVERIFY(session.Start());
     bool enabledAfter = true;
     QString fieldsAfter, posAfter;

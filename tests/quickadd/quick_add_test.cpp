@@ -90,6 +90,7 @@ void QuickAddTest::registration_data() {
                                 << u"確認:60文字以上は入力できません"_qs << QString();
     QTest::newRow("60 and 60, as typed")
         << sixty << spaced << true << QString() << sixty + u"/12/"_qs + spaced;
+    // Refused by the input method, here for want of a part of speech.
     QTest::newRow("no styles") << u"やま"_qs << u"山"_qs << false << u"確認:単語登録できません"_qs
                                << u"やま/4294967295/山"_qs;
 }
