@@ -32,7 +32,7 @@ class WordkeeperViewTest : public QObject {
     void initTestCase() { QuietPlatformNotes(); }
     void init() { SharedSettings().clear(); }
     void cleanup() { CloseAllModals(); }
-    void columnWidths();
+    void start();
     void headerSort_data();
     void headerSort();
     void registerWord_data();
@@ -52,8 +52,9 @@ class WordkeeperViewTest : public QObject {
     void placement();
 };
 
-// The list's client width is the most a stored width may be; the rule is the core's.
-void WordkeeperViewTest::columnWidths() {
+// As the window opens: the first titles, the quick-add program's notes cleared, the stored
+// widths used as far as the list's client width allows. At exit the widths are stored.
+void WordkeeperViewTest::start() {
     int client = 0;
     {
         Session probe;
@@ -62,10 +63,25 @@ void WordkeeperViewTest::columnWidths() {
     }
     StoreSetting(u"ColumnWidth0"_qs, client);
     StoreSetting(u"ColumnWidth1"_qs, client + 1);
+    StoreSetting(u"TermChange"_qs, 5);
+    StoreSetting(u"TermReadAdd"_qs, u"left over"_qs);
     Session session;
     QVERIFY(session.Start());
-    QCOMPARE(session.view().horizontalHeader()->sectionSize(0), client);
-    QCOMPARE(session.view().horizontalHeader()->sectionSize(1), 79);
+    QHeaderView* header = session.view().horizontalHeader();
+    QCOMPARE(header->sectionSize(0), client);
+    QCOMPARE(header->sectionSize(1), 79);
+    QCOMPARE(session.Headers(), (QStringList{u"読み△"_qs, u"語句"_qs, u"品詞"_qs}));
+    // A note left while the manager was not running: the first load has the word.
+    QCOMPARE(session.ime.enumerations, 1);
+    QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), 0);
+    for (const QString& name : {u"TermReadAdd"_qs, u"TermWordAdd"_qs, u"TermPOSAdd"_qs})
+        QVERIFY2(StoredSetting(name) == QVariant(QString()), qPrintable(name));
+
+    header->resizeSection(0, 101);
+    session.action(cmd::kAppExit)->trigger();
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(StoredSetting(u"ColumnWidth%1"_qs.arg(column)).toInt(),
+                 header->sectionSize(column));
 }
 
 void WordkeeperViewTest::headerSort_data() {
@@ -300,6 +316,7 @@ void WordkeeperViewTest::find_data() {
     QTest::newRow("the second of two") << u"かわ"_qs << false << -1 << 1 << QList<int>{3};
     QTest::newRow("back to the top") << u"かわ"_qs << false << -1 << 2 << QList<int>{2};
     QTest::newRow("from a focus further down") << u"かわ"_qs << false << 8 << 1 << QList<int>{2};
+    QTest::newRow("kana kind counts") << u"ウミ"_qs << false << -1 << 0 << QList<int>{};
     QTest::newRow("whole readings only") << u"か"_qs << false << -1 << 0 << QList<int>{};
     QTest::newRow("empty text") << QString() << false << -1 << 0 << before;
     QTest::newRow("cancelled") << u"うみ"_qs << true << -1 << 0 << before;

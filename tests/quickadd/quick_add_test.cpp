@@ -86,6 +86,8 @@ void QuickAddTest::registration_data() {
     QTest::addColumn<QString>("call");     // the input method's call; empty for none
     // The rules of the fields are the core's; here, that the form applies them.
     const QString sixty(60, u'あ'), spaced = u' ' + QString(59, u'あ');
+    QTest::newRow("reading empty")
+        << QString() << u"山"_qs << true << u"確認:読みが入力されていません"_qs << QString();
     QTest::newRow("word of 61") << u"やま"_qs << sixty + u"あ"_qs << true
                                 << u"確認:60文字以上は入力できません"_qs << QString();
     QTest::newRow("60 and 60, as typed")
