@@ -146,7 +146,6 @@ void QuickAddTest::clipboardCommands_data() {
                                << QStringList{reading, word, word};
     QTest::newRow("paste reading")
         << u"readingEdit"_qs << cmd::kEditPaste << u"key"_qs << QStringList{clip, word, clip};
-    QTest::newRow("in the box") << u"posCombo"_qs << cmd::kEditPaste << u"key"_qs << unchanged;
     QTest::newRow("on start") << u"startManagerButton"_qs << cmd::kEditPaste << u"tool"_qs
                               << unchanged;
 }
