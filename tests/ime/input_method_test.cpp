@@ -40,6 +40,7 @@ void anthy_priv_dic_unlock(void);
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -644,7 +645,9 @@ TEST_P(MozcTest, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
 // change stands. (One that answers is tried in tests/reliability/mozc_server_test.cpp.)
 TEST_P(MozcTest, DoesNotWaitForAHungServer) {
     mozcfile::IpcPathInfo info;
-    info.set_key("fedcba9876543210fedcba9876543210");
+    char key[33];  // unique per process: abstract socket names are shared machine-wide
+    std::snprintf(key, sizeof key, "%032x", static_cast<unsigned>(::getpid()));
+    info.set_key(key);
     info.set_process_id(1);
     Put(file.parent_path() / ".session.ipc", info.SerializeAsString());
     const std::string name = "tmp/.mozc." + info.key() + ".session";
