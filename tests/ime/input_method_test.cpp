@@ -164,7 +164,6 @@ TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
     const Case cases[] = {
         {u"", 1, u"語", {rEmpty, rEmpty, rEmpty}},
         {u"よ", 1, u"", {wEmpty, wEmpty, wEmpty}},
-        {u"よ\tみ", 1, u"語", {rCtl, rCtl, rCtl}},
         {u"よ", 1, u"語\n", {wCtl, wCtl, wCtl}},
         {std::u16string(u"a\0b", 3), 1, u"語", {rCtl, rCtl, rCtl}},
         {u"よ\x7F", 1, u"語", {rCtl, rCtl, rCtl}},
@@ -186,8 +185,6 @@ TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
         {u"よ", 1, s256, {over255, ok, mWord}},
         {std::u16string(32, u'あ'), 1, u"語", {ok, ok, ok}},  // 96 bytes
         {std::u16string(33, u'あ'), 1, u"語", {ok, aReading, ok}},
-        {std::u16string(96, u'a'), 1, u"語", {ok, ok, ok}},
-        {std::u16string(97, u'a'), 1, u"語", {ok, aReading, ok}},
         {u"あ", 1, anthyLongest, {over255, ok, mWord}},
         {u"あ", 1, anthyLongest + u"x", {over255, aLine, mWord}},
         {std::u16string(100, u'あ'), 1, u"語", {ok, aReading, ok}},  // 300 bytes
@@ -262,11 +259,17 @@ INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(kBuiltBacken
 class EmbeddedStoreTest : public BackendTest {};
 INSTANTIATE_TEST_SUITE_P(Embedded, EmbeddedStoreTest, ::testing::Values(kEmbedded), KindName);
 
-void Sql(const fs::path& file, const char* statement) {
+// Runs SQL on the store's file; the last row's first value, as text.
+std::string Sql(const fs::path& file, const char* statement) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK);
+    std::string value;
+    EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    const auto keep = [](void* out, int, char** row, char**) {
+        return static_cast<std::string*>(out)->assign(row[0]), 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, statement, keep, &value, nullptr), SQLITE_OK) << statement;
     sqlite3_close(db);
+    return value;
 }
 
 TEST_P(EmbeddedStoreTest, ListsWordsInRegistrationOrder) {
@@ -325,18 +328,12 @@ TEST_P(EmbeddedStoreTest, BatchRemovalsAnsweredOneByOneAndAppliedTogether) {
         ASSERT_TRUE(store->RegisterWord(u"x", 1, u"x"));
         EXPECT_FALSE(store->RegisterWord(u"x", 1, u"x"));
         ASSERT_TRUE(store->UnregisterWord(u"x", 1, u"x"));
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT (SELECT n FROM word_count) - (SELECT count(*) FROM words), "
-                           "(SELECT count(*) FROM sqlite_schema)",
-                           -1, &stmt, nullptr);
-        ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-        EXPECT_EQ(sqlite3_column_int(stmt, 0), 0);
-        EXPECT_EQ(sqlite3_column_int(stmt, 1), 5);  // two tables, the index, two triggers
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        // The count matches the words; two tables, the index and two triggers, nothing more.
+        EXPECT_EQ(
+            Sql(file,
+                "SELECT ((SELECT n FROM word_count) - (SELECT count(*) FROM words)) || ' ' || "
+                "(SELECT count(*) FROM sqlite_schema)"),
+            "0 5");
     }
 }
 
@@ -434,7 +431,6 @@ TEST_P(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
     }
     const std::pair<std::u16string, std::u16string> longest[] = {
         {std::u16string(32, u'あ'), u"語"},        // 96 bytes
-        {std::u16string(96, u'a'), u"語"},         // likewise
         {u"あ", std::u16string(1022 - 13, u'x')},  // "あ #T35*500 " takes 13 bytes of the line
         {u"い", u" 語 と 語 "},
     };
