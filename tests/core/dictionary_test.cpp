@@ -7,8 +7,6 @@
 namespace wk {
 namespace {
 
-using FakeInputMethod = testing::FakeIme;
-
 // Records what the core asks of the list display.
 class RecordingDisplay : public ListDisplay {
   public:
@@ -43,9 +41,10 @@ class DictionaryTest : public ::testing::Test {
                      {u"あおもり", 3, u"青森"},
                      {u"かさ", 1, u"傘"},
                      {u"いぬ", 1, u"犬"}};
+        ime.styles.push_back({1, u"二つ目"});  // a code's first row names it
         dictionary.LoadPosTable();
     }
-    FakeInputMethod ime;
+    testing::FakeIme ime;
     Dictionary dictionary{ime};
     RecordingDisplay display;
 };
@@ -107,7 +106,7 @@ TEST_F(DictionaryTest, HeaderTapsAndRefreshesFollowTheSortState) {
 }
 
 TEST(PosTableTest, LookupsTakeTheFirstRowAndMatchExactly) {
-    FakeInputMethod ime;
+    testing::FakeIme ime;
     ime.styles = {{5, u"Noun"}, {7, u"名詞"}, {5, u"Other"}};
     PosTable table;
     ASSERT_EQ(table.Load(ime), 1);
