@@ -108,7 +108,6 @@ const LineCase kLineCases[] = {
      "a\tb\tc\t" + std::string(4090, 'z') + "\tq\tr\r\n", "a|b|c ; a|q|r", kDone, 3},
     {"long comment stays comment, each cut a line", std::string(10000, '!') + "\na\tb\tc\r\n",
      "a|b|c", kDone, 5},
-    {"line numbers count comment cuts", std::string(10000, '!') + "\na\tb", "", kStops, 4},
     // The encoding is taken from the file.
     {"code page 932 marks, an unassigned pair one", "\x81\x60\x82\x41z\t\x81\x7c\t\x5c\r\n",
      "～・z|－|\\", kDone, 2},
