@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/messages.h"
 #include "core/safe_file.h"
 #include "core/text.h"
 
@@ -76,9 +77,6 @@ constexpr StyleRow kStyleRows[] = {
     {32, "#B5", u"動詞バ行五段"},
     {139, "#B5r", u"動詞バ行五段（連用形が名詞）"},
 };
-
-const char* const kDuplicate = "同じ読み・単語・品詞がすでに登録されています";
-const char* const kNotRegistered = "その単語は登録されていません";
 
 // Anthy keeps its state per process; one dictionary is worked on at a time.
 std::mutex& AnthyMutex() {
@@ -318,7 +316,7 @@ bool AnthyBackend::EnsureFolder() {
 bool AnthyBackend::MakeRecord(const std::u16string& reading, std::uint32_t style,
                               const std::u16string& word, AnthyRecord& record) {
     const std::string_view wtype = AnthyWordType(style);
-    if (wtype.empty()) return Fail("品詞が正しくありません");
+    if (wtype.empty()) return Fail(msg::kBadPos);
     const auto field = [&](const std::u16string& text, const char* name) {
         if (text.empty()) return Fail(std::string(name) + "が空です");
         if (HasUnpairedSurrogate(text)) {
@@ -402,7 +400,7 @@ bool AnthyBackend::RegisterWord(const std::u16string& reading, std::uint32_t sty
     if (!MakeRecord(reading, style, word, record)) return false;
     if (batch_ != nullptr) {
         std::string key = Key(record.reading, record.wtype, record.word);
-        if (knownKeys_.contains(key) || pendingKeys_.contains(key)) return Fail(kDuplicate);
+        if (knownKeys_.contains(key) || pendingKeys_.contains(key)) return Fail(msg::kDuplicate);
         pendingKeys_.insert(std::move(key));
         pending_.push_back(std::move(record));
         return true;
@@ -413,7 +411,7 @@ bool AnthyBackend::RegisterWord(const std::u16string& reading, std::uint32_t sty
     std::string text;
     if (!ReadText(text)) return false;
     if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
-        return Fail(kDuplicate);
+        return Fail(msg::kDuplicate);
     }
     return WriteText(MergeAnthyRecords(text, {record}));
 }
@@ -423,7 +421,7 @@ bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t s
     lastError_.clear();
     std::string wtype;
     if (!WordTypeOf(style, wtype) || HasUnpairedSurrogate(reading) || HasUnpairedSurrogate(word)) {
-        return Fail(kNotRegistered);
+        return Fail(msg::kNotRegistered);
     }
     const std::string readingBytes = Utf16ToUtf8(reading);
     const std::string wordBytes = Utf16ToUtf8(word);
@@ -451,7 +449,7 @@ bool AnthyBackend::RemoveFromFile(const std::string& reading, const std::string&
     if (!ReadText(text)) return false;
     std::size_t removed = 0;
     std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
-    if (removed == 0) return Fail(kNotRegistered);
+    if (removed == 0) return Fail(msg::kNotRegistered);
     return WriteText(rest);
 }
 
@@ -493,11 +491,11 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
                               const std::u16string& oldWord, const std::u16string& newReading,
                               std::uint32_t newStyle, const std::u16string& newWord) {
     lastError_.clear();
-    if (batch_ != nullptr) return Fail("一括処理の途中では変更できません");
+    if (batch_ != nullptr) return Fail(msg::kInBatch);
     std::string oldType;
     if (!WordTypeOf(oldStyle, oldType) || HasUnpairedSurrogate(oldReading) ||
         HasUnpairedSurrogate(oldWord)) {
-        return Fail(kNotRegistered);
+        return Fail(msg::kNotRegistered);
     }
     AnthyRecord record;
     if (!MakeRecord(newReading, newStyle, newWord, record)) return false;
@@ -509,9 +507,9 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
     std::size_t removed = 0;
     const std::string rest =
         RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
-    if (removed == 0) return Fail(kNotRegistered);
+    if (removed == 0) return Fail(msg::kNotRegistered);
     if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
-        return Fail(kDuplicate);
+        return Fail(msg::kDuplicate);
     }
     return WriteText(MergeAnthyRecords(rest, {record}));
 }

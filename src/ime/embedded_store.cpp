@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/messages.h"
 #include "core/pos_mapping.h"
 #include "core/text.h"
 
@@ -107,7 +108,7 @@ std::string Problem(sqlite3* db) {
         case SQLITE_FULL:
             return SystemErrorText(ENOSPC);
         case SQLITE_READONLY:
-            return "辞書ファイルに書き込めません";
+            return msg::kStoreNotWritable;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return "ほかのプログラムが辞書を使用中です";
@@ -463,7 +464,7 @@ bool EmbeddedStore::CheckFields(const std::u16string& reading, std::uint32_t sty
     };
     if (!field(reading, "読み") || !field(word, "単語")) return false;
     if (style < 1 || style > EmbeddedStyles().size()) {
-        Fail("品詞が正しくありません");
+        Fail(msg::kBadPos);
         return false;
     }
     return true;
@@ -474,7 +475,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     lastError_.clear();
     if (!CheckFields(reading, style, word)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (!inBatch_ && !Begin()) return false;
@@ -492,7 +493,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     if (sqlite3_step(count_) != SQLITE_ROW) return refuse(Problem(db_));
     const std::int64_t count = sqlite3_column_int64(count_, 0);
     sqlite3_reset(count_);
-    if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
+    if (count >= kMaxEmbeddedWords) return refuse(msg::kDictionaryFull);
 
     BindText(insert_, 1, reading);
     BindText(insert_, 2, word);
@@ -501,7 +502,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return inBatch_ ? Accepted() : Commit();
 }
 
@@ -530,7 +531,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
                                    const std::u16string& word) {
     lastError_.clear();
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) return MarkRemoval(reading, style, word);
@@ -543,7 +544,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     sqlite3_clear_bindings(remove_);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
-        const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
+        const std::string why = rc == SQLITE_DONE ? msg::kNotRegistered : Problem(db_);
         Refused();
         Fail(why);
         return false;
@@ -565,10 +566,10 @@ bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t sty
     const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(find_, 0) : 0;
     sqlite3_reset(find_);
     sqlite3_clear_bindings(find_);
-    if (rc == SQLITE_DONE) return refuse("その単語は登録されていません");
+    if (rc == SQLITE_DONE) return refuse(msg::kNotRegistered);
     if (rc != SQLITE_ROW) return refuse(Problem(db_));
     // Marked before: removed already as far as the caller knows.
-    if (!markedIds_.insert(id).second) return refuse("その単語は登録されていません");
+    if (!markedIds_.insert(id).second) return refuse(msg::kNotRegistered);
     marked_.push_back(id);
     return Accepted();
 }
@@ -680,11 +681,11 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     lastError_.clear();
     if (!CheckFields(newReading, newStyle, newWord)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) {
-        Fail("一括処理の途中では変更できません");
+        Fail(msg::kInBatch);
         return false;
     }
     if (!Begin()) return false;
@@ -700,7 +701,7 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     sqlite3_reset(remove_);
     sqlite3_clear_bindings(remove_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) != 1) return refuse("その単語は登録されていません");
+    if (sqlite3_changes(db_) != 1) return refuse(msg::kNotRegistered);
 
     BindText(insert_, 1, newReading);
     BindText(insert_, 2, newWord);
@@ -709,7 +710,7 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return Commit();
 }
 
