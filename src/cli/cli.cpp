@@ -206,7 +206,7 @@ int Info(const Context& ctx) {
     auto ime = OpenIme(ctx, &choice);
     if (!ime) return kExitFailed;
     Writer out(ctx.out);
-    out.Raw("入力方式: ");
+    out.Text(msg::kImeLabel);
     const std::u16string name = ime->Name();
     name.empty() ? out.Raw(choice) : out.Text(name);
     out.Raw("\n辞書ファイル: ");

@@ -7,6 +7,9 @@
 
 namespace wk::msg {
 
+// Which input method is in use, before its name (the status line, the about box, the tool).
+inline constexpr std::u16string_view kImeLabel = u"入力方式: ";
+
 // Menus and buttons of both windows.
 inline constexpr std::u16string_view kMenuFile = u"ﾌｧｲﾙ";
 inline constexpr std::u16string_view kMenuEdit = u"編集";
@@ -60,8 +63,26 @@ inline constexpr char kDuplicate[] = "同じ読み・単語・品詞がすでに
 inline constexpr char kNotRegistered[] = "その単語は登録されていません";
 inline constexpr char kDictionaryFull[] = "辞書の単語数が上限の1000000語に達しています";
 inline constexpr char kBadPos[] = "品詞が正しくありません";
+// A field the input method does not take: its name, then what is wrong with it.
+inline constexpr char kReadingField[] = "読み";
+inline constexpr char kWordField[] = "単語";
+inline constexpr char kFieldEmpty[] = "が空です";
+inline constexpr char kFieldBadCharacter[] = "に不正な文字が含まれています";
+inline constexpr char kFieldControlCharacter[] = "に制御文字が含まれています";
 inline constexpr char kStoreNotWritable[] = "辞書ファイルに書き込めません";
 inline constexpr char kInBatch[] = "一括処理の途中では変更できません";
+
+// Files that cannot be used, each text followed by the file's name: the embedded store's
+// (UTF-16) and Anthy's (UTF-8).
+inline constexpr char16_t kStoreCannotOpen[] = u"辞書ファイルを開くことができません: ";
+inline constexpr char16_t kStoreCannotCreate[] = u"辞書ファイルを作成できません: ";
+inline constexpr char16_t kNotOurStore[] = u"Wordkeeperの辞書ではないファイルです: ";
+inline constexpr char kAnthyCannotLock[] = "Anthyの辞書をロックできません: ";
+inline constexpr char kMozcCannotRead[] = "Mozcの辞書ファイルを読み込めません: ";
+inline constexpr char kAnthyFileNotRegular[] =
+    "Anthyの辞書ファイルが通常のファイルではありません: ";
+// The settings file exists but cannot be read.
+inline constexpr std::u16string_view kSettingsUnreadable = u"設定ファイルを読み込めません";
 
 // Every program's usage text: the lines that explain --ime and how the input method is
 // chosen without it (UTF-8).

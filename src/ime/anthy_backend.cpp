@@ -137,8 +137,8 @@ class AnthyBackend::Lock {
     explicit Lock(AnthyBackend& backend) : guard_(AnthyMutex()) {
         probe_ = ::open(backend.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (probe_ < 0) {
-            backend.Fail("Anthyの辞書をロックできません: " + backend.lockPath_ + " (" +
-                         SystemErrorText(errno) + ")");
+            backend.Fail(msg::kAnthyCannotLock + backend.lockPath_ + " (" + SystemErrorText(errno) +
+                         ")");
             return;
         }
         // Anthy waits for its lock without limit; another program's hold is waited out
@@ -159,7 +159,7 @@ class AnthyBackend::Lock {
         lock.l_len = 1;
         held_ = ::fcntl(probe_, F_OFD_GETLK, &lock) == 0 && lock.l_type == F_WRLCK &&
                 lock.l_pid == ::getpid();
-        if (!held_) backend.Fail("Anthyの辞書をロックできません: " + backend.lockPath_);
+        if (!held_) backend.Fail(msg::kAnthyCannotLock + backend.lockPath_);
     }
     ~Lock() {
         if (probe_ < 0) return;
@@ -219,7 +219,7 @@ std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::u
         return nullptr;
     }
     if (::stat(backend->path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        error = u"Anthyの辞書ファイルが通常のファイルではありません: " + U16(backend->path_);
+        error = U16(msg::kAnthyFileNotRegular) + U16(backend->path_);
         return nullptr;
     }
     return backend;
@@ -258,7 +258,7 @@ bool AnthyBackend::ReadText(std::string& text) {
     if (fd < 0) {
         if (errno == ENOENT) return true;  // a new account: no words yet
         if (errno == EINVAL) {
-            return Fail("Anthyの辞書ファイルが通常のファイルではありません: " + path_);
+            return Fail(msg::kAnthyFileNotRegular + path_);
         }
         return cannotRead(errno);
     }
@@ -318,19 +318,19 @@ bool AnthyBackend::MakeRecord(const std::u16string& reading, std::uint32_t style
     const std::string_view wtype = AnthyWordType(style);
     if (wtype.empty()) return Fail(msg::kBadPos);
     const auto field = [&](const std::u16string& text, const char* name) {
-        if (text.empty()) return Fail(std::string(name) + "が空です");
+        if (text.empty()) return Fail(std::string(name) + msg::kFieldEmpty);
         if (HasUnpairedSurrogate(text)) {
-            return Fail(std::string(name) + "に不正な文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldBadCharacter);
         }
         if (HasControlCharacter(text)) {
-            return Fail(std::string(name) + "に制御文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldControlCharacter);
         }
         return true;
     };
-    if (!field(reading, "読み")) return false;
+    if (!field(reading, msg::kReadingField)) return false;
     // Anthy ends the reading at the first space.
     if (reading.find(u' ') != std::u16string::npos) return Fail("読みに空白が含まれています");
-    if (!field(word, "単語")) return false;
+    if (!field(word, msg::kWordField)) return false;
     record.reading = Utf16ToUtf8(reading);
     record.wtype = std::string(wtype);
     record.word = Utf16ToUtf8(word);

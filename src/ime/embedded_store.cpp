@@ -187,14 +187,12 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         }
     } else {
         if (errno != ENOENT) {
-            error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            error = msg::kStoreCannotOpen + shown + u" (" + U16(SystemErrorText(errno)) + u")";
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            error = u"辞書ファイルを作成できません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            error = msg::kStoreCannotCreate + shown + u" (" + U16(SystemErrorText(errno)) + u")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);
@@ -205,8 +203,8 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                U16(db ? Problem(db) : sqlite3_errstr(rc)) + u")";
+        error = msg::kStoreCannotOpen + shown + u" (" + U16(db ? Problem(db) : sqlite3_errstr(rc)) +
+                u")";
         sqlite3_close(db);
         return nullptr;
     }
@@ -220,8 +218,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
             error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
         } else {
-            error =
-                u"辞書ファイルを開くことができません: " + shown + u" (" + U16(Problem(db)) + u")";
+            error = msg::kStoreCannotOpen + shown + u" (" + U16(Problem(db)) + u")";
         }
         return nullptr;
     };
@@ -239,7 +236,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     if (rc != SQLITE_OK) return failed();
     if (header.applicationId == 0) {
         if (header.objects != 0) {
-            error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+            error = msg::kNotOurStore + shown;
             return nullptr;
         }
         if (store->readOnly_) {
@@ -257,18 +254,16 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
             if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
-                error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) +
-                        u")";
+                error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
                 return nullptr;
             }
         }
         if (!store->Commit()) {
-            error =
-                u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
+            error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
             return nullptr;
         }
     } else if (header.applicationId != kApplicationId) {
-        error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+        error = msg::kNotOurStore + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
@@ -450,19 +445,19 @@ bool EmbeddedStore::CheckFields(const std::u16string& reading, std::uint32_t sty
                                 const std::u16string& word) {
     const auto field = [&](const std::u16string& text, const char* name) {
         if (text.empty()) {
-            Fail(std::string(name) + "が空です");
+            Fail(std::string(name) + msg::kFieldEmpty);
         } else if (text.size() > kMaxEmbeddedFieldLength) {
             Fail(std::string(name) + "が255文字を超えています");
         } else if (HasControlCharacter(text)) {
-            Fail(std::string(name) + "に制御文字が含まれています");
+            Fail(std::string(name) + msg::kFieldControlCharacter);
         } else if (HasUnpairedSurrogate(text)) {
-            Fail(std::string(name) + "に不正な文字が含まれています");
+            Fail(std::string(name) + msg::kFieldBadCharacter);
         } else {
             return true;
         }
         return false;
     };
-    if (!field(reading, "読み") || !field(word, "単語")) return false;
+    if (!field(reading, msg::kReadingField) || !field(word, msg::kWordField)) return false;
     if (style < 1 || style > EmbeddedStyles().size()) {
         Fail(msg::kBadPos);
         return false;

@@ -308,16 +308,16 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
         if (errno == ENOENT) return true;
-        *error = errno == EINVAL ? "Mozcの辞書ファイルが通常のファイルではありません: " + path
-                                 : "Mozcの辞書ファイルを読み込めません: " + path + " (" +
-                                       SystemErrorText(errno) + ")";
+        *error = errno == EINVAL
+                     ? "Mozcの辞書ファイルが通常のファイルではありません: " + path
+                     : msg::kMozcCannotRead + path + " (" + SystemErrorText(errno) + ")";
         return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
+        *error = msg::kMozcCannotRead + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
     if (static_cast<std::uint64_t>(st.st_size) > kMozcMaxFileBytes) {
@@ -336,7 +336,7 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     const int err = errno;
     ::close(fd);
     if (done != bytes.size()) {
-        *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
+        *error = msg::kMozcCannotRead + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
     // Another kind of protobuf file can parse; one with nothing of a dictionary is foreign.
@@ -439,16 +439,16 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
     if (style < 1 || style > kPosCount) return Fail(add ? msg::kBadPos : msg::kNotRegistered);
     // A word to remove is looked for as it is: Mozc's rules apply to what is added.
     const auto field = [&](const std::u16string& text, const char* name, std::string& out) {
-        if (text.empty()) return Fail(std::string(name) + "が空です");
+        if (text.empty()) return Fail(std::string(name) + msg::kFieldEmpty);
         if (HasUnpairedSurrogate(text)) {
-            return Fail(std::string(name) + "に不正な文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldBadCharacter);
         }
         if (!add) {
             out = Utf16ToUtf8(text);
             return true;
         }
         if (HasControlCharacter(text)) {
-            return Fail(std::string(name) + "に制御文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldControlCharacter);
         }
         out = Utf16ToUtf8(text);
         if (out.size() > kMozcMaxFieldBytes) {
@@ -456,7 +456,8 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
         }
         return true;
     };
-    if (!field(reading, "読み", op.reading)) return add ? false : Fail(msg::kNotRegistered);
+    if (!field(reading, msg::kReadingField, op.reading))
+        return add ? false : Fail(msg::kNotRegistered);
     if (add) {
         for (char16_t c : reading) {
             if (!ReadingCharacterAllowed(c)) {
@@ -465,7 +466,7 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
             }
         }
     }
-    if (!field(word, "単語", op.word)) return add ? false : Fail(msg::kNotRegistered);
+    if (!field(word, msg::kWordField, op.word)) return add ? false : Fail(msg::kNotRegistered);
     op.pos = static_cast<std::int32_t>(style);
     return true;
 }

@@ -80,7 +80,7 @@ FrameSpec ManagerFrameSpec() {
 
 QString StatusText(int words, const std::u16string& imeName, const std::string& dictionaryPath) {
     QStringList parts{QStringLiteral("%1 個の単語").arg(words)};
-    if (!imeName.empty()) parts << QStringLiteral("入力方式: ") + ToQString(imeName);
+    if (!imeName.empty()) parts << ToQString(msg::kImeLabel) + ToQString(imeName);
     if (!dictionaryPath.empty())
         parts << QStringLiteral("辞書: ") + QFile::decodeName(dictionaryPath.c_str());
     return parts.join(QStringLiteral("    "));
@@ -94,7 +94,7 @@ ManagerWindow::ManagerWindow(Dictionary& dictionary, SettingsStore& settings)
     view_->AttachFrame(*frame_);
 
     const std::u16string name = dictionary.ime().Name();
-    if (!name.empty()) frame_->AddAboutLine(QStringLiteral("入力方式: ") + ToQString(name));
+    if (!name.empty()) frame_->AddAboutLine(ToQString(msg::kImeLabel) + ToQString(name));
     status_ = new QLabel(frame_.get());
     status_->setObjectName(QStringLiteral("statusText"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
