@@ -84,6 +84,7 @@ TEST_F(CliTest, RefusalsSayWhy) {
         {{"frobnicate"}, 2, "不明なコマンドです: frobnicate"},
         {{"--", "--help"}, 2, "不明なコマンドです: --help"},
         {{"list", "--sort", "size"}, 2, "--sort には"},
+        {{"--sort", "-x", "list"}, 2, "--sort には"},
         {{"list", "--sort"}, 2, "オプションに値がありません"},
         {{"find", "--descending", "x"}, 2, "--sort と --descending は"},
         {{"list", "--bogus", "--help"}, 2, "不明なオプションです: --bogus"},

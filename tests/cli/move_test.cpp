@@ -149,9 +149,10 @@ TEST(MovingWords, CopyFromAnthyMovesEveryWordThatMapsAndNamesTheRest) {
     }
 }
 
+// The sample file the README imports.
 TEST(MovingWords, SampleFileImports) {
     CliHome cli;
-    const auto r = cli.Run({"import", WK_EXAMPLES "/sample-dictionary.utf8.txt"});
+    const auto r = cli.Run({"import", WK_EXAMPLES "/sample-dictionary.txt"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\n0 個は登録されませんでした"), std::string::npos) << r.out;
 }
