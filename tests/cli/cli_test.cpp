@@ -119,7 +119,7 @@ TEST_F(CliTest, StylesAndChosenStores) {
     EXPECT_EQ(styles.exitCode, 0);
     EXPECT_EQ(styles.out.substr(0, 24), "1\t名詞\n2\t短縮よみ\n");
     EXPECT_NE(styles.out.find("\n45\tサジェストのみ\n"), std::string::npos);
-    // Damaged and foreign stores are tried in tests/reliability/bad_input_test.cpp.
+    // Damaged and foreign stores are tried in tests/reliability/fault_test.cpp.
     const std::string other = "embedded:" + cli.Path("other.sqlite");
     EXPECT_EQ(Run({"--ime", other, "add", "a", "b", "名詞"}).exitCode, 0);
     EXPECT_EQ(Run({"--ime", other, "list"}).out, "a\tb\t名詞\n");
@@ -128,7 +128,7 @@ TEST_F(CliTest, StylesAndChosenStores) {
 
 // Text files in and out. The note for a running manager is left when a word came in, even by
 // an import that then stopped, and not after a refusal. (Unreadable and missing files as such
-// are tried in tests/reliability/bad_input_test.cpp.)
+// are tried in tests/reliability/fault_test.cpp.)
 TEST_F(CliTest, ImportAndExportTextFiles) {
     const std::string head = "!Wordkeeper out-put text file\r\n";
     const std::string unreadable =
