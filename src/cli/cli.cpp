@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>

@@ -9,15 +9,11 @@
 #include <vector>
 
 #include "core/dictionary.h"
-#include "core/messages.h"
 #include "dictionary_text.h"
 #include "foreign_formats.h"
 #include "open_file.h"
 
 namespace wk::textfile {
-
-// The texts are wk::msg's (core/messages.h); this name stays for the callers here.
-namespace msg = wk::msg;
 
 // Fills each "%d" of `pattern`, in order, with the next number.
 std::u16string FillNumbers(std::u16string_view pattern,

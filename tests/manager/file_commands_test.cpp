@@ -11,6 +11,7 @@
 
 #include <thread>
 
+#include "core/messages.h"
 #include "manager/file_dialogs.h"
 #include "manager_test_support.h"
 #include "textfile/text_commands.h"
@@ -94,13 +95,13 @@ void FileCommandsTest::bulkRegister_data() {
     const QByteArray good = kHead + "ふじさん\t富士山\t地名\r\nやま\t山\t名詞\r\nこ\t湖\t地名\r\n";
     QTest::newRow("cancelled") << 0 << good << QStringList() << 0 << false << QString();
     QTest::newRow("cannot be opened")
-        << 1 << QByteArray("(none)") << QStringList{ToQString(tf::msg::kCannotOpen)} << 0 << false
+        << 1 << QByteArray("(none)") << QStringList{ToQString(msg::kCannotOpen)} << 0 << false
         << QString();
     QTest::newRow("unreadable line 3")
         << 1 << kHead + "ふじさん\t富士山\t地名\r\nbad\r\nx\ty\t名詞\r\n"
-        << QStringList{Filled(tf::msg::kUnreadableLine, {3})} << 1 << false << QString();
-    QTest::newRow("good file") << 1 << good << QStringList{Filled(tf::msg::kSummary, {3, 2, 1})}
-                               << 3 << true << u"3 行目\tやま\t山\t単語登録できません"_qs;
+        << QStringList{Filled(msg::kUnreadableLine, {3})} << 1 << false << QString();
+    QTest::newRow("good file") << 1 << good << QStringList{Filled(msg::kSummary, {3, 2, 1})} << 3
+                               << true << u"3 行目\tやま\t山\t単語登録できません"_qs;
 }
 
 void FileCommandsTest::bulkRegister() {
@@ -156,7 +157,7 @@ void FileCommandsTest::bulkRegisterCancelledFromProgress() {
     const int registered = static_cast<int>(session.ime.calls.size());
     QVERIFY(registered < 400);
     QCOMPARE(session.messages.texts(),
-             QStringList{Filled(tf::msg::kSummary, {registered, registered, 0})});
+             QStringList{Filled(msg::kSummary, {registered, registered, 0})});
     QVERIFY(session.ime.enumerations == 2 && session.MatchesIme());
 }
 
@@ -167,7 +168,7 @@ void FileCommandsTest::exportText_data() {
     QTest::addColumn<bool>("replace");      // the answer to the question
     QTest::addColumn<QString>("written");   // empty: nothing written
     QTest::addColumn<QStringList>("messages");
-    const QString done = Filled(tf::msg::kExported, {12});
+    const QString done = Filled(msg::kExported, {12});
     const QString txt = u"words.txt"_qs;
     QTest::newRow("cancelled") << 0 << txt << QString() << true << QString() << QStringList{};
     QTest::newRow("new name") << 1 << txt << QString() << true << txt << QStringList{done};
@@ -223,9 +224,9 @@ void FileCommandsTest::standardDialogs_data() {
     const QStringList saveFilters =
         two + QStringList{u"UTF-8 ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs, u"Microsoft IME 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs,
                           u"Mozc 用ﾃｷｽﾄﾌｧｲﾙ (*.txt)"_qs};
-    const QString exported = Filled(tf::msg::kExported, {12});
+    const QString exported = Filled(msg::kExported, {12});
     QTest::newRow("open") << cmd::kBulkRegister << u"辞書ﾃｷｽﾄﾌｧｲﾙを開く"_qs << two
-                          << QStringList{Filled(tf::msg::kSummary, {1, 1, 0})} << false;
+                          << QStringList{Filled(msg::kSummary, {1, 1, 0})} << false;
     QTest::newRow("save, UTF-8") << cmd::kExportText << u"辞書ﾃｷｽﾄﾌｧｲﾙを保存"_qs << saveFilters
                                  << QStringList{exported} << false;
     // The program asks about the existing file; the dialog does not ask first.
