@@ -72,15 +72,15 @@ inline constexpr char kFieldControlCharacter[] = "に制御文字が含まれて
 inline constexpr char kStoreNotWritable[] = "辞書ファイルに書き込めません";
 inline constexpr char kInBatch[] = "一括処理の途中では変更できません";
 
-// Files that cannot be used, each text followed by the file's name: the embedded store's
-// (UTF-16) and Anthy's (UTF-8).
+// Files that cannot be used, each text followed by the file's name (arrays, so that `+`
+// joins them to it): the embedded store's (UTF-16), Anthy's and Mozc's (UTF-8).
 inline constexpr char16_t kStoreCannotOpen[] = u"辞書ファイルを開くことができません: ";
 inline constexpr char16_t kStoreCannotCreate[] = u"辞書ファイルを作成できません: ";
 inline constexpr char16_t kNotOurStore[] = u"Wordkeeperの辞書ではないファイルです: ";
 inline constexpr char kAnthyCannotLock[] = "Anthyの辞書をロックできません: ";
-inline constexpr char kMozcCannotRead[] = "Mozcの辞書ファイルを読み込めません: ";
 inline constexpr char kAnthyFileNotRegular[] =
     "Anthyの辞書ファイルが通常のファイルではありません: ";
+inline constexpr char kMozcCannotRead[] = "Mozcの辞書ファイルを読み込めません: ";
 // The settings file exists but cannot be read.
 inline constexpr std::u16string_view kSettingsUnreadable = u"設定ファイルを読み込めません";
 
