@@ -81,7 +81,7 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
 }
 
 Outcome CliHome::Wait(pid_t pid, double timeoutSeconds) {
-    Outcome outcome{wk::testing::Wait(pid, timeoutSeconds)};
+    Outcome outcome{wk::testing::Wait(pid, timeoutSeconds), {}, {}};
     const std::string logs = Path("logs/") + std::to_string(pid);
     outcome.out = ReadFile(logs + ".out");
     outcome.err = ReadFile(logs + ".err");

@@ -49,7 +49,9 @@ TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFiles) {
     CliHome home;
     const bool anthy = Built(home, "anthy"), mozc = Built(home, "mozc");
     ASSERT_EQ(home.Run(With("embedded", {"add", "たなか", "田中", "人名"})).exitCode, 0);
-    if (anthy) ASSERT_EQ(home.Run(With("anthy", {"add", "すずき", "鈴木", "人名"})).exitCode, 0);
+    if (anthy) {
+        ASSERT_EQ(home.Run(With("anthy", {"add", "すずき", "鈴木", "人名"})).exitCode, 0);
+    }
     WriteFile(home.Path(".mozc/user_dictionary.db"), "Mozc's words");
     const struct {
         const char* ime;
@@ -231,9 +233,13 @@ TEST(KeptTest, SettingsFilesThatAreNoRegularFileOrCannotBeRead) {
                       std::string::npos)
                 << o.err;
             EXPECT_EQ(Snapshot(home.SettingsPath()), before);
-            if (fs::exists(home.StorePath())) EXPECT_EQ(IntegrityCheck(home.StorePath()), "ok");
+            if (fs::exists(home.StorePath())) {
+                EXPECT_EQ(IntegrityCheck(home.StorePath()), "ok");
+            }
             struct stat st {};
-            if (::lstat(home.Path("device").c_str(), &st) == 0) EXPECT_TRUE(S_ISCHR(st.st_mode));
+            if (::lstat(home.Path("device").c_str(), &st) == 0) {
+                EXPECT_TRUE(S_ISCHR(st.st_mode));
+            }
         }
     }
 }
