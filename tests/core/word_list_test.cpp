@@ -58,8 +58,10 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
     EXPECT_EQ(list.EntryAt(0), nullptr);
     EXPECT_EQ(list.RemoveAt(0), nullptr);
     const auto back = list.SetEntryAt(0, Entry(u"a"));
-    EXPECT_TRUE(back && back->reading == u"a");  // handed back, not dropped
+    ASSERT_NE(back, nullptr);  // handed back, not dropped
+    EXPECT_EQ(back->reading, u"a");
     EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &back->reading), -1);
 }
 
 TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {

@@ -113,7 +113,6 @@ const LineCase kLineCases[] = {
      "～・z|－|\\", kDone, 2},
     {"invalid byte goes on", "\x80x\t\xa0\tc\r\n", "・x|・|c", kDone, 2},
     {"lead byte before TAB", "a\x82\tb\tc\r\n", "a・|b|c", kDone, 2},
-    {"UTF-8 mark is not line 1", "\xEF\xBB\xBF!header\r\nx\ty", "", kStops, 2, TextEncoding::Utf8},
     {"UTF-8 with mark, invalid part", "\xEF\xBB\xBF\xE3\x81\tb\tc\r\n", "\xEF\xBF\xBD|b|c", kDone,
      2, TextEncoding::Utf8},
     {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", "あ|😀|名詞", kDone, 3, TextEncoding::Utf8},
