@@ -15,7 +15,7 @@
 #include <filesystem>
 
 #include "cli_process.h"
-#include "core/word_checks.h"
+#include "core/messages.h"
 #include "ime/backend.h"
 #include "manager/word_edit_dlg.h"
 #include "manager_test_support.h"
