@@ -45,14 +45,11 @@ struct Form {
         active = QTest::qWaitForWindowActive(&window->frame());
     }
     ~Form() { SetMessageHook({}); }
-    template <class T = QWidget>
-    T* Find(const QString& name) {
-        return window->view().findChild<T*>(name);
-    }
-    QLineEdit* reading() { return Find<QLineEdit>(u"readingEdit"_qs); }
-    QLineEdit* word() { return Find<QLineEdit>(u"wordEdit"_qs); }
-    QComboBox* pos() { return Find<QComboBox>(u"posCombo"_qs); }
-    QPushButton* registerButton() { return Find<QPushButton>(u"registerButton"_qs); }
+    QWidget* view() { return &window->view(); }
+    QLineEdit* reading() { return Child(view(), "readingEdit"); }
+    QLineEdit* word() { return Child(view(), "wordEdit"); }
+    QComboBox* pos() { return Child<QComboBox>(view(), "posCombo"); }
+    QPushButton* registerButton() { return Child<QPushButton>(view(), "registerButton"); }
 
     FakeIme ime;
     QStringList calls;                // "reading/style/word"
@@ -161,8 +158,9 @@ void QuickAddTest::clipboardCommands() {
     QGuiApplication::clipboard()->setText(u"クリップ"_qs);
     form.reading()->setText(u"よみ"_qs);
     form.word()->setText(u"たんご"_qs);
-    form.Find(focus)->setFocus();
-    if (auto* edit = form.Find<QLineEdit>(focus)) edit->selectAll();
+    QWidget* focused = Child<QWidget>(form.view(), qPrintable(focus));
+    focused->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(focused)) edit->selectAll();
     QAction* action = form.window->frame().action(command);
     if (how == u"menu") {
         action->trigger();
@@ -235,7 +233,7 @@ void QuickAddTest::startManager() {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.filePath(u"elsewhere"_qs));
     Form form(true, dir.path(), QString(path).replace(u"%DIR%"_qs, dir.path()));
-    QTest::mouseClick(form.Find<QPushButton>(u"startManagerButton"_qs), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(form.view(), "startManagerButton"), Qt::LeftButton);
     if (started.isEmpty()) {
         // Nothing may start: the launcher says so at once, so there is nothing to wait for.
         QVERIFY(ManagerLauncher(dir.path(), form.environment).Launch() !=
