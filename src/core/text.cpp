@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include "messages.h"
+
 namespace wk {
 
 namespace {
@@ -148,7 +150,7 @@ std::string SystemErrorText(int errnum) {
         case ENFILE:
             return "開いているファイルが多すぎます";
         case ENOMEM:
-            return "メモリが足りません";
+            return Utf16ToUtf8(msg::kNoStorage);
         default:
             return std::strerror(errnum);
     }

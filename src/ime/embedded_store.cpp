@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/messages.h"
 #include "core/pos_mapping.h"
 #include "core/text.h"
 
@@ -107,7 +108,7 @@ std::string Problem(sqlite3* db) {
         case SQLITE_FULL:
             return SystemErrorText(ENOSPC);
         case SQLITE_READONLY:
-            return "辞書ファイルに書き込めません";
+            return msg::kStoreNotWritable;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return "ほかのプログラムが辞書を使用中です";
@@ -186,14 +187,12 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         }
     } else {
         if (errno != ENOENT) {
-            error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            error = msg::kStoreCannotOpen + shown + u" (" + U16(SystemErrorText(errno)) + u")";
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            error = u"辞書ファイルを作成できません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            error = msg::kStoreCannotCreate + shown + u" (" + U16(SystemErrorText(errno)) + u")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);
@@ -204,8 +203,8 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                U16(db ? Problem(db) : sqlite3_errstr(rc)) + u")";
+        error = msg::kStoreCannotOpen + shown + u" (" + U16(db ? Problem(db) : sqlite3_errstr(rc)) +
+                u")";
         sqlite3_close(db);
         return nullptr;
     }
@@ -219,8 +218,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
             error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
         } else {
-            error =
-                u"辞書ファイルを開くことができません: " + shown + u" (" + U16(Problem(db)) + u")";
+            error = msg::kStoreCannotOpen + shown + u" (" + U16(Problem(db)) + u")";
         }
         return nullptr;
     };
@@ -238,7 +236,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     if (rc != SQLITE_OK) return failed();
     if (header.applicationId == 0) {
         if (header.objects != 0) {
-            error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+            error = msg::kNotOurStore + shown;
             return nullptr;
         }
         if (store->readOnly_) {
@@ -256,18 +254,16 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
             if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
-                error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) +
-                        u")";
+                error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
                 return nullptr;
             }
         }
         if (!store->Commit()) {
-            error =
-                u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
+            error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
             return nullptr;
         }
     } else if (header.applicationId != kApplicationId) {
-        error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+        error = msg::kNotOurStore + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
@@ -449,21 +445,21 @@ bool EmbeddedStore::CheckFields(const std::u16string& reading, std::uint32_t sty
                                 const std::u16string& word) {
     const auto field = [&](const std::u16string& text, const char* name) {
         if (text.empty()) {
-            Fail(std::string(name) + "が空です");
+            Fail(std::string(name) + msg::kFieldEmpty);
         } else if (text.size() > kMaxEmbeddedFieldLength) {
             Fail(std::string(name) + "が255文字を超えています");
         } else if (HasControlCharacter(text)) {
-            Fail(std::string(name) + "に制御文字が含まれています");
+            Fail(std::string(name) + msg::kFieldControlCharacter);
         } else if (HasUnpairedSurrogate(text)) {
-            Fail(std::string(name) + "に不正な文字が含まれています");
+            Fail(std::string(name) + msg::kFieldBadCharacter);
         } else {
             return true;
         }
         return false;
     };
-    if (!field(reading, "読み") || !field(word, "単語")) return false;
+    if (!field(reading, msg::kReadingField) || !field(word, msg::kWordField)) return false;
     if (style < 1 || style > EmbeddedStyles().size()) {
-        Fail("品詞が正しくありません");
+        Fail(msg::kBadPos);
         return false;
     }
     return true;
@@ -474,7 +470,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     lastError_.clear();
     if (!CheckFields(reading, style, word)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (!inBatch_ && !Begin()) return false;
@@ -492,7 +488,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     if (sqlite3_step(count_) != SQLITE_ROW) return refuse(Problem(db_));
     const std::int64_t count = sqlite3_column_int64(count_, 0);
     sqlite3_reset(count_);
-    if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
+    if (count >= kMaxEmbeddedWords) return refuse(msg::kDictionaryFull);
 
     BindText(insert_, 1, reading);
     BindText(insert_, 2, word);
@@ -501,7 +497,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return inBatch_ ? Accepted() : Commit();
 }
 
@@ -530,7 +526,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
                                    const std::u16string& word) {
     lastError_.clear();
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) return MarkRemoval(reading, style, word);
@@ -543,7 +539,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     sqlite3_clear_bindings(remove_);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
-        const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
+        const std::string why = rc == SQLITE_DONE ? msg::kNotRegistered : Problem(db_);
         Refused();
         Fail(why);
         return false;
@@ -565,10 +561,10 @@ bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t sty
     const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(find_, 0) : 0;
     sqlite3_reset(find_);
     sqlite3_clear_bindings(find_);
-    if (rc == SQLITE_DONE) return refuse("その単語は登録されていません");
+    if (rc == SQLITE_DONE) return refuse(msg::kNotRegistered);
     if (rc != SQLITE_ROW) return refuse(Problem(db_));
     // Marked before: removed already as far as the caller knows.
-    if (!markedIds_.insert(id).second) return refuse("その単語は登録されていません");
+    if (!markedIds_.insert(id).second) return refuse(msg::kNotRegistered);
     marked_.push_back(id);
     return Accepted();
 }
@@ -680,11 +676,11 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     lastError_.clear();
     if (!CheckFields(newReading, newStyle, newWord)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) {
-        Fail("一括処理の途中では変更できません");
+        Fail(msg::kInBatch);
         return false;
     }
     if (!Begin()) return false;
@@ -700,7 +696,7 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     sqlite3_reset(remove_);
     sqlite3_clear_bindings(remove_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) != 1) return refuse("その単語は登録されていません");
+    if (sqlite3_changes(db_) != 1) return refuse(msg::kNotRegistered);
 
     BindText(insert_, 1, newReading);
     BindText(insert_, 2, newWord);
@@ -709,7 +705,7 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return Commit();
 }
 

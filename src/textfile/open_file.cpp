@@ -60,7 +60,7 @@ std::unique_ptr<InputFile> InputFile::Open(const std::string& path, std::string*
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        SetWhy(why, S_ISDIR(st.st_mode) ? "フォルダーです" : "通常のファイルではありません");
+        SetWhy(why, S_ISDIR(st.st_mode) ? SystemErrorText(EISDIR) : "通常のファイルではありません");
         ::close(fd);
         return nullptr;
     }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "core/messages.h"
 #include "manager/file_dialogs.h"
 #include "manager_test_support.h"
 #include "temp_folder.h"
@@ -81,12 +82,11 @@ void FileCommandsTest::fileCommands_data() {
     // 山 is in the dictionary already, and the input method refuses it.
     const QByteArray good = kHead + "ふじさん\t富士山\t地名\r\nやま\t山\t名詞\r\nこ\t湖\t地名\r\n";
     const int open = cmd::kBulkRegister, save = cmd::kExportText;
-    const QStringList summary{Filled(tf::msg::kSummary, {3, 2, 1})};
-    const QString done = Filled(tf::msg::kExported, {12}), txt = u"words.txt"_qs;
+    const QStringList summary{Filled(msg::kSummary, {3, 2, 1})};
+    const QString done = Filled(msg::kExported, {12}), txt = u"words.txt"_qs;
     QTest::newRow("open, cancelled") << open << 0 << txt << good << true << QStringList() << good;
-    QTest::newRow("open, no such file")
-        << open << 1 << txt << QByteArray() << true << QStringList{ToQString(tf::msg::kCannotOpen)}
-        << QByteArray();
+    QTest::newRow("open, no such file") << open << 1 << txt << QByteArray() << true
+                                        << QStringList{ToQString(msg::kCannotOpen)} << QByteArray();
     QTest::newRow("open in Qt's dialog") << open << 2 << txt << good << true << summary << good;
     QTest::newRow("save, cancelled")
         << save << 0 << txt << QByteArray() << true << QStringList() << QByteArray();
@@ -207,7 +207,7 @@ void FileCommandsTest::cancelFromProgress() {
     QVERIFY(done > 0 && done < 400);
     // The deletion asks first; a registration cut short still sums up.
     QCOMPARE(session.messages.texts().mid(bulk ? 0 : 1),
-             bulk ? QStringList{Filled(tf::msg::kSummary, {done, done, 0})} : QStringList());
+             bulk ? QStringList{Filled(msg::kSummary, {done, done, 0})} : QStringList());
     QCOMPARE(session.model().rowCount(), bulk ? 12 + done : 400 - done);
     QVERIFY(session.MatchesIme());
 }
