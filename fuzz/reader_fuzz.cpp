@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "memory_file.h"
 #include "textfile/codec.h"
 #include "textfile/dictionary_text.h"
@@ -36,7 +37,7 @@ void CheckField(std::u16string_view field) {
 
 std::string Utf16Bytes(std::string_view utf8, bool bigEndian) {
     std::u16string text;
-    DecodeUtf8(utf8, text);
+    wk::DecodeUtf8(utf8, text);
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t unit : text) {
         const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);

@@ -38,17 +38,6 @@ std::uint64_t FoldedPrefixOf(std::u16string_view text) {
     return prefix;
 }
 
-int CompareFoldedText(std::u16string_view a, std::u16string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const char16_t x = Fold(a[i]);
-        const char16_t y = Fold(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
 // A sort key: the folded prefix (inverted for a descending sort) and the position the
 // entry had before the sort, which keeps equal entries in their order.
 #pragma pack(push, 4)
@@ -150,6 +139,17 @@ bool SortKeys(SortKey* keys, std::size_t count) {
 }
 
 }  // namespace
+
+int CompareFolded(std::u16string_view a, std::u16string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const char16_t x = Fold(a[i]);
+        const char16_t y = Fold(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
 
 // ---- BigBuffer
 
@@ -388,11 +388,11 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         std::vector<std::uint32_t> byName(names_.size());
         for (std::uint32_t i = 0; i < byName.size(); ++i) byName[i] = i;
         std::stable_sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return CompareFoldedText(names_[a], names_[b]) < 0;
+            return CompareFolded(names_[a], names_[b]) < 0;
         });
         rank.assign(names_.size(), 0);
         for (std::size_t i = 1; i < byName.size(); ++i) {
-            const bool same = CompareFoldedText(names_[byName[i - 1]], names_[byName[i]]) == 0;
+            const bool same = CompareFolded(names_[byName[i - 1]], names_[byName[i]]) == 0;
             rank[byName[i]] = rank[byName[i - 1]] + (same ? 0 : 1);
         }
     }
@@ -446,8 +446,8 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         }
         if (!exact) {
             std::sort(keys + i, keys + j, [&](const SortKey& a, const SortKey& b) {
-                int order = CompareFoldedText(FieldOf(rows()[IdAt(positionOf(a))], field),
-                                              FieldOf(rows()[IdAt(positionOf(b))], field));
+                int order = CompareFolded(FieldOf(rows()[IdAt(positionOf(a))], field),
+                                          FieldOf(rows()[IdAt(positionOf(b))], field));
                 if (!ascending) order = -order;
                 return order != 0 ? order < 0 : positionOf(a) < positionOf(b);
             });

@@ -32,6 +32,10 @@ struct WordEntryView {
 // The field a sort orders by: column 0, 1 and 2 of the list.
 enum class SortField { Reading = 0, Word = 1, PosName = 2 };
 
+// The list's order of texts: code units compared after folding the ASCII capitals A-Z to
+// lower case. Negative, zero or positive like a three-way compare.
+int CompareFolded(std::u16string_view a, std::u16string_view b);
+
 // What the list hands out for a position: a view of one entry, or none (compares equal to
 // nullptr). Two references are equal when they name the same entry. The texts stay valid
 // until the list next changes.

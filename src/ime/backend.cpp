@@ -1,11 +1,9 @@
 #include "backend.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include <sys/stat.h>
+#include "core/settings.h"
 #include "core/text.h"
 #include "embedded_store.h"
 
@@ -19,14 +17,6 @@
 namespace wk::ime {
 
 namespace {
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        return pw->pw_dir;
-    }
-    return "/";
-}
 
 bool Exists(const std::string& path) {
     struct stat st {};
@@ -44,21 +34,11 @@ std::string MozcProfileFolder() {
     const std::string home = HomeFolder();
     const std::string dotMozc = (home == "/" ? "" : home) + "/.mozc";
     if (IsFolder(dotMozc)) return dotMozc;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        return std::string(xdg) + "/mozc";
-    }
-    return (home == "/" ? "" : home) + "/.config/mozc";
+    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mozc";
 }
 
 std::string DefaultEmbeddedPath() {
-    std::string base;
-    // Relative values are invalid for XDG variables and are ignored.
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        base = HomeFolder() + "/.local/share";
-    }
-    return base + "/Quillwren/Wordkeeper/dictionary.sqlite";
+    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/Quillwren/Wordkeeper/dictionary.sqlite";
 }
 
 std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue) {

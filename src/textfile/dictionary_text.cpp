@@ -6,6 +6,7 @@
 #include <new>
 
 #include "buffered_file.h"
+#include "core/text.h"
 #include "foreign_formats.h"
 
 namespace wk::textfile {
@@ -289,7 +290,7 @@ bool LineFormatter::Open(OutputEncoding encoding) {
 
 char* LineFormatter::Field(std::u16string_view text, char* out, std::size_t& replaced) const {
     return encoding_ == OutputEncoding::Cp932 ? codec_->EncodeInto(text, out, replaced)
-                                              : EncodeUtf8Into(text, out, replaced);
+                                              : WriteUtf8(text, out, &replaced);
 }
 
 // The fields are encoded one by one: a TAB between them is a character of its own, so

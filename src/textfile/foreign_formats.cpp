@@ -5,6 +5,7 @@
 
 #include "buffered_file.h"
 #include "core/pos_mapping.h"
+#include "core/text.h"
 
 namespace wk::textfile {
 
@@ -100,7 +101,8 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
                 } else {
                     line.append(MozcPosName(entry.posName));
                     line.append(u"\t\n");
-                    EncodeUtf8(line, bytes);
+                    std::size_t unpaired = 0;  // an unpaired surrogate goes out as "?"
+                    AppendUtf8(bytes, line, &unpaired);
                 }
                 out.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));
                 bytes.clear();
