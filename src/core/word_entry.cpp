@@ -364,14 +364,13 @@ void WordEntryList::FreeNodes() {
     nameSlots_.clear();
 }
 
-int WordEntryList::Sort(SortField field, bool ascending) {
+void WordEntryList::Sort(SortField field, bool ascending) {
     // Every allocation comes before the first slot is written: a shortage leaves the list
     // as it was.
     try {
         SortBy(field, ascending);
     } catch (const std::bad_alloc&) {
     }
-    return 1;
 }
 
 void WordEntryList::SortBy(SortField field, bool ascending) {

@@ -123,8 +123,8 @@ class WordEntryList {
 
     // Orders the entries by one field: ASCII letters folded to lower case, then code-unit
     // order; descending reverses the comparison. Entries that compare equal keep their
-    // relative order. Always returns 1; on a storage shortage the list is left unchanged.
-    int Sort(SortField field, bool ascending);
+    // relative order. On a storage shortage the list is left unchanged.
+    void Sort(SortField field, bool ascending);
 
     // Walks from the entry at `start` (the head for 0 or below) with a counter that begins
     // at `start`; returns the counter at the first entry for which the predicate yields 0,

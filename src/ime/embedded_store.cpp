@@ -151,9 +151,22 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
-void BindText(sqlite3_stmt* stmt, int index, const std::u16string& text) {
-    sqlite3_bind_text16(stmt, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
-                        SQLITE_STATIC);
+// Runs a statement over (reading, word, style) once and makes it ready for the next word.
+// Returns SQLite's result; on SQLITE_ROW, `id` (when given) receives the first column.
+int StepWord(sqlite3_stmt* stmt, const std::u16string& reading, const std::u16string& word,
+             std::uint32_t style, std::int64_t* id = nullptr) {
+    const auto bind = [stmt](int index, const std::u16string& text) {
+        sqlite3_bind_text16(stmt, index, text.data(),
+                            static_cast<int>(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    };
+    bind(1, reading);
+    bind(2, word);
+    sqlite3_bind_int64(stmt, 3, style);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW && id != nullptr) *id = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return rc;
 }
 
 }  // namespace
@@ -494,12 +507,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     sqlite3_reset(count_);
     if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
 
-    BindText(insert_, 1, reading);
-    BindText(insert_, 2, word);
-    sqlite3_bind_int64(insert_, 3, style);
-    const int rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
+    const int rc = StepWord(insert_, reading, word, style);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
     if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
     return inBatch_ ? Accepted() : Commit();
@@ -535,12 +543,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     }
     if (inBatch_) return MarkRemoval(reading, style, word);
     if (!Begin()) return false;
-    BindText(remove_, 1, reading);
-    BindText(remove_, 2, word);
-    sqlite3_bind_int64(remove_, 3, style);
-    const int rc = sqlite3_step(remove_);
-    sqlite3_reset(remove_);
-    sqlite3_clear_bindings(remove_);
+    const int rc = StepWord(remove_, reading, word, style);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
         const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
@@ -558,13 +561,8 @@ bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t sty
         Fail(why);
         return false;
     };
-    BindText(find_, 1, reading);
-    BindText(find_, 2, word);
-    sqlite3_bind_int64(find_, 3, style);
-    int rc = sqlite3_step(find_);
-    const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(find_, 0) : 0;
-    sqlite3_reset(find_);
-    sqlite3_clear_bindings(find_);
+    std::int64_t id = 0;
+    const int rc = StepWord(find_, reading, word, style, &id);
     if (rc == SQLITE_DONE) return refuse("その単語は登録されていません");
     if (rc != SQLITE_ROW) return refuse(Problem(db_));
     // Marked before: removed already as far as the caller knows.
@@ -693,22 +691,13 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
         Fail(why);
         return false;
     };
-    BindText(remove_, 1, oldReading);
-    BindText(remove_, 2, oldWord);
-    sqlite3_bind_int64(remove_, 3, oldStyle);
-    int rc = sqlite3_step(remove_);
-    sqlite3_reset(remove_);
-    sqlite3_clear_bindings(remove_);
-    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (StepWord(remove_, oldReading, oldWord, oldStyle) != SQLITE_DONE) {
+        return refuse(Problem(db_));
+    }
     if (sqlite3_changes(db_) != 1) return refuse("その単語は登録されていません");
-
-    BindText(insert_, 1, newReading);
-    BindText(insert_, 2, newWord);
-    sqlite3_bind_int64(insert_, 3, newStyle);
-    rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
-    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (StepWord(insert_, newReading, newWord, newStyle) != SQLITE_DONE) {
+        return refuse(Problem(db_));
+    }
     if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
     return Commit();
 }

@@ -197,7 +197,7 @@ ReadResult ReadFile(OpenFile& file, const RecordAction& onRecord, const ReadHook
     if (*length > kMaxFileLength) return end(ReadOutcome::TooLarge);
 
     auto in = std::make_unique<CBufferedFile>();
-    if (in->OpenRead(&file, kBlockSize) != 0) return end(ReadOutcome::Stopped);
+    if (!in->OpenRead(&file, kBlockSize)) return end(ReadOutcome::Stopped);
     std::unique_ptr<std::uint8_t[]> lineBuffer(new (std::nothrow)
                                                    std::uint8_t[kLineBufferSize + 1]);
     if (!lineBuffer) return end(ReadOutcome::OutOfMemory);
@@ -212,7 +212,7 @@ ReadResult ReadFile(OpenFile& file, const RecordAction& onRecord, const ReadHook
     // Read again from the start, this time line by line.
     in = std::make_unique<CBufferedFile>();
     if (!file.Rewind()) return end(ReadOutcome::ReadError);
-    if (in->OpenRead(&file, kBlockSize) != 0) return end(ReadOutcome::Stopped);
+    if (!in->OpenRead(&file, kBlockSize)) return end(ReadOutcome::Stopped);
     std::unique_ptr<Cp932Codec> codec;
     if (detection.encoding == TextEncoding::Cp932) {
         codec = Cp932Codec::Open();
@@ -337,7 +337,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
     bool failed;
     {
         CBufferedFile out;
-        if (out.OpenWrite(&file, kBlockSize) != 0) return end(WriteOutcome::NoWriter);
+        if (!out.OpenWrite(&file, kBlockSize)) return end(WriteOutcome::NoWriter);
         LineFormatter formatter;
         if (!formatter.Open(encoding)) return end(WriteOutcome::NoConverter);
         if (hooks.onStart) hooks.onStart();

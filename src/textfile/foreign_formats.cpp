@@ -76,7 +76,7 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
     bool failed;
     {
         CBufferedFile out;
-        if (out.OpenWrite(&file, kBlockSize) != 0) return end(WriteOutcome::NoWriter);
+        if (!out.OpenWrite(&file, kBlockSize)) return end(WriteOutcome::NoWriter);
         if (hooks.onStart) hooks.onStart();
         try {
             std::string bytes;

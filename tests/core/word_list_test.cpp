@@ -41,7 +41,7 @@ TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
     ASSERT_NE(kept, nullptr);  // handed back, not dropped
     EXPECT_EQ(kept->reading, u"a");
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.Sort(SortField::Reading, true), 1);
+    list.Sort(SortField::Reading, true);
     EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &kept->reading), -1);
 }
 
