@@ -173,6 +173,13 @@ bool Utf8Validator::Feed(const std::uint8_t* bytes, std::size_t size) {
     return valid_;
 }
 
+std::string ShownPath(std::string_view path) {
+    if (Utf8ToUtf16(path)) return std::string(path);
+    std::string out;
+    for (const char c : path) out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+    return out;
+}
+
 bool HasUnpairedSurrogate(std::u16string_view utf16) {
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         if (IsHigh(utf16[i])) {

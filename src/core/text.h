@@ -47,6 +47,10 @@ class Utf8Validator {
     bool nonAscii_ = false;
 };
 
+// A path (bytes) for a message: valid UTF-8 as it is, otherwise each byte beyond ASCII as
+// "?".
+std::string ShownPath(std::string_view path);
+
 // True when the text holds an unpaired surrogate.
 bool HasUnpairedSurrogate(std::u16string_view utf16);
 

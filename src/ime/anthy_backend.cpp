@@ -209,19 +209,19 @@ class AnthyBackend::Batch final : public RegistrationBatch {
     AnthyBackend* backend_;
 };
 
-std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::u16string& error) {
+std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::string* error) {
     if (home.empty() || home[0] != '/') {
-        error = u"ホームフォルダーが正しくありません: " + U16(home);
+        *error = "ホームフォルダーが正しくありません: " + ShownPath(home);
         return nullptr;
     }
     std::unique_ptr<AnthyBackend> backend(new AnthyBackend(home));
     struct stat st {};
     if (::stat(backend->folder_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        error = u"Anthyの辞書フォルダーがフォルダーではありません: " + U16(backend->folder_);
+        *error = "Anthyの辞書フォルダーがフォルダーではありません: " + ShownPath(backend->folder_);
         return nullptr;
     }
     if (::stat(backend->path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        error = u"Anthyの辞書ファイルが通常のファイルではありません: " + U16(backend->path_);
+        *error = "Anthyの辞書ファイルが通常のファイルではありません: " + ShownPath(backend->path_);
         return nullptr;
     }
     return backend;

@@ -44,7 +44,7 @@ class AnthyBackend final : public InputMethod {
     // The dictionary of the Anthy user whose home folder is `home` (absolute). Nothing is
     // created until the first change; a home that cannot hold the dictionary is reported
     // in `error` (Japanese, for the user), nullptr then.
-    static std::unique_ptr<AnthyBackend> Open(const std::string& home, std::u16string& error);
+    static std::unique_ptr<AnthyBackend> Open(const std::string& home, std::string* error);
 
     ~AnthyBackend() override;
 

@@ -61,6 +61,12 @@ std::string ChooseImeSpec(std::string_view option, std::string_view settingsValu
 
 OpenedInputMethod OpenInputMethod(std::string_view name) {
     OpenedInputMethod result;
+    std::string error;
+    const auto opened = [&](std::unique_ptr<InputMethod> ime) {
+        result.ime = std::move(ime);
+        if (!result.ime) result.error = Utf8ToUtf16(error).value_or(u"?");
+        return std::move(result);
+    };
     constexpr std::string_view kEmbedded = "embedded";
     if (name == kEmbedded || name.starts_with("embedded:")) {
         std::string path = name.size() > kEmbedded.size()
@@ -70,12 +76,11 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
             result.error = u"辞書ファイルの名前が指定されていません";
             return result;
         }
-        result.ime = EmbeddedStore::Open(path, result.error);
-        return result;
+        return opened(EmbeddedStore::Open(path, &error));
     }
     if (name == "anthy") {
 #if WORDKEEPER_HAVE_ANTHY
-        result.ime = AnthyBackend::Open(HomeFolder(), result.error);
+        return opened(AnthyBackend::Open(HomeFolder(), &error));
 #else
         result.error =
             u"このWordkeeperはAnthyに対応していません (libanthy-dev "
@@ -85,7 +90,7 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
     }
     if (name == "mozc") {
 #if WORDKEEPER_HAVE_MOZC
-        result.ime = MozcBackend::Open(MozcProfileFolder(), result.error);
+        return opened(MozcBackend::Open(MozcProfileFolder(), &error));
 #else
         result.error =
             u"このWordkeeperはMozcに対応していません (libprotobuf-dev と protobuf-compiler "
@@ -101,8 +106,8 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
 std::vector<std::string> KeptFilesOfEveryInputMethod() {
     std::vector<std::string> files = EmbeddedStore::KeptFilesOf(DefaultEmbeddedPath());
 #if WORDKEEPER_HAVE_ANTHY
-    std::u16string error;
-    if (const auto anthy = AnthyBackend::Open(HomeFolder(), error)) {
+    std::string error;
+    if (const auto anthy = AnthyBackend::Open(HomeFolder(), &error)) {
         for (std::string& file : anthy->KeptFiles()) files.push_back(std::move(file));
     }
 #endif

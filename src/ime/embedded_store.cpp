@@ -44,25 +44,14 @@ CREATE TRIGGER words_added AFTER INSERT ON words BEGIN UPDATE word_count SET n =
            std::string(kRemovedTrigger);
 }
 
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
-
-std::u16string PathText(const std::string& path) {
-    // A path is bytes; show what decodes and mark the rest.
-    auto decoded = Utf8ToUtf16(path);
-    if (decoded) return *decoded;
-    std::u16string out;
-    for (unsigned char c : path) out.push_back(c < 0x80 ? c : u'?');
-    return out;
-}
-
 // Creates the missing folders of `dir` with mode 0700.
-bool MakeFolders(const std::filesystem::path& dir, std::string& why) {
+bool MakeFolders(const std::filesystem::path& dir, std::string* error) {
     if (dir.empty()) return true;
     std::error_code ec;
     if (std::filesystem::is_directory(dir, ec)) return true;
-    if (!MakeFolders(dir.parent_path(), why)) return false;
+    if (!MakeFolders(dir.parent_path(), error)) return false;
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        why = SystemErrorText(errno);
+        *error = SystemErrorText(errno);
         return false;
     }
     return true;
@@ -183,30 +172,29 @@ const std::vector<PosStyle>& EmbeddedStyles() {
     return styles;
 }
 
-std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std::u16string& error) {
-    const std::u16string shown = PathText(path);
-    std::string why;
+std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std::string* error) {
+    const std::string shown = ShownPath(path);
+    std::string reason;
     const std::filesystem::path file(path);
-    if (!MakeFolders(file.parent_path(), why)) {
-        error = u"辞書のフォルダーを作成できません: " + shown + u" (" + U16(why) + u")";
+    if (!MakeFolders(file.parent_path(), &reason)) {
+        *error = "辞書のフォルダーを作成できません: " + shown + " (" + reason + ")";
         return nullptr;
     }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
-            error = u"辞書ファイルが通常のファイルではありません: " + shown;
+            *error = "辞書ファイルが通常のファイルではありません: " + shown;
             return nullptr;
         }
     } else {
         if (errno != ENOENT) {
-            error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            *error = "辞書ファイルを開くことができません: " + shown + " (" +
+                     SystemErrorText(errno) + ")";
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            error = u"辞書ファイルを作成できません: " + shown + u" (" +
-                    U16(SystemErrorText(errno)) + u")";
+            *error = "辞書ファイルを作成できません: " + shown + " (" + SystemErrorText(errno) + ")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);
@@ -217,8 +205,8 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        error = u"辞書ファイルを開くことができません: " + shown + u" (" +
-                U16(db ? Problem(db) : sqlite3_errstr(rc)) + u")";
+        *error = "辞書ファイルを開くことができません: " + shown + " (" +
+                 (db ? Problem(db) : std::string(sqlite3_errstr(rc))) + ")";
         sqlite3_close(db);
         return nullptr;
     }
@@ -230,10 +218,9 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     const auto failed = [&] {
         const int code = sqlite3_errcode(db) & 0xFF;
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
-            error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
+            *error = "辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
         } else {
-            error =
-                u"辞書ファイルを開くことができません: " + shown + u" (" + U16(Problem(db)) + u")";
+            *error = "辞書ファイルを開くことができません: " + shown + " (" + Problem(db) + ")";
         }
         return nullptr;
     };
@@ -251,11 +238,11 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     if (rc != SQLITE_OK) return failed();
     if (header.applicationId == 0) {
         if (header.objects != 0) {
-            error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+            *error = "Wordkeeperの辞書ではないファイルです: " + shown;
             return nullptr;
         }
         if (store->readOnly_) {
-            error = u"辞書ファイルに書き込めません: " + shown;
+            *error = "辞書ファイルに書き込めません: " + shown;
             return nullptr;
         }
         // A fresh file: lay out the store. Another process may be doing the same, so
@@ -269,24 +256,22 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
             if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
-                error = u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) +
-                        u")";
+                *error = "辞書ファイルを作成できません: " + shown + " (" + store->lastError_ + ")";
                 return nullptr;
             }
         }
         if (!store->Commit()) {
-            error =
-                u"辞書ファイルを作成できません: " + shown + u" (" + U16(store->lastError_) + u")";
+            *error = "辞書ファイルを作成できません: " + shown + " (" + store->lastError_ + ")";
             return nullptr;
         }
     } else if (header.applicationId != kApplicationId) {
-        error = u"Wordkeeperの辞書ではないファイルです: " + shown;
+        *error = "Wordkeeperの辞書ではないファイルです: " + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
     if (rc != SQLITE_OK) return failed();
     if (version != kSchemaVersion) {
-        error = u"この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
+        *error = "この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
         return nullptr;
     }
     if (!store->readOnly_) {
@@ -343,10 +328,10 @@ bool EmbeddedStore::ReopenIfMoved() {
              "-wal");
         return false;
     }
-    std::u16string error;
-    std::unique_ptr<EmbeddedStore> fresh = Open(path_, error);
+    std::string error;
+    std::unique_ptr<EmbeddedStore> fresh = Open(path_, &error);
     if (!fresh) {
-        Fail(Utf16ToUtf8(error));
+        Fail(error);
         return false;
     }
     std::swap(db_, fresh->db_);

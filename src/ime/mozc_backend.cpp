@@ -385,15 +385,15 @@ class MozcBackend::Batch final : public RegistrationBatch {
     MozcBackend* backend_;
 };
 
-std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::u16string& error) {
+std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::string* error) {
     if (profile.empty() || profile[0] != '/') {
-        error = u"Mozcの設定フォルダーが正しくありません: " + U16(profile);
+        *error = "Mozcの設定フォルダーが正しくありません: " + ShownPath(profile);
         return nullptr;
     }
     std::unique_ptr<MozcBackend> backend(new MozcBackend(profile));
     struct stat st {};
     if (::stat(backend->profile_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        error = u"Mozcの設定フォルダーがフォルダーではありません: " + U16(backend->profile_);
+        *error = "Mozcの設定フォルダーがフォルダーではありません: " + ShownPath(backend->profile_);
         return nullptr;
     }
     // Read whole once, to refuse a file Mozc could not load; nothing of it is kept, as a
@@ -401,7 +401,7 @@ std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::
     Loaded loaded;
     std::string reason;
     if (!ReadStorage(backend->path_, *loaded.storage, &reason)) {
-        error = U16(reason);
+        *error = reason;
         return nullptr;
     }
     return backend;

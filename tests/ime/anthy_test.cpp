@@ -84,9 +84,9 @@ bool Succeeded(pid_t pid) { return wk::testing::Join(pid) == 0; }
 class AnthyTest : public ::testing::Test {
   protected:
     std::unique_ptr<AnthyBackend> Open(const fs::path& at) {
-        std::u16string error;
-        auto backend = AnthyBackend::Open(at.string(), error);
-        EXPECT_NE(backend, nullptr) << Utf16ToUtf8(error);
+        std::string error;
+        auto backend = AnthyBackend::Open(at.string(), &error);
+        EXPECT_NE(backend, nullptr) << error;
         return backend;
     }
     std::unique_ptr<AnthyBackend> Open() { return Open(home); }

@@ -52,16 +52,16 @@ class BackendTest : public ::testing::TestWithParam<Kind> {
   protected:
     bool Embedded() const { return GetParam() == kEmbedded; }
     std::unique_ptr<InputMethod> Open() {
-        std::u16string error;
+        std::string error;
         std::unique_ptr<InputMethod> ime;
-        if (Embedded()) ime = EmbeddedStore::Open(file.string(), error);
+        if (Embedded()) ime = EmbeddedStore::Open(file.string(), &error);
 #if WORDKEEPER_HAVE_ANTHY
-        if (GetParam() == kAnthy) ime = AnthyBackend::Open(folder.path.string(), error);
+        if (GetParam() == kAnthy) ime = AnthyBackend::Open(folder.path.string(), &error);
 #endif
 #if WORDKEEPER_HAVE_MOZC
-        if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), error);
+        if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), &error);
 #endif
-        EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
+        EXPECT_NE(ime, nullptr) << error;
         return ime;
     }
 
@@ -224,9 +224,9 @@ INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(kBuiltBacken
 class EmbeddedStoreTest : public ::testing::Test {
   protected:
     std::unique_ptr<EmbeddedStore> Open() {
-        std::u16string error;
-        auto store = EmbeddedStore::Open(file.string(), error);
-        EXPECT_NE(store, nullptr) << Utf16ToUtf8(error);
+        std::string error;
+        auto store = EmbeddedStore::Open(file.string(), &error);
+        EXPECT_NE(store, nullptr) << error;
         return store;
     }
     void Sql(const char* statement) {
@@ -326,17 +326,17 @@ TEST_F(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
     };
     for (const auto& [content, message] : files) {
         wk::testing::WriteFile(file, content);
-        std::u16string error;
-        EXPECT_EQ(EmbeddedStore::Open(file.string(), error), nullptr) << message;
-        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        std::string error;
+        EXPECT_EQ(EmbeddedStore::Open(file.string(), &error), nullptr) << message;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Slurp(file), content) << message;
         EXPECT_FALSE(fs::exists(file.string() + "-wal")) << message;
     }
     fs::remove(file);
     fs::create_directories(file);
-    std::u16string error;
-    EXPECT_EQ(EmbeddedStore::Open(file.string(), error), nullptr);
-    EXPECT_NE(Utf16ToUtf8(error).find("通常のファイルではありません"), std::string::npos);
+    std::string error;
+    EXPECT_EQ(EmbeddedStore::Open(file.string(), &error), nullptr);
+    EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos);
 }
 
 TEST(Backend, ChosenByOptionEnvironmentOrSettingsDefaultPathAndUnknownNames) {

@@ -32,9 +32,9 @@ struct TempProfile : wk::testing::TempFolder {
     fs::path file = path / "user_dictionary.db";
 
     std::unique_ptr<MozcBackend> Open() {
-        std::u16string error;
-        auto ime = MozcBackend::Open(path.string(), error);
-        EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
+        std::string error;
+        auto ime = MozcBackend::Open(path.string(), &error);
+        EXPECT_NE(ime, nullptr) << error;
         return ime;
     }
 };
@@ -121,9 +121,9 @@ TEST(MozcBackend, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(message);
         Put(profile.file, content);
-        std::u16string error;
-        EXPECT_EQ(MozcBackend::Open(profile.path.string(), error), nullptr);
-        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        std::string error;
+        EXPECT_EQ(MozcBackend::Open(profile.path.string(), &error), nullptr);
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_FALSE(ime->RegisterWord(u"よ", 1, u"語"));
         EXPECT_NE(ime->LastErrorDetail().find(message), std::string::npos);
         EXPECT_EQ(Slurp(profile.file), content);
@@ -134,9 +134,9 @@ TEST(MozcBackend, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     EXPECT_EQ(fs::file_size(profile.file), kMozcMaxFileBytes + 1);
     fs::remove(profile.file);
     fs::create_directory(profile.file);
-    std::u16string error;
-    EXPECT_EQ(MozcBackend::Open(profile.path.string(), error), nullptr);
-    EXPECT_NE(Utf16ToUtf8(error).find("通常のファイルではありません"), std::string::npos);
+    std::string error;
+    EXPECT_EQ(MozcBackend::Open(profile.path.string(), &error), nullptr);
+    EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos);
 }
 
 // No room: a full dictionary, or only disabled ones.
