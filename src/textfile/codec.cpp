@@ -138,15 +138,6 @@ char* Cp932Codec::EncodeInto(std::u16string_view text, char* out, std::size_t& r
     return out;
 }
 
-std::size_t Cp932Codec::Encode(std::u16string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + text.size() * 2);
-    std::size_t replaced = 0;
-    char* end = EncodeInto(text, out.data() + start, replaced);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return replaced;
-}
-
 // ---- UTF-16
 
 void Utf16Transcoder::Feed(const std::uint8_t* bytes, std::size_t size, std::string& out) {

@@ -40,12 +40,9 @@ class Cp932Codec {
     // for the byte alone, and decoding goes on behind it.
     void Decode(std::string_view bytes, std::u16string& out);
 
-    // Appends the bytes of `text`. Each character without a mapping (an unpaired
-    // surrogate too) becomes "?". Returns the number of characters replaced.
-    std::size_t Encode(std::u16string_view text, std::string& out);
-
-    // The same bytes written at `out`, which has room for two bytes per code unit; returns
-    // the end of what was written and adds the replacements to `replaced`.
+    // The bytes of `text` written at `out`, which has room for two bytes per code unit; each
+    // character without a mapping (an unpaired surrogate too) becomes "?". Returns the end
+    // of what was written and adds the replacements to `replaced`.
     char* EncodeInto(std::u16string_view text, char* out, std::size_t& replaced) const;
 
   private:

@@ -305,27 +305,6 @@ char* LineFormatter::FormatInto(std::u16string_view reading, std::u16string_view
     return Field(posName, out, replaced);
 }
 
-std::size_t LineFormatter::Format(std::u16string_view reading, std::u16string_view word,
-                                  std::u16string_view posName, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + MaxLineBytes(reading.size() + word.size() + posName.size()));
-    std::size_t replaced = 0;
-    char* end = FormatInto(reading, word, posName, out.data() + start, replaced);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return replaced;
-}
-
-std::string FormatDictionaryLine(std::u16string_view reading, std::u16string_view word,
-                                 std::u16string_view posName, OutputEncoding encoding,
-                                 std::size_t* replaced) {
-    std::string out;
-    LineFormatter formatter;
-    std::size_t count = 0;
-    if (formatter.Open(encoding)) count = formatter.Format(reading, word, posName, out);
-    if (replaced) *replaced = count;
-    return out;
-}
-
 WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
                                  OutputEncoding encoding, const WriteHooks& hooks) {
     WriteResult result;

@@ -13,6 +13,7 @@
 
 #include "manager/file_dialogs.h"
 #include "manager_test_support.h"
+#include "record_line.h"
 #include "textfile/text_commands.h"
 
 using namespace wk;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes.h"
+#include "record_line.h"
 #include "textfile/dictionary_text.h"
 
 namespace wk::textfile {
