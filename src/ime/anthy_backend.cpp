@@ -407,15 +407,12 @@ bool AnthyBackend::RegisterWord(const std::u16string& reading, std::uint32_t sty
         pending_.push_back(std::move(record));
         return true;
     }
-    if (!EnsureFolder()) return false;
-    const Lock lock(*this);
-    if (!lock.held()) return false;
-    std::string text;
-    if (!ReadText(text)) return false;
-    if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
-        return Fail(kDuplicate);
-    }
-    return WriteText(MergeAnthyRecords(text, {record}));
+    return ChangeText([&](const std::string& text) {
+        if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
+            return Fail(kDuplicate);
+        }
+        return WriteText(MergeAnthyRecords(text, {record}));
+    });
 }
 
 bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t style,
@@ -444,15 +441,21 @@ bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t s
 
 bool AnthyBackend::RemoveFromFile(const std::string& reading, const std::string& wtype,
                                   const std::string& word) {
+    return ChangeText([&](const std::string& text) {
+        std::size_t removed = 0;
+        const std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
+        if (removed == 0) return Fail(kNotRegistered);
+        return WriteText(rest);
+    });
+}
+
+bool AnthyBackend::ChangeText(const std::function<bool(const std::string& text)>& change) {
     if (!EnsureFolder()) return false;
     const Lock lock(*this);
     if (!lock.held()) return false;
     std::string text;
     if (!ReadText(text)) return false;
-    std::size_t removed = 0;
-    std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
-    if (removed == 0) return Fail(kNotRegistered);
-    return WriteText(rest);
+    return change(text);
 }
 
 std::unique_ptr<RegistrationBatch> AnthyBackend::BeginBatch() {
@@ -475,18 +478,15 @@ std::size_t AnthyBackend::FinishBatch() {
     pendingKeys_.clear();
     knownKeys_.clear();
     if (records.empty()) return 0;
-    if (!EnsureFolder()) return records.size();
-    const Lock lock(*this);
-    if (!lock.held()) return records.size();
-    std::string text;
-    if (!ReadText(text)) return records.size();
-    // Words that another program added meanwhile are in the dictionary already.
-    const std::unordered_set<std::string> present = KeysOf(text);
-    std::erase_if(records, [&](const AnthyRecord& r) {
-        return present.contains(Key(r.reading, r.wtype, r.word));
+    const bool written = ChangeText([&](const std::string& text) {
+        // Words that another program added meanwhile are in the dictionary already.
+        const std::unordered_set<std::string> present = KeysOf(text);
+        std::erase_if(records, [&](const AnthyRecord& r) {
+            return present.contains(Key(r.reading, r.wtype, r.word));
+        });
+        return records.empty() || WriteText(MergeAnthyRecords(text, records));
     });
-    if (records.empty()) return 0;
-    return WriteText(MergeAnthyRecords(text, records)) ? 0 : records.size();
+    return written ? 0 : records.size();
 }
 
 bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
@@ -501,19 +501,16 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
     }
     AnthyRecord record;
     if (!MakeRecord(newReading, newStyle, newWord, record)) return false;
-    if (!EnsureFolder()) return false;
-    const Lock lock(*this);
-    if (!lock.held()) return false;
-    std::string text;
-    if (!ReadText(text)) return false;
-    std::size_t removed = 0;
-    const std::string rest =
-        RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
-    if (removed == 0) return Fail(kNotRegistered);
-    if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
-        return Fail(kDuplicate);
-    }
-    return WriteText(MergeAnthyRecords(rest, {record}));
+    return ChangeText([&](const std::string& text) {
+        std::size_t removed = 0;
+        const std::string rest =
+            RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
+        if (removed == 0) return Fail(kNotRegistered);
+        if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
+            return Fail(kDuplicate);
+        }
+        return WriteText(MergeAnthyRecords(rest, {record}));
+    });
 }
 
 }  // namespace wk::ime

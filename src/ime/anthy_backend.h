@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,6 +82,10 @@ class AnthyBackend final : public InputMethod {
     // Replaces the file by `text` through a temporary file in the same folder.
     bool WriteText(const std::string& text);
     bool EnsureFolder();
+    // Makes the folder, takes Anthy's lock and reads the dictionary, then hands its text to
+    // `change`, which writes the new text while the lock is held. False (the reason in
+    // lastError_) when one of those steps failed, otherwise what `change` returns.
+    bool ChangeText(const std::function<bool(const std::string& text)>& change);
     // The record for a registration, or false (with the reason) when it is refused.
     bool MakeRecord(const std::u16string& reading, std::uint32_t style, const std::u16string& word,
                     AnthyRecord& record);

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/pos_mapping.h"
 #include "core/safe_file.h"
 #include "core/text.h"
 #include "mozc_dictionary.pb.h"
@@ -28,19 +29,6 @@ using mozcfile::UserDictionary;
 using mozcfile::UserDictionaryStorage;
 
 namespace {
-
-constexpr std::u16string_view kPosNames[] = {
-    u"名詞",         u"短縮よみ",     u"サジェストのみ", u"固有名詞",     u"人名",
-    u"姓",           u"名",           u"組織",           u"地名",         u"名詞サ変",
-    u"名詞形動",     u"数",           u"アルファベット", u"記号",         u"顔文字",
-    u"副詞",         u"連体詞",       u"接続詞",         u"感動詞",       u"接頭語",
-    u"助数詞",       u"接尾一般",     u"接尾人名",       u"接尾地名",     u"動詞ワ行五段",
-    u"動詞カ行五段", u"動詞サ行五段", u"動詞タ行五段",   u"動詞ナ行五段", u"動詞マ行五段",
-    u"動詞ラ行五段", u"動詞ガ行五段", u"動詞バ行五段",   u"動詞ハ行四段", u"動詞一段",
-    u"動詞カ変",     u"動詞サ変",     u"動詞ザ変",       u"動詞ラ変",     u"形容詞",
-    u"終助詞",       u"句読点",       u"独立語",         u"抑制単語",
-};
-constexpr std::uint32_t kPosCount = std::size(kPosNames);
 
 const char* const kDuplicate = "同じ読み・単語・品詞がすでに登録されています";
 const char* const kNotRegistered = "その単語は登録されていません";
@@ -160,10 +148,18 @@ bool MakeFolders(const std::string& folder, std::string* error) {
 }  // namespace
 
 const std::vector<PosStyle>& MozcStyles() {
+    // Mozc numbers its parts of speech from 1 in the order of the common names, but that
+    // サジェストのみ is third and 品詞なし is not one of them.
     static const std::vector<PosStyle> styles = [] {
+        constexpr std::u16string_view kSuggestionOnly = u"サジェストのみ";
+        std::vector<std::u16string_view> names;
+        for (std::u16string_view name : CommonPosNames()) {
+            if (name != kSuggestionOnly && name != u"品詞なし") names.push_back(name);
+        }
+        names.insert(names.begin() + 2, kSuggestionOnly);
         std::vector<PosStyle> rows;
-        for (std::uint32_t i = 0; i < kPosCount; ++i) {
-            rows.push_back({i + 1, std::u16string(kPosNames[i])});
+        for (std::uint32_t i = 0; i < names.size(); ++i) {
+            rows.push_back({i + 1, std::u16string(names[i])});
         }
         return rows;
     }();
@@ -438,7 +434,7 @@ std::vector<PosStyle> MozcBackend::GetRegisterWordStyles() { return MozcStyles()
 bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
                          const std::u16string& word, bool add, Op& op) {
     op.add = add;
-    if (style < 1 || style > kPosCount)
+    if (style < 1 || style > MozcStyles().size())
         return Fail(add ? "品詞が正しくありません" : kNotRegistered);
     // A word to remove is looked for as it is: Mozc's rules apply to what is added.
     const auto field = [&](const std::u16string& text, const char* name, std::string& out) {

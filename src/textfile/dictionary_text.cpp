@@ -305,8 +305,9 @@ char* LineFormatter::FormatInto(std::u16string_view reading, std::u16string_view
     return Field(posName, out, replaced);
 }
 
-WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
-                                 OutputEncoding encoding, const WriteHooks& hooks) {
+WriteResult WriteThroughBuffer(
+    OpenFile& file,
+    const std::function<WriteOutcome(CBufferedFile& out, WriteResult& result)>& body) {
     WriteResult result;
     const auto end = [&](WriteOutcome outcome) {
         result.outcome = outcome;
@@ -317,8 +318,21 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
     {
         CBufferedFile out;
         if (!out.OpenWrite(&file, kBlockSize)) return end(WriteOutcome::NoWriter);
+        if (const WriteOutcome stop = body(out, result); stop != WriteOutcome::Written) {
+            return end(stop);
+        }
+        out.Flush();
+        failed = out.writeFailed();
+    }
+    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
+    return end(WriteOutcome::Written);
+}
+
+WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
+                                 OutputEncoding encoding, const WriteHooks& hooks) {
+    return WriteThroughBuffer(file, [&](CBufferedFile& out, WriteResult& result) {
         LineFormatter formatter;
-        if (!formatter.Open(encoding)) return end(WriteOutcome::NoConverter);
+        if (!formatter.Open(encoding)) return WriteOutcome::NoConverter;
         if (hooks.onStart) hooks.onStart();
 
         out.PutBytes(kHeader.data(), static_cast<std::int32_t>(kHeader.size()));
@@ -327,7 +341,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
         // line might not fit.
         constexpr std::size_t kPiece = std::size_t{1} << 20;
         std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
-        if (!piece) return end(WriteOutcome::OutOfMemory);
+        if (!piece) return WriteOutcome::OutOfMemory;
         char* at = piece.get();
         const auto spill = [&] {
             out.PutBytes(piece.get(), static_cast<std::int32_t>(at - piece.get()));
@@ -343,7 +357,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
                 2;
             if (static_cast<std::size_t>(piece.get() + kPiece - at) < most) {
                 spill();
-                if (most > kPiece) return end(WriteOutcome::OutOfMemory);
+                if (most > kPiece) return WriteOutcome::OutOfMemory;
             }
             std::size_t replaced = 0;
             at = formatter.FormatInto(entry.reading, entry.word, entry.posName, at, replaced);
@@ -353,11 +367,8 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
             if (replaced > 0) ++result.replacedWords;
         }
         spill();
-        out.Flush();
-        failed = out.writeFailed();
-    }
-    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
-    return end(WriteOutcome::Written);
+        return WriteOutcome::Written;
+    });
 }
 
 }  // namespace wk::textfile

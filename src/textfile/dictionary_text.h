@@ -121,6 +121,15 @@ struct WriteHooks {
     std::function<void()> onStart;
 };
 
+class CBufferedFile;
+
+// The frame of every writer: rewinds `file`, opens a buffer on it, lets `body` write (it
+// returns Written to go on, any other outcome to stop there, the file not committed), then
+// flushes and commits. `body` counts its lines in the result.
+WriteResult WriteThroughBuffer(
+    OpenFile& file,
+    const std::function<WriteOutcome(CBufferedFile& out, WriteResult& result)>& body);
+
 // Writes the header and the first `count` entries of `list` (position 0 first), each line
 // ending in CR LF, then commits the file. Nothing counts as written unless the whole file
 // was written and committed.

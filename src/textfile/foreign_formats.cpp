@@ -66,17 +66,8 @@ void AppendUtf16Le(std::u16string_view text, std::string& out) {
 
 WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
                               ExportFormat format, const WriteHooks& hooks) {
-    WriteResult result;
-    const auto end = [&](WriteOutcome outcome) {
-        result.outcome = outcome;
-        return result;
-    };
-    if (!file.Rewind()) return end(WriteOutcome::WriteFailed);
     const bool msIme = format == ExportFormat::MsIme;
-    bool failed;
-    {
-        CBufferedFile out;
-        if (!out.OpenWrite(&file, kBlockSize)) return end(WriteOutcome::NoWriter);
+    return WriteThroughBuffer(file, [&](CBufferedFile& out, WriteResult& result) {
         if (hooks.onStart) hooks.onStart();
         try {
             std::string bytes;
@@ -110,13 +101,10 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
             }
             if (!bytes.empty()) out.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));
         } catch (const std::bad_alloc&) {
-            return end(WriteOutcome::OutOfMemory);
+            return WriteOutcome::OutOfMemory;
         }
-        out.Flush();
-        failed = out.writeFailed();
-    }
-    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
-    return end(WriteOutcome::Written);
+        return WriteOutcome::Written;
+    });
 }
 
 }  // namespace wk::textfile
