@@ -324,16 +324,11 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
         return false;
     }
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
+    const bool complete =
+        ReadFully(fd, bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size());
     const int err = errno;
     ::close(fd);
-    if (done != bytes.size()) {
+    if (!complete) {
         *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
         return false;
     }

@@ -21,23 +21,6 @@ void SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
 }
 
-// Reads until `size` bytes or the end, retrying interrupted and partial reads, so that a
-// short count means the end of the file.
-std::int64_t ReadFully(int fd, void* block, std::size_t size) {
-    auto* out = static_cast<char*>(block);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
-}
-
 std::optional<std::uint64_t> LengthOf(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size < 0) return std::nullopt;
