@@ -2,22 +2,16 @@
 // numbers grow, fields keep within their limit and hold no separators, the encoding is the
 // one the bytes call for, and every record written again as a line reads back as itself.
 //
-// A first byte of 0x00 to 0x06 steers the encoding, so that every decoding path is reached
-// from any input; a file as found on disk (starting with "!", text or a byte-order mark) is
-// read as it is:
-//   0x00  the rest as it is
-//   0x01  the rest behind a UTF-8 byte-order mark
-//   0x02  the rest behind a UTF-16 LE mark        0x03  the same, UTF-16 BE
-//   0x04  the rest as UTF-8 text, re-encoded as UTF-16 LE with its mark
-//   0x05  the same, UTF-16 BE
-//   0x06  the rest behind a comment line that only code page 932 can be
+// A first byte of 0x01 to 0x04 puts a mark or a line before the rest, so that every
+// decoding path is reached from any input: a UTF-8 byte-order mark, a UTF-16 LE or BE mark,
+// or a comment line that only code page 932 can be. 0x00 drops itself; any other first
+// byte (a file as found on disk) is read as it is.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/text.h"
 #include "memory_file.h"
 #include "textfile/codec.h"
 #include "textfile/dictionary_text.h"
@@ -35,44 +29,14 @@ void CheckField(std::u16string_view field) {
     for (char16_t c : field) Check(c != u'\t' && c != u'\r' && c != u'\n' && c != 0);
 }
 
-std::string Utf16Bytes(std::string_view utf8, bool bigEndian) {
-    std::u16string text;
-    wk::DecodeUtf8(utf8, text);
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        out.push_back(bigEndian ? high : low);
-        out.push_back(bigEndian ? low : high);
-    }
-    return out;
-}
-
-struct Steered {
-    std::string bytes;
-    std::optional<TextEncoding> expected;  // what the reader must take the bytes for
-};
-
-Steered Steer(const std::uint8_t* data, std::size_t size) {
-    const std::string all(reinterpret_cast<const char*>(data), size);
-    if (size == 0 || data[0] > 0x06) return {all, std::nullopt};
-    const std::string rest = all.substr(1);
-    switch (data[0]) {
-        case 0x01:
-            return {"\xEF\xBB\xBF" + rest, TextEncoding::Utf8};
-        case 0x02:
-            return {"\xFF\xFE" + rest, TextEncoding::Utf16Le};
-        case 0x03:
-            return {"\xFE\xFF" + rest, TextEncoding::Utf16Be};
-        case 0x04:
-            return {Utf16Bytes(rest, false), TextEncoding::Utf16Le};
-        case 0x05:
-            return {Utf16Bytes(rest, true), TextEncoding::Utf16Be};
-        case 0x06:
-            return {"!\x82\xA0\r\n" + rest, TextEncoding::Cp932};
-        default:
-            return {rest, std::nullopt};
-    }
-}
+const struct {
+    std::string_view prefix;
+    std::optional<TextEncoding> encoding;  // what the reader must take the bytes for
+} kSteers[] = {{"", std::nullopt},
+               {"\xEF\xBB\xBF", TextEncoding::Utf8},
+               {"\xFF\xFE", TextEncoding::Utf16Le},
+               {"\xFE\xFF", TextEncoding::Utf16Be},
+               {"!\x82\xA0\r\n", TextEncoding::Cp932}};
 
 struct Record {
     std::u16string reading, word, posName;
@@ -81,14 +45,19 @@ struct Record {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Steered input = Steer(data, size);
-    MemoryFile file(input.bytes);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::optional<TextEncoding> steered;
+    if (size > 0 && data[0] < std::size(kSteers)) {
+        bytes = std::string(kSteers[data[0]].prefix) + bytes.substr(1);
+        steered = kSteers[data[0]].encoding;
+    }
+    MemoryFile file(bytes);
     std::vector<Record> records;
     std::int64_t lastLine = 0;
     ReadHooks hooks;
     hooks.onProgress = [&](const ReadProgress& p) {
         Check(p.lines == lastLine + 1);
-        Check(p.bytesRead <= p.totalBytes && p.totalBytes == input.bytes.size());
+        Check(p.bytesRead <= p.totalBytes && p.totalBytes == bytes.size());
         lastLine = p.lines;
         return true;
     };
@@ -104,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         hooks);
     Check(result.outcome == ReadOutcome::Finished || result.outcome == ReadOutcome::Unreadable);
     Check(result.line == lastLine + 1);
-    if (input.expected) Check(result.encoding == *input.expected);
-    const ByteOrderMark mark = DetectByteOrderMark(input.bytes);
+    if (steered) Check(result.encoding == *steered);
+    const ByteOrderMark mark = DetectByteOrderMark(bytes);
     if (mark.length > 0) Check(result.encoding == mark.encoding);
 
     // Written again, the records read back unchanged, but for readings that begin with "!".

@@ -1,26 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "core/settings.h"
-#include "core/text.h"
 #include "memory_settings.h"
 
 namespace wk {
 namespace {
 
 using testing::MemorySettings;
-
-TEST(SharedSettings, FirstUpdateWritesInOrderAndUsesDefaults) {
-    MemorySettings store;
-    const auto widths = BeginManagerSession(store, 240);
-    EXPECT_EQ(widths, (std::array<std::int32_t, 3>{80, 79, 66}));
-    EXPECT_EQ(store.writes, (std::vector<std::string>{"TermReadAdd=''", "TermWordAdd=''",
-                                                      "TermPOSAdd=''", "TermChange=0"}));
-    EXPECT_GE(store.syncs, 1);
-}
 
 TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
     struct Case {
@@ -45,43 +34,18 @@ TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
     }
 }
 
-TEST(SharedSettings, SavedWidthsAreWrittenInColumnOrder) {
-    MemorySettings store;
-    SaveColumnWidths(store, {5, 300, 66});
-    EXPECT_EQ(store.writes,
-              (std::vector<std::string>{"ColumnWidth0=5", "ColumnWidth1=300", "ColumnWidth2=66"}));
-}
-
-TEST(QuickAddNote, ReloadsOnceOnlyWhenSetAndClearsFirst) {
-    struct Case {
-        std::optional<std::int32_t> note;
-        bool reloads;
-    };
-    const Case cases[] = {{std::nullopt, false}, {0, false}, {1, true}, {5, true}, {-1, true}};
-    for (const Case& c : cases) {
+// A note set to anything but 0 asks for one reload. It is cleared before the reload, so
+// that a note left meanwhile asks for the next one; one that cannot be written is reported.
+TEST(QuickAddNote, ReloadsOncePerNoteLeft) {
+    for (const auto& [note, reloads] :
+         {std::pair<std::optional<std::int32_t>, int>{std::nullopt, 0}, {0, 0}, {5, 1}, {-1, 1}}) {
         MemorySettings store;
-        if (c.note) store.ints["TermChange"] = *c.note;
-        int reloads = 0;
-        std::optional<std::int32_t> noteDuringReload;
-        const bool reloaded = CheckQuickAddNote(store, [&] {
-            ++reloads;
-            noteDuringReload = store.ReadInt("TermChange");
-        });
-        EXPECT_EQ(reloaded, c.reloads);
-        EXPECT_EQ(reloads, c.reloads ? 1 : 0);
-        if (c.reloads) {
-            EXPECT_EQ(noteDuringReload, 0);
-            EXPECT_EQ(store.ints["TermChange"], 0);
-        }
-        // A second activation does nothing more.
-        EXPECT_FALSE(CheckQuickAddNote(store, [&] { ++reloads; }));
-        EXPECT_EQ(reloads, c.reloads ? 1 : 0);
+        if (note) store.ints["TermChange"] = *note;
+        int n = 0;
+        EXPECT_EQ(CheckQuickAddNote(store, [&] { ++n; }), reloads == 1);
+        EXPECT_FALSE(CheckQuickAddNote(store, [&] { ++n; }));
+        EXPECT_EQ(n, reloads);
     }
-}
-
-// Several registrations before an activation cause one reload; a note left during the
-// reload survives for the next activation; a note that cannot be written is reported.
-TEST(QuickAddNote, NotesLeftAndTakenInTurn) {
     MemorySettings store;
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(LeaveQuickAddNote(store));
     EXPECT_EQ(store.ints["TermChange"], 1);

@@ -4,7 +4,6 @@
 #include <tuple>
 #include <vector>
 
-#include "core/sorting.h"
 #include "core/word_entry.h"
 
 namespace wk {
@@ -45,8 +44,10 @@ TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
     EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &kept->reading), -1);
 }
 
-TEST(WordEntryList, EditsKeepTheOrderOfTheRest) {
-    WordEntryList list = ListOf({u"b", u"c", u"d"});
+// Positions follow the order the list has, the one it was built in or the one a sort made.
+TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
+    WordEntryList list = ListOf({u"d", u"b", u"c"});
+    list.Sort(SortField::Reading, true);
     const EntryRef added = list.PushFront(Entry(u"a"));  // the newest at position 0
     EXPECT_EQ(added, list.EntryAt(0));
     EXPECT_EQ(list.EntryAt(-5), added);  // at or below 0 gives the head
@@ -54,11 +55,12 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRest) {
     ASSERT_NE(old, nullptr);  // handed back alive
     EXPECT_EQ(old->reading, u"b");
     EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"a", u"x", u"c", u"d"}));
+    list.Sort(SortField::Reading, false);
     for (const auto& [position, removed, rest] :
-         {std::tuple<int, std::u16string, std::vector<std::u16string>>{2, u"c", {u"a", u"x", u"d"}},
-          {2, u"d", {u"a", u"x"}},
-          {0, u"a", {u"x"}},
-          {0, u"x", {}}}) {
+         {std::tuple<int, std::u16string, std::vector<std::u16string>>{2, u"c", {u"x", u"d", u"a"}},
+          {2, u"a", {u"x", u"d"}},
+          {0, u"x", {u"d"}},
+          {0, u"d", {}}}) {
         auto gone = list.RemoveAt(position);
         ASSERT_NE(gone, nullptr) << position;
         EXPECT_EQ(gone->reading, removed);
@@ -79,44 +81,6 @@ TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {
         EXPECT_EQ(list.RemovePositions(positions), 5 - static_cast<int>(rest.size()));
         EXPECT_EQ(Readings(list), rest);
     }
-}
-
-TEST(WordEntryList, FindFromCountsFromItsStart) {
-    WordEntryList list = ListOf({u"a", u"b", u"c", u"d", u"b"});
-    struct Case {
-        int start;
-        std::u16string reading;
-        int expected;
-    };
-    const Case cases[] = {
-        {-1, u"a", -1},  // a match at the head from -1 looks like no match
-        {-1, u"d", 2},   // match at position 3, counter began at -1
-        {-1, u"z", -1}, {0, u"a", 0},
-        {0, u"b", 1},   {2, u"b", 4},  // starts at position 2, finds the second "b"
-        {0, u"B", -1},                 // exact match only
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(list.FindFrom(c.start, ReadingDiffers, &c.reading), c.expected)
-            << "start " << c.start;
-    }
-}
-
-TEST(WordEntryList, SortKeepsEveryEntry) {
-    WordEntryList list;
-    std::vector<std::u16string> before;
-    for (int i = 0; i < 1000; ++i) {
-        std::u16string r(1 + i % 7, static_cast<char16_t>(u'A' + (i * 37) % 50));
-        before.push_back(std::u16string(list.PushFront(Entry(r, r))->word));
-    }
-    list.Sort(SortField::Reading, true);
-    std::vector<std::u16string> after;
-    for (int i = 0; i < list.Count(); ++i) after.emplace_back(list.EntryAt(i)->word);
-    for (int i = 1; i < list.Count(); ++i) {
-        EXPECT_LE(CompareFolded(list.EntryAt(i - 1)->reading, list.EntryAt(i)->reading), 0);
-    }
-    std::sort(before.begin(), before.end());
-    std::sort(after.begin(), after.end());
-    EXPECT_EQ(before, after);
 }
 
 // Equal keys keep the order they had, in both directions and for each field.
@@ -151,63 +115,23 @@ TEST(WordEntryList, TiesKeepTheirOrderInBothDirections) {
     }
 }
 
-TEST(WordEntryList, EditsAfterASortFollowTheNewOrder) {
-    WordEntryList list = ListOf({u"d", u"b", u"e", u"a", u"c"});
-    list.Sort(SortField::Reading, false);
-    list.SetEntryAt(1, Entry(u"x"));
-    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"e", u"x", u"c", u"b", u"a"}));
-    EXPECT_EQ(list.RemoveAt(2)->reading, u"c");
-    EXPECT_EQ(list.RemovePositions({0, 3}), 2);
-    list.PushFront(Entry(u"y"));
-    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"y", u"x", u"b"}));
-    list.Sort(SortField::Reading, true);
-    EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"b", u"x", u"y"}));
-}
-
-// Texts of many lengths, and one of the longest a row can hold, read back whole after the
-// storage has grown past them.
-TEST(WordEntryList, TextsSurviveTheStorageGrowing) {
+// ASCII capitals fold to lower case; everything else compares by UTF-16 code unit (so a
+// surrogate pair sorts below U+FFFF), also far into a long text and with many entries.
+TEST(WordEntryList, SortFoldsAsciiCaseThenComparesCodeUnits) {
+    std::vector<std::u16string> ascending = {u"", u"[", u"_", u"a", u"ab", u"Z", u"ぁ", u"あ"};
+    for (const char16_t* end : {u"a", u"B"}) ascending.push_back(std::u16string(300, u'あ') + end);
+    for (const char16_t* text : {u"ん", u"ア", u"\xD83D\xDE00", u"\xFF5A", u"\xFFFF"})
+        ascending.push_back(text);
+    // Each 70 times, pushed in a scrambled order.
+    std::vector<std::u16string> sorted;
+    for (const auto& text : ascending) sorted.insert(sorted.end(), 70, text);
     WordEntryList list;
-    std::vector<std::u16string> pushed;
-    for (int i = 0; i < 3000; ++i) {
-        const std::size_t length = i == 1500 ? 65'534 : 1 + (i * 7) % 300;
-        pushed.emplace_back(length, static_cast<char16_t>(u'ぁ' + i % 80));
-        pushed.back().back() = static_cast<char16_t>(u'A' + i % 26);
-        list.PushFront(Entry(pushed.back(), pushed.back() + u"!"));
-    }
-    EXPECT_FALSE(list.PushFront(Entry(std::u16string(65'536, u'x'))));  // too long to hold
-    ASSERT_EQ(list.Count(), 3000);
-    for (int i = 0; i < 3000; ++i) {
-        const EntryRef entry = list.EntryAt(2999 - i);
-        ASSERT_EQ(entry->reading, pushed[static_cast<std::size_t>(i)]) << i;
-        ASSERT_EQ(entry->word, pushed[static_cast<std::size_t>(i)] + u"!") << i;
-    }
-}
-
-TEST(Comparators, FoldAsciiCaseThenCodeUnitOrder) {
-    const std::u16string longA = std::u16string(300, u'あ') + u"a";
-    const std::u16string longB = std::u16string(300, u'あ') + u"b";
-    struct Case {
-        std::u16string a, b;
-        int sign;
-    };
-    const Case cases[] = {
-        {u"abc", u"ABC", 0},
-        {u"ぁ", u"あ", -1},
-        {u"ん", u"ア", -1},
-        {u"ab", u"abc", -1},
-        {u"", u"a", -1},
-        {u"Z", u"a", 1},
-        {u"[", u"a", -1},
-        {u"_", u"A", -1},
-        {longA, longB, -1},
-        {u"\xFF5A", u"a", 1},
-        {u"\xD83D\xDE00", u"\xFFFF", -1},
-    };
-    for (const Case& c : cases) {
-        const int r = CompareFolded(c.a, c.b);
-        EXPECT_EQ((r > 0) - (r < 0), c.sign) << std::string(c.a.begin(), c.a.end());
-    }
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        list.PushFront(Entry(ascending[i * 7 % ascending.size()]));
+    list.Sort(SortField::Reading, true);
+    EXPECT_EQ(Readings(list), sorted);
+    list.Sort(SortField::Reading, false);
+    EXPECT_EQ(Readings(list), std::vector<std::u16string>(sorted.rbegin(), sorted.rend()));
 }
 
 }  // namespace

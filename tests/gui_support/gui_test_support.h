@@ -85,27 +85,17 @@ inline void CloseAllModals() {
 
 // Runs an action on the next visible T that becomes the active modal widget (for QMenu the
 // active pop-up). When none comes within the limit, or it is still open that long after
-// the action, every modal window is closed and `timedOut` set. Destroying it stops it.
+// the action, every modal window is closed and ok() is false. Destroying it stops it.
 class ModalWatch {
   public:
     bool ran = false;
-    bool timedOut = false;
 
     template <class T>
     ModalWatch(std::function<void(T*)> action, int timeoutMs) {
-        poll_.setInterval(5);
-        deadline_.setSingleShot(true);
-        QObject::connect(&deadline_, &QTimer::timeout, [this] {
-            poll_.stop();
-            if (!ran || (target_ && target_->isVisible())) {
-                timedOut = true;
-                CloseAllModals();
-            }
-        });
         QObject::connect(&poll_, &QTimer::timeout, [this, action, timeoutMs] {
-            QWidget* active = std::is_base_of_v<QMenu, T> ? QApplication::activePopupWidget()
-                                                          : QApplication::activeModalWidget();
-            T* found = qobject_cast<T*>(active);
+            T* found =
+                qobject_cast<T*>(std::is_base_of_v<QMenu, T> ? QApplication::activePopupWidget()
+                                                             : QApplication::activeModalWidget());
             if (found == nullptr || !found->isVisible()) return;
             poll_.stop();
             ran = true;
@@ -113,12 +103,20 @@ class ModalWatch {
             deadline_.start(timeoutMs);
             action(found);
         });
-        poll_.start();
+        QObject::connect(&deadline_, &QTimer::timeout, [this] {
+            poll_.stop();
+            if (ok()) return;
+            timedOut_ = true;
+            CloseAllModals();
+        });
+        deadline_.setSingleShot(true);
+        poll_.start(5);
         deadline_.start(timeoutMs);
     }
-    bool ok() const { return ran && !timedOut; }
+    bool ok() const { return ran && !timedOut_ && !(target_ && target_->isVisible()); }
 
   private:
+    bool timedOut_ = false;
     QTimer poll_;
     QTimer deadline_;
     QPointer<QWidget> target_;

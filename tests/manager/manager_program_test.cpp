@@ -1,10 +1,11 @@
 // The programs as a whole: both programs' command line and start without a display, the
-// manager on a store that cannot be opened and in a session on an embedded store.
+// manager on an input method nobody knows and in a session on an embedded store.
 #include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QProcess>
 
 #include "ime/backend.h"
+#include "manager/single_instance.h"
 #include "manager_test_support.h"
 
 using namespace wk;
@@ -16,54 +17,59 @@ class ManagerProgramTest : public QObject {
     void initTestCase() { QuietPlatformNotes(); }
     void commandLine_data();
     void commandLine();
-    void storeThatCannotBeOpened_data();
-    void storeThatCannotBeOpened();
+    void unknownInputMethod();
     void sessionOnAnEmbeddedStore();
 };
 
 void ManagerProgramTest::commandLine_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; DISPLAY is never set
+    QTest::addColumn<QStringList>("environment");  // beside no display and no platform at all
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");  // expected in stdout and stderr together
     const QString manager = QStringLiteral(WK_MANAGER_PROGRAM);
-    const QString quickAdd = QStringLiteral(WK_QUICKADD_PROGRAM);
-    QTest::newRow("no display") << manager << QStringList{} << QString() << 1
+    const QStringList offscreen{u"QT_QPA_PLATFORM=offscreen"_qs};
+    const QString unreachable = u"画面に接続できない"_qs;
+    QTest::newRow("no display") << manager << QStringList{} << QStringList{} << 1
                                 << u"xvfb-run Wordkeeper"_qs;
-    QTest::newRow("platform cannot start")
-        << manager << QStringList{} << u"xcb"_qs << 1 << u"画面に接続できない"_qs;
-    QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << QString() << 0
-                                           << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
-    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << QString() << 0
+    // A display named in any of these ways is tried.
+    QTest::newRow("X11") << manager << QStringList{} << QStringList{u"DISPLAY=:99"_qs} << 1
+                         << unreachable;
+    QTest::newRow("Wayland") << manager << QStringList{}
+                             << QStringList{u"WAYLAND_DISPLAY=wk-none"_qs} << 1 << unreachable;
+    QTest::newRow("platform named")
+        << manager << QStringList{} << QStringList{u"QT_QPA_PLATFORM=xcb"_qs} << 1 << unreachable;
+    QTest::newRow("-platform, unknown argument")
+        << manager << QStringList{u"-platform"_qs, u"offscreen"_qs, u"words.txt"_qs}
+        << QStringList{} << 2 << u"不明な引数です: words.txt"_qs;
+    QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << QStringList{}
+                                           << 0 << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
+    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << QStringList{} << 0
                              << u"Wordkeeper 0.5.0"_qs;
-    QTest::newRow("unknown argument") << manager << QStringList{u"words.txt"_qs} << u"offscreen"_qs
-                                      << 2 << u"不明な引数です: words.txt"_qs;
     QTest::newRow("--ime without value")
-        << manager << QStringList{u"--ime"_qs} << u"offscreen"_qs << 2 << u"--ime には"_qs;
+        << manager << QStringList{u"--ime"_qs} << offscreen << 2 << u"--ime には"_qs;
     // Qt's one-dash options are whole names: the h of -platformtheme asks for no help.
     QTest::newRow("Qt's own option")
-        << manager << QStringList{u"-platformtheme"_qs, u"x"_qs, u"--ime"_qs} << u"offscreen"_qs
-        << 2 << u"--ime には"_qs;
-    QTest::newRow("quick-add, no display")
-        << quickAdd << QStringList{} << QString() << 1 << u"xvfb-run WordkeeperAdd"_qs;
+        << manager << QStringList{u"-platformtheme"_qs, u"x"_qs, u"--ime"_qs} << offscreen << 2
+        << u"--ime には"_qs;
     QTest::newRow("quick-add, unknown argument")
-        << quickAdd << QStringList{u"-x"_qs} << u"offscreen"_qs << 2
+        << QStringLiteral(WK_QUICKADD_PROGRAM) << QStringList{u"-x"_qs} << offscreen << 2
         << u"WordkeeperAdd: 不明な引数です: -x"_qs;
 }
 
 void ManagerProgramTest::commandLine() {
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
-    QFETCH(QString, platform);
+    QFETCH(QStringList, environment);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment given = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
-        environment.remove(name);
-    if (!platform.isEmpty()) environment.insert(u"QT_QPA_PLATFORM"_qs, platform);
+        given.remove(name);
+    for (const QString& setting : environment)
+        given.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(given);
     process.start(program, arguments);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -73,38 +79,23 @@ void ManagerProgramTest::commandLine() {
     QVERIFY2(text.contains(output), qPrintable(text));
 }
 
-void ManagerProgramTest::storeThatCannotBeOpened_data() {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("variable");  // WORDKEEPER_IME
-    QTest::addColumn<QString>("messageHas");
-    QTest::newRow("unknown input method") << u"bogus"_qs << QString() << u"bogus"_qs;
-    QTest::newRow("from the environment") << QString() << u"other-ime"_qs << u"other-ime"_qs;
-    QTest::newRow("no folder for it")
-        << u"embedded:/dev/null/words.sqlite"_qs << QString() << u"/dev/null"_qs;
-}
-
-void ManagerProgramTest::storeThatCannotBeOpened() {
-    QFETCH(QString, option);
-    QFETCH(QString, variable);
-    QFETCH(QString, messageHas);
-    qputenv("WORDKEEPER_IME", variable.toUtf8());
+// The input method named in the environment is the one tried; a name nobody knows is
+// refused, and the message names it.
+void ManagerProgramTest::unknownInputMethod() {
+    qputenv("WORDKEEPER_IME", "other-ime");
     MessageLog messages;
-    ManagerArguments arguments;
-    arguments.imeOption = option.toStdString();
-    QCOMPARE(RunManagerSession(arguments), 1);
+    QCOMPARE(RunManagerSession(ManagerArguments()), 1);
     qunsetenv("WORDKEEPER_IME");
     QCOMPARE(messages.requests.size(), std::size_t{1});
     QCOMPARE(messages.requests[0].kind, MessageKind::Application);
-    QCOMPARE(messages.requests[0].caption, u"Wordkeeper"_qs);
-    QVERIFY(messages.requests[0].text.startsWith(u"辞書を開けません"_qs));
-    QVERIFY(messages.requests[0].text.contains(messageHas));
+    QVERIFY(messages.requests[0].text.contains(u"other-ime"_qs));
 }
 
 void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     QTemporaryDir folder;
-    const std::string storeName = "embedded:" + folder.filePath(u"words.sqlite"_qs).toStdString();
+    const QString storeName = u"embedded:"_qs + folder.filePath(u"words.sqlite"_qs);
     {
-        auto opened = ime::OpenInputMethod(storeName);
+        auto opened = ime::OpenInputMethod(storeName.toStdString());
         QVERIFY(opened.ime && opened.ime->RegisterWord(u"ふじ", 8, u"富士") &&
                 opened.ime->RegisterWord(u"あさま", 8, u"浅間"));
     }
@@ -119,12 +110,17 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
             poll.stop();
             auto* view = frame->findChild<CWordkeeperView*>();
             seen << frame->windowTitle() << view->model()->index(0, 1).data().toString()
-                 << view->model()->index(0, 2).data().toString();
+                 << view->model()->index(0, 2).data().toString()
+                 << frame->findChild<QLabel*>(u"statusText"_qs)->text();
+            // A manager on another dictionary is a window of its own.
+            seen << (SingleInstance(storeName + u"-other"_qs).Claim() ? u"own"_qs
+                                                                      : u"handed over"_qs);
+            // A stored width as narrow as the rule allows is used.
+            seen << QString::number(view->horizontalHeader()->sectionSize(1));
             view->horizontalHeader()->resizeSection(0, 90);
             frame->showMinimized();
             QProcess second;
-            second.start(QStringLiteral(WK_MANAGER_PROGRAM),
-                         {u"--ime"_qs, QString::fromStdString(storeName)});
+            second.start(QStringLiteral(WK_MANAGER_PROGRAM), {u"--ime"_qs, storeName});
             seen << QString::number(second.waitForFinished(20000) ? second.exitCode() : -1);
             QDeadlineTimer deadline(20000);
             while (frame->isMinimized() && !deadline.hasExpired())
@@ -135,11 +131,13 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
     });
     poll.start(10);
     QTimer::singleShot(20000, qApp, [] { QApplication::exit(99); });
+    StoreSetting(u"ColumnWidth1"_qs, 10);
     ManagerArguments arguments;
-    arguments.imeOption = storeName;
+    arguments.imeOption = storeName.toStdString();
     QCOMPARE(RunManagerSession(arguments), 0);
-    QCOMPARE(seen,
-             (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs, u"0"_qs, u"in front"_qs}));
+    const QString status = u"2 個の単語    入力方式: Wordkeeper    辞書: "_qs + storeName.mid(9);
+    QCOMPARE(seen, (QStringList{u"Wordkeeper"_qs, u"浅間"_qs, u"地名"_qs, status, u"own"_qs,
+                                u"10"_qs, u"0"_qs, u"in front"_qs}));
     QCOMPARE(StoredSetting(u"ColumnWidth0"_qs).toInt(), 90);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QLabel>
 #include <QTest>
 
 #include "fake_ime.h"
@@ -31,8 +33,20 @@ class MessageLog {
     bool answer = true;  // for questions
 };
 
+// Twelve words as the input method reports them. By reading: うみ 海, おおさか 大阪,
+// かわ 皮, かわ 川, きょうと 京都, さとう 佐藤, そら 空, たなか 田中, たべる 食べる,
+// はし 橋, みる 見る, やま 山.
+inline std::vector<FakeIme::Word> SampleWords() {
+    return {{u"やま", 1, u"山"},       {u"かわ", 1, u"川"},       {u"たなか", 2, u"田中"},
+            {u"おおさか", 3, u"大阪"}, {u"たべる", 4, u"食べる"}, {u"うみ", 1, u"海"},
+            {u"さとう", 2, u"佐藤"},   {u"きょうと", 3, u"京都"}, {u"みる", 4, u"見る"},
+            {u"そら", 1, u"空"},       {u"かわ", 1, u"皮"},       {u"はし", 1, u"橋"}};
+}
+
 struct Session {
-    explicit Session(std::vector<FakeIme::Word> words = {}) { ime.words = std::move(words); }
+    explicit Session(std::vector<FakeIme::Word> words = SampleWords()) {
+        ime.words = std::move(words);
+    }
 
     // Opens the window as the program does, with the model checked from then on.
     bool Start() {
@@ -58,6 +72,12 @@ struct Session {
         for (int column = 0; column < 3; ++column)
             texts << model().headerData(column, Qt::Horizontal).toString();
         return texts;
+    }
+    QString Status() { return frame().findChild<QLabel*>(u"statusText"_qs)->text(); }
+    void TapHeader(int column) {
+        QHeaderView* header = view().horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, 5));
     }
     // The list shows exactly what the input method has.
     bool MatchesIme() {
@@ -97,16 +117,6 @@ struct Session {
     std::unique_ptr<ManagerWindow> window;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
-
-// Twelve words as the input method reports them. By reading: うみ 海, おおさか 大阪,
-// かわ 皮, かわ 川, きょうと 京都, さとう 佐藤, そら 空, たなか 田中, たべる 食べる,
-// はし 橋, みる 見る, やま 山.
-inline std::vector<FakeIme::Word> SampleWords() {
-    return {{u"やま", 1, u"山"},       {u"かわ", 1, u"川"},       {u"たなか", 2, u"田中"},
-            {u"おおさか", 3, u"大阪"}, {u"たべる", 4, u"食べる"}, {u"うみ", 1, u"海"},
-            {u"さとう", 2, u"佐藤"},   {u"きょうと", 3, u"京都"}, {u"みる", 4, u"見る"},
-            {u"そら", 1, u"空"},       {u"かわ", 1, u"皮"},       {u"はし", 1, u"橋"}};
-}
 
 }  // namespace wk::testing
 

@@ -33,37 +33,31 @@ class OutOfMemoryTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QuietPlatformNotes(); }
-    void changedWordStaysDisplayable_data();
     void changedWordStaysDisplayable();
 };
 
-void OutOfMemoryTest::changedWordStaysDisplayable_data() {
-    QTest::addColumn<int>("failing");  // which allocation of the copy fails
-    QTest::newRow("the entry") << 1;
-    QTest::newRow("the reading") << 2;
-    QTest::newRow("the word") << 3;
-    QTest::newRow("none") << 4;
-}
-
+// Whichever allocation of the copy fails (the entry, the reading, the word), the list keeps
+// the old word whole; with none failing it has the new one.
 void OutOfMemoryTest::changedWordStaysDisplayable() {
-    QFETCH(int, failing);
-    FakeIme ime;
-    Dictionary dictionary(ime);
-    dictionary.LoadPosTable();
-    // Texts too long to fit inside the string objects, so each needs storage of its own.
-    const std::u16string oldReading(20, u'あ'), oldWord(20, u'亜');
-    const std::u16string newReading(30, u'い'), newWord(30, u'伊');
-    QVERIFY(dictionary.AddWord(oldReading, oldWord, 0));
-    failAllocation = failing;
-    const bool replaced = ReplaceWordAt(dictionary, 0, newReading, newWord, 2);
-    failAllocation = 0;
-    QCOMPARE(replaced, failing == 4);
-    const EntryRef entry = dictionary.wordList.EntryAt(0);
-    QVERIFY(entry != nullptr && dictionary.wordCount == 1);
-    QVERIFY(entry->reading == (replaced ? newReading : oldReading));
-    QVERIFY(entry->word == (replaced ? newWord : oldWord));
-    QVERIFY(entry->posName == (replaced ? u"地名" : u"名詞"));
-    QCOMPARE(entry->style, replaced ? 3u : 1u);
+    for (int failing = 1; failing <= 4; ++failing) {
+        FakeIme ime;
+        Dictionary dictionary(ime);
+        dictionary.LoadPosTable();
+        // Texts too long to fit inside the string objects, so each needs storage of its own.
+        const std::u16string oldReading(20, u'あ'), oldWord(20, u'亜');
+        const std::u16string newReading(30, u'い'), newWord(30, u'伊');
+        QVERIFY(dictionary.AddWord(oldReading, oldWord, 0));
+        failAllocation = failing;
+        const bool replaced = ReplaceWordAt(dictionary, 0, newReading, newWord, 2);
+        failAllocation = 0;
+        QCOMPARE(replaced, failing == 4);
+        const EntryRef entry = dictionary.wordList.EntryAt(0);
+        QVERIFY(entry != nullptr && dictionary.wordCount == 1);
+        QVERIFY(entry->reading == (replaced ? newReading : oldReading));
+        QVERIFY(entry->word == (replaced ? newWord : oldWord));
+        QVERIFY(entry->posName == (replaced ? u"地名" : u"名詞"));
+        QCOMPARE(entry->style, replaced ? 3u : 1u);
+    }
 }
 
 WK_MANAGER_TEST_MAIN(OutOfMemoryTest)

@@ -4,22 +4,13 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sched.h>
-#include <signal.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
-#include <thread>
 
 extern char** environ;
 
@@ -32,49 +23,31 @@ uid_t NobodyId() {
     return pw ? pw->pw_uid : 65534;
 }
 
-CliHome::CliHome() {
-    char pattern[] = "/tmp/wk-reliability-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    home_ = pattern;
-    fs::create_directories(Path("logs"));
-}
+CliHome::CliHome() : home_(folder_.path.string()) { fs::create_directories(Path("logs")); }
 
 CliHome::~CliHome() {
-    // Lazily detach what a test mounted inside, and open up what it locked away.
+    // Detach what a test mounted inside, and open up what it locked away.
+    std::ifstream mounts("/proc/self/mounts");
+    for (std::string device, point, rest; mounts >> device >> point && std::getline(mounts, rest);)
+        if (point.starts_with(home_ + "/")) ::umount2(point.c_str(), MNT_DETACH);
     std::error_code ec;
-    for (int pass = 0; pass < 4; ++pass) {
-        bool unmounted = false;
-        std::ifstream mounts("/proc/self/mounts");
-        std::string device, point, rest;
-        while (mounts >> device >> point && std::getline(mounts, rest)) {
-            if (point.starts_with(home_ + "/")) {
-                unmounted |= ::umount2(point.c_str(), MNT_DETACH) == 0;
-            }
-        }
-        if (!unmounted) break;
-    }
     for (auto it = fs::recursive_directory_iterator(
              home_, fs::directory_options::skip_permission_denied, ec);
          it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
     }
-    ::chmod(home_.c_str(), 0700);
-    fs::remove_all(home_, ec);
 }
 
 pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& options) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string_view entry(*e);
-        if (entry.starts_with("HOME=") || entry.starts_with("XDG_") ||
-            entry.starts_with("WORDKEEPER_IME=")) {
-            continue;
-        }
-        env.emplace_back(entry);
+        if (!entry.starts_with("HOME=") && !entry.starts_with("XDG_") &&
+            !entry.starts_with("WORDKEEPER_IME="))
+            env.emplace_back(entry);
     }
-    env.push_back("HOME=" + home_);
-    env.push_back("XDG_DATA_HOME=" + Path("data"));
-    env.push_back("XDG_CONFIG_HOME=" + Path("config"));
+    env.insert(env.end(), {"HOME=" + home_, "XDG_DATA_HOME=" + Path("data"),
+                           "XDG_CONFIG_HOME=" + Path("config")});
     for (const std::string& e : options.env) {
         const std::string name = e.substr(0, e.find('=') + 1);
         std::erase_if(env, [&](const std::string& have) { return have.starts_with(name); });
@@ -88,52 +61,27 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
     argv.push_back(nullptr);
     const std::string cwd = options.cwd.empty() ? home_ : options.cwd;
     const std::string logs = Path("logs/");
-
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    // The child. The tests run on one thread, so it may still allocate before the exec.
-    const std::string me = std::to_string(::getpid());
-    const std::string outPath = logs + me + ".out", errPath = logs + me + ".err";
-    const int in = ::open(options.input.c_str(), O_RDONLY);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (in < 0 || out < 0 || err < 0) ::_exit(126);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    if (options.user) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(*options.user) != 0 ||
-            ::setuid(*options.user) != 0) {
-            ::_exit(126);
-        }
-    }
-    if (::chdir(cwd.c_str()) != 0) ::_exit(126);
-    ::execve(program.c_str(), argv.data(), envp.data());
-    ::_exit(127);
+    // The tests run on one thread, so the child may still allocate before the exec.
+    return wk::testing::Fork([&] {
+        const std::string me = logs + std::to_string(::getpid());
+        const int in = ::open(options.input.c_str(), O_RDONLY);
+        const int out = ::open((me + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int err = ::open((me + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (in < 0 || out < 0 || err < 0) return 126;
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        if (options.user && (::setgroups(0, nullptr) != 0 || ::setgid(*options.user) != 0 ||
+                             ::setuid(*options.user) != 0))
+            return 126;
+        if (::chdir(cwd.c_str()) != 0) return 126;
+        ::execve(program.c_str(), argv.data(), envp.data());
+        return 127;
+    });
 }
 
 Outcome CliHome::Wait(pid_t pid, double timeoutSeconds) {
-    Outcome outcome;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    int status = 0;
-    rusage usage{};
-    for (;;) {
-        const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
-        if (done == pid) break;
-        if (done < 0 && errno != EINTR) return outcome;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::wait4(pid, &status, 0, &usage);
-            outcome.timedOut = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    outcome.exited = WIFEXITED(status);
-    outcome.exitCode = outcome.exited ? WEXITSTATUS(status) : -1;
-    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    outcome.maxRssKiB = usage.ru_maxrss;
+    Outcome outcome{wk::testing::Wait(pid, timeoutSeconds), {}, {}};
     const std::string logs = Path("logs/") + std::to_string(pid);
     outcome.out = ReadFile(logs + ".out");
     outcome.err = ReadFile(logs + ".err");
@@ -148,7 +96,7 @@ Outcome CliHome::Run(const std::vector<std::string>& args, const RunOptions& opt
 
 std::optional<std::vector<std::string>> CliHome::ListLines(const RunOptions& options) {
     const Outcome listed = Run({"list"}, options);
-    if (!listed.exited || listed.exitCode != 0) return std::nullopt;
+    if (listed.exitCode != 0) return std::nullopt;
     return SplitLines(listed.out);
 }
 
@@ -210,20 +158,16 @@ void Fill(const std::string& folder) {
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
-    std::string verdict;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        verdict = std::string("cannot open: ") + sqlite3_errmsg(db);
-    } else {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** values, char**) {
-                auto& text = *static_cast<std::string*>(out);
-                if (!text.empty()) text += "; ";
-                text += values[0] ? values[0] : "";
-                return 0;
-            },
-            &verdict, nullptr);
+    sqlite3_stmt* check = nullptr;
+    std::string verdict = "cannot open";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK) {
+        verdict.clear();
+        while (sqlite3_step(check) == SQLITE_ROW)
+            verdict += (verdict.empty() ? "" : "; ") +
+                       std::string(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
     }
+    sqlite3_finalize(check);
     sqlite3_close(db);
     return verdict;
 }

@@ -9,16 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "child_process.h"
 #include "temp_folder.h"
 
 namespace wk::reliability {
 
-struct Outcome {
-    bool exited = false;  // ended by itself, with exitCode
-    int exitCode = -1;
-    int signal = 0;         // the signal that ended it
-    bool timedOut = false;  // still running when its time was up, then killed
-    long maxRssKiB = 0;     // its peak memory
+struct Outcome : wk::testing::Ended {
     std::string out, err;
 };
 
@@ -36,7 +32,7 @@ uid_t NobodyId();
 
 class CliHome {
   public:
-    CliHome();   // a new folder /tmp/wk-reliability-XXXXXX
+    CliHome();   // a new folder /tmp/wk-test-XXXXXX
     ~CliHome();  // removes it, whatever modes and mounts were left inside
     CliHome(const CliHome&) = delete;
     CliHome& operator=(const CliHome&) = delete;
@@ -61,6 +57,7 @@ class CliHome {
     void GiveTo(uid_t user);
 
   private:
+    wk::testing::TempFolder folder_;
     std::string home_;
 };
 

@@ -36,74 +36,52 @@ std::optional<uid_t> TestUser() {
     return pw ? std::optional<uid_t>(pw->pw_uid) : std::optional<uid_t>(0);
 }
 
-// The process id in the server's .session.ipc (a protobuf message, field 2).
+// The process id in the server's .session.ipc: a protobuf message that starts with its
+// field 1 (a short string), then field 2, the id (a varint).
 pid_t ServerPid(const std::string& profile) {
     const std::string bytes = ReadFile(profile + "/.session.ipc");
-    std::size_t at = 0;
-    const auto varint = [&] {
-        std::uint64_t value = 0;
-        for (int shift = 0; at < bytes.size() && shift < 64; shift += 7) {
-            const auto byte = static_cast<unsigned char>(bytes[at++]);
-            value |= std::uint64_t(byte & 0x7F) << shift;
-            if ((byte & 0x80) == 0) break;
-        }
-        return value;
-    };
-    while (at < bytes.size()) {
-        const std::uint64_t tag = varint();
-        if ((tag & 7) == 0) {
-            const std::uint64_t value = varint();
-            if (tag >> 3 == 2) return static_cast<pid_t>(value);
-        } else if ((tag & 7) == 2) {
-            at += varint();
-        } else {
-            break;
-        }
+    if (bytes.size() < 2 || bytes[0] != 0x0A) return 0;
+    std::size_t at = 2 + static_cast<unsigned char>(bytes[1]);
+    if (at >= bytes.size() || bytes[at++] != 0x10) return 0;
+    pid_t pid = 0;
+    for (int shift = 0; at < bytes.size() && shift < 32; shift += 7) {
+        const auto byte = static_cast<unsigned char>(bytes[at++]);
+        pid |= static_cast<pid_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0) break;
     }
-    return 0;
+    return pid;
 }
 
-class MozcSession {
-  public:
-    MozcSession(CliHome& home, std::optional<uid_t> user) : home_(home), user_(user) {}
-    // Stops the server the helper started, and only that one.
-    ~MozcSession() {
-        const pid_t pid = ServerPid(home_.Path(".mozc"));
-        struct stat st {};
-        const std::string proc = "/proc/" + std::to_string(pid);
-        if (pid <= 1 || ::stat(proc.c_str(), &st) != 0 ||
-            st.st_uid != (user_ ? *user_ : ::getuid()))
-            return;
-        ::kill(pid, SIGTERM);
-        for (int i = 0; i < 100 && ::stat(proc.c_str(), &st) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        ::kill(pid, SIGKILL);
-    }
+// Stops the server the helper started, and only that one.
+void StopServer(CliHome& home, std::optional<uid_t> user) {
+    const pid_t pid = ServerPid(home.Path(".mozc"));
+    struct stat st {};
+    const std::string proc = "/proc/" + std::to_string(pid);
+    if (pid <= 1 || ::stat(proc.c_str(), &st) != 0 || st.st_uid != (user ? *user : ::getuid()))
+        return;
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 100 && ::stat(proc.c_str(), &st) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(pid, SIGKILL);
+}
 
-    // Types `romaji` and a space in a new session; the helper's replies.
-    std::string Convert(const std::string& romaji) {
-        std::string keys = "(1 CreateSession)\n";
-        int event = 2;
-        for (char c : romaji) {
-            keys += "(" + std::to_string(event++) + " SendKey 1 " + std::to_string(int(c)) + ")\n";
-        }
-        keys += "(" + std::to_string(event) + " SendKey 1 space)\n";
-        WriteFile(home_.Path("keys"), keys);
-        const RunOptions options{
-            .user = user_, .input = home_.Path("keys"), .timeoutSeconds = 20, .program = kHelper};
-        return home_.Run({}, options).out;
-    }
+// Types `romaji` and a space in a new session of the helper; its replies.
+std::string Convert(CliHome& home, std::optional<uid_t> user, const std::string& romaji) {
+    std::string keys = "(1 CreateSession)\n";
+    int event = 2;
+    for (char c : romaji)
+        keys += "(" + std::to_string(event++) + " SendKey 1 " + std::to_string(int(c)) + ")\n";
+    WriteFile(home.Path("keys"), keys + "(" + std::to_string(event) + " SendKey 1 space)\n");
+    return home
+        .Run({},
+             {.user = user, .input = home.Path("keys"), .timeoutSeconds = 20, .program = kHelper})
+        .out;
+}
 
-    static bool Offered(const std::string& replies, const std::string& word) {
-        return replies.find("(value . \"" + word + "\")(attributes user-dictionary)") !=
-               std::string::npos;
-    }
-
-  private:
-    CliHome& home_;
-    std::optional<uid_t> user_;
-};
+bool Offered(const std::string& replies, const std::string& word) {
+    return replies.find("(value . \"" + word + "\")(attributes user-dictionary)") !=
+           std::string::npos;
+}
 
 TEST(MozcServerTest, RegisteredWordsAreOfferedRemovedOnesNotAlsoWithTheServerRunning) {
     if (::access(kHelper, X_OK) != 0) GTEST_SKIP() << "emacs-mozc-bin is not installed";
@@ -112,42 +90,35 @@ TEST(MozcServerTest, RegisteredWordsAreOfferedRemovedOnesNotAlsoWithTheServerRun
     ASSERT_NE(user, std::optional<uid_t>(0)) << "could not create the user " << kTestUser;
     std::filesystem::create_directories(home.Path(".mozc"));  // the profile of both
     if (user) home.GiveTo(*user);
-    const RunOptions as{.user = user, .timeoutSeconds = 30};
-    using Args = std::vector<std::string>;
-    const auto cli = [&](Args args) {
+    const auto cli = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"--ime", "mozc"});
-        const Outcome o = home.Run(args, as);
-        EXPECT_EQ(o.exitCode, 0) << o.err;
+        return home.Run(args, {.user = user, .timeoutSeconds = 30});
     };
-    if (home.Run({"--ime", "mozc", "styles"}, as).exitCode != 0) {
-        GTEST_SKIP() << "wordkeeper-cli is built without the Mozc back end";
-    }
-    MozcSession mozc(home, user);
+    if (cli({"styles"}).exitCode != 0) GTEST_SKIP() << "built without the Mozc back end";
 
-    cli({"add", "かんじ", "幹事甲", "名詞"});  // no server yet: it reads the file at start
-    const std::string first = mozc.Convert("kanji");
+    EXPECT_EQ(cli({"add", "かんじ", "幹事甲", "名詞"}).exitCode, 0);  // read at the start
+    const std::string first = Convert(home, user, "kanji");
     const pid_t server = ServerPid(home.Path(".mozc"));
     ASSERT_NE(server, 0) << "the server did not start:\n" << first;
-    EXPECT_TRUE(MozcSession::Offered(first, "幹事甲")) << first;
+    EXPECT_TRUE(Offered(first, "幹事甲")) << first;
 
     // The server runs: two changes in the same second, then a removal, each with a reload.
-    cli({"add", "かんじ", "幹事乙", "名詞"});
-    cli({"add", "かんじ", "幹事丙", "名詞"});
-    cli({"remove", "かんじ", "幹事甲", "名詞"});
+    EXPECT_EQ(cli({"add", "かんじ", "幹事乙", "名詞"}).exitCode, 0);
+    EXPECT_EQ(cli({"add", "かんじ", "幹事丙", "名詞"}).exitCode, 0);
+    EXPECT_EQ(cli({"remove", "かんじ", "幹事甲", "名詞"}).exitCode, 0);
+    // The server reloads in the background; it is asked again until it has, 5 s at most.
     std::string replies;
-    // The server reloads in the background; it is asked again for a few seconds at most.
     for (int attempt = 0; attempt < 20; ++attempt) {
-        replies = mozc.Convert("kanji");
-        if (MozcSession::Offered(replies, "幹事乙") && MozcSession::Offered(replies, "幹事丙") &&
-            !MozcSession::Offered(replies, "幹事甲")) {
+        replies = Convert(home, user, "kanji");
+        if (Offered(replies, "幹事乙") && Offered(replies, "幹事丙") && !Offered(replies, "幹事甲"))
             break;
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
-    EXPECT_TRUE(MozcSession::Offered(replies, "幹事乙")) << replies;
-    EXPECT_TRUE(MozcSession::Offered(replies, "幹事丙")) << replies;
-    EXPECT_FALSE(MozcSession::Offered(replies, "幹事甲")) << replies;
+    EXPECT_TRUE(Offered(replies, "幹事乙")) << replies;
+    EXPECT_TRUE(Offered(replies, "幹事丙")) << replies;
+    EXPECT_FALSE(Offered(replies, "幹事甲")) << replies;
     EXPECT_EQ(ServerPid(home.Path(".mozc")), server) << "the server was restarted";
+    StopServer(home, user);
 }
 
 }  // namespace

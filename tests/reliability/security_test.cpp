@@ -14,11 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-unsigned ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
 std::vector<std::string> Tree(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
@@ -35,25 +30,20 @@ TEST(SecurityTest, RelativeFoldersInTheEnvironmentAreNotTakenFromTheCurrentFolde
     // A folder that someone else prepared: a store with a word of theirs, and settings that
     // send the programs to it.
     const std::string planted = home.Path("planted");
-    RunOptions theirs;
-    theirs.env = {"XDG_DATA_HOME=" + planted + "/data", "XDG_CONFIG_HOME=" + planted + "/config"};
+    const RunOptions theirs{
+        .env = {"XDG_DATA_HOME=" + planted + "/data", "XDG_CONFIG_HOME=" + planted + "/config"}};
     ASSERT_EQ(home.Run({"add", "わな", "罠", "名詞"}, theirs).exitCode, 0);
+    const std::string store = planted + "/data/Quillwren/Wordkeeper/dictionary.sqlite";
     WriteFile(planted + "/config/Quillwren/Wordkeeper.conf",
-              "[InputMethod]\nBackend=embedded:" + planted +
-                  "/data/Quillwren/Wordkeeper/"
-                  "dictionary.sqlite\n");
+              "[InputMethod]\nBackend=embedded:" + store);
     const std::vector<std::string> before = Tree(planted);
 
-    const std::vector<std::vector<std::string>> environments = {
-        {"XDG_DATA_HOME=data", "XDG_CONFIG_HOME=config"},
-        {"XDG_DATA_HOME=./data", "XDG_CONFIG_HOME=./config"},
-        {"XDG_DATA_HOME=", "XDG_CONFIG_HOME="},
-    };
-    for (const std::vector<std::string>& env : environments) {
+    for (const std::vector<std::string>& env :
+         {std::vector<std::string>{"XDG_DATA_HOME=data", "XDG_CONFIG_HOME=config"},
+          {"XDG_DATA_HOME=./data", "XDG_CONFIG_HOME=./config"},
+          {"XDG_DATA_HOME=", "XDG_CONFIG_HOME="}}) {
         SCOPED_TRACE(env[0]);
-        RunOptions inPlanted;
-        inPlanted.cwd = planted;
-        inPlanted.env = env;
+        RunOptions inPlanted{.cwd = planted, .env = env};
         inPlanted.env.push_back("HOME=" + home.Path("user"));
         fs::create_directories(home.Path("user"));
         const Outcome added = home.Run({"add", "あたらしい", "新しい", "形容詞"}, inPlanted);
@@ -72,9 +62,8 @@ TEST(SecurityTest, NoUsableHomeMeansTheUsersOwnHomeNotTheCurrentFolder) {
     // Only as another user: as root, the fallback would be root's real home.
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as nobody";
     home.GiveTo(NobodyId());
-    RunOptions options;
-    options.user = NobodyId();
-    options.env = {"HOME=.", "XDG_DATA_HOME=", "XDG_CONFIG_HOME="};
+    const RunOptions options{.env = {"HOME=.", "XDG_DATA_HOME=", "XDG_CONFIG_HOME="},
+                             .user = NobodyId()};
     const Outcome o = home.Run({"add", "あ", "亜", "名詞"}, options);
     if (o.exitCode > 2) GTEST_SKIP() << "cannot run as nobody here";
     // nobody's home does not exist, so nothing can be stored; nothing lands here either.
@@ -89,14 +78,13 @@ TEST(SecurityTest, WhatTheProgramCreatesIsForTheUserAlone) {
     const Outcome o = home.Run({"add", "あ", "亜", "名詞"});
     ::umask(old);
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const std::pair<std::string, unsigned> expected[] = {
-        {home.Path("data/Quillwren"), 0700u},
-        {home.StoreFolder(), 0700u},
-        {home.StorePath(), 0600u},
-        {home.Path("config/Quillwren"), 0700u},
-        {home.SettingsPath(), 0600u},
-    };
-    for (const auto& [path, mode] : expected) EXPECT_EQ(ModeOf(path), mode) << path;
+    for (const std::string& path :
+         {home.Path("data/Quillwren"), home.StoreFolder(), home.StorePath(),
+          home.Path("config/Quillwren"), home.SettingsPath()}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0) << path;
+        EXPECT_EQ(st.st_mode & 07777, S_ISDIR(st.st_mode) ? 0700u : 0600u) << path;
+    }
 }
 
 }  // namespace

@@ -35,22 +35,17 @@ class FakeIme final : public InputMethod {
     std::function<void(const Word&)> beforeRegister;    // runs at the start of every registration
     std::function<void(const Word&)> beforeUnregister;  // and of every removal
     int enumerations = 0;
-    int styleFetches = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
     std::string refusalReason;          // LastErrorDetail()
 
-    std::vector<PosStyle> GetRegisterWordStyles() override {
-        ++styleFetches;
-        return styles;
-    }
+    std::vector<PosStyle> GetRegisterWordStyles() override { return styles; }
 
     bool EnumRegisterWord(const EnumWordCallback& callback) override {
         ++enumerations;
         for (const Word& w : words) {
             if (callback(w.nullReading ? nullptr : w.reading.c_str(), w.style,
-                         w.nullWord ? nullptr : w.word.c_str()) == 0) {
+                         w.nullWord ? nullptr : w.word.c_str()) == 0)
                 break;
-            }
         }
         return !failEnumeration;
     }

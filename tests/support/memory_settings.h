@@ -14,7 +14,6 @@ namespace wk::testing {
 class MemorySettings final : public SettingsStore {
   public:
     std::map<std::string, std::int32_t> ints;
-    std::map<std::string, std::u16string> strings;
     std::vector<std::string> writes;
     int syncs = 0;
     bool failWrites = false;
@@ -32,7 +31,6 @@ class MemorySettings final : public SettingsStore {
     }
     bool WriteString(std::string_view name, std::u16string_view text) override {
         if (failWrites) return false;
-        strings[std::string(name)] = std::u16string(text);
         writes.push_back(std::string(name) + "='" + Utf16ToUtf8(text) + "'");
         return true;
     }
