@@ -94,7 +94,7 @@ void Dictionary::OnColumnClick(int column, ListDisplay& display) {
 }
 
 int Dictionary::FindReading(const std::u16string& reading) const {
-    return wordList.FindFrom(0, ReadingDiffers, &reading);
+    return wordList.FindReading(reading);
 }
 
 }  // namespace wk

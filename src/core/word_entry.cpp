@@ -322,22 +322,6 @@ std::unique_ptr<WordEntry> WordEntryList::SetEntryAt(int position,
     }
 }
 
-std::unique_ptr<WordEntry> WordEntryList::RemoveAt(int position) {
-    const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
-    if (i >= count_) return nullptr;
-    std::unique_ptr<WordEntry> removed;
-    try {
-        removed = CopyOf(IdAt(i));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    std::uint32_t* slots = order();
-    const std::size_t slot = count_ - 1 - i;
-    std::memmove(slots + slot, slots + slot + 1, i * sizeof(std::uint32_t));
-    --count_;
-    return removed;
-}
-
 int WordEntryList::RemovePositions(const std::vector<int>& positions) {
     auto next = std::lower_bound(positions.begin(), positions.end(), 0);
     std::uint32_t* slots = order();
@@ -463,11 +447,9 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
     for (std::size_t p = 0; p < count; ++p) written[count - 1 - p] = keys[p].position;
 }
 
-int WordEntryList::FindFrom(int start, const Predicate& predicate, const void* context) const {
-    std::size_t i = start <= 0 ? 0 : static_cast<std::size_t>(start);
-    int counter = start;
-    for (; i < count_; ++i, ++counter) {
-        if (predicate(ViewOf(IdAt(i)), context) == 0) return counter;
+int WordEntryList::FindReading(std::u16string_view reading, int start) const {
+    for (std::size_t i = start <= 0 ? 0 : static_cast<std::size_t>(start); i < count_; ++i) {
+        if (ViewOf(IdAt(i)).reading == reading) return static_cast<int>(i);
     }
     return -1;
 }
@@ -477,11 +459,6 @@ void WordEntryList::PrefetchAhead(int position) const {
     const std::size_t p = position <= 0 ? 0 : static_cast<std::size_t>(position);
     if (p + kRows < count_) __builtin_prefetch(rows() + IdAt(p + kRows));
     if (p + kTexts < count_) __builtin_prefetch(text() + rows()[IdAt(p + kTexts)].text);
-}
-
-int ReadingDiffers(const WordEntryView& entry, const void* context) {
-    const auto* reading = static_cast<const std::u16string*>(context);
-    return entry.reading == *reading ? 0 : 1;
 }
 
 }  // namespace wk

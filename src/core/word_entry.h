@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -87,9 +86,6 @@ class BigBuffer {
 // front. Entries taken out or replaced keep their storage until the list is emptied.
 class WordEntryList {
   public:
-    // Returns 0 when the entry matches, nonzero otherwise (so FindFrom stops on 0).
-    using Predicate = std::function<int(const WordEntryView&, const void* context)>;
-
     WordEntryList() = default;
     WordEntryList(WordEntryList&&) noexcept = default;
     WordEntryList& operator=(WordEntryList&&) noexcept = default;
@@ -108,10 +104,6 @@ class WordEntryList {
     // ran out, nothing changes and the given entry is handed back.
     std::unique_ptr<WordEntry> SetEntryAt(int position, std::unique_ptr<WordEntry> entry);
 
-    // Takes the entry at the position out of the list and hands it back.
-    // Nullptr and no change on an empty list.
-    std::unique_ptr<WordEntry> RemoveAt(int position);
-
     // Takes the entries at the given positions out in one pass; the rest keep their order.
     // `positions` ascending; positions outside the list are ignored. Returns how many went.
     int RemovePositions(const std::vector<int>& positions);
@@ -126,10 +118,9 @@ class WordEntryList {
     // relative order. On a storage shortage the list is left unchanged.
     void Sort(SortField field, bool ascending);
 
-    // Walks from the entry at `start` (the head for 0 or below) with a counter that begins
-    // at `start`; returns the counter at the first entry for which the predicate yields 0,
-    // or -1. With start -1 a match at position k yields k - 1.
-    int FindFrom(int start, const Predicate& predicate, const void* context) const;
+    // Position of the first entry at `start` (the head for 0 or below) or after it whose
+    // reading is exactly `reading`, code unit for code unit; -1 when there is none.
+    int FindReading(std::u16string_view reading, int start = 0) const;
 
     // A hint for a walk through the positions in order: brings in what the entries a few
     // positions behind `position` will need.
@@ -173,9 +164,5 @@ class WordEntryList {
     std::vector<std::u16string> names_;     // the part-of-speech names, each stored once
     std::vector<std::uint32_t> nameSlots_;  // hash table: index + 1 into names_, 0 for none
 };
-
-// Predicate for FindFrom: 0 when the entry's reading equals the std::u16string that
-// `context` points to, code unit for code unit; 1 otherwise.
-int ReadingDiffers(const WordEntryView& entry, const void* context);
 
 }  // namespace wk

@@ -35,13 +35,12 @@ WordEntryList ListOf(std::initializer_list<const char16_t*> readings) {
 TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
     WordEntryList list;
     EXPECT_EQ(list.EntryAt(0), nullptr);
-    EXPECT_EQ(list.RemoveAt(0), nullptr);
     auto kept = list.SetEntryAt(0, Entry(u"a"));
     ASSERT_NE(kept, nullptr);  // handed back, not dropped
     EXPECT_EQ(kept->reading, u"a");
     EXPECT_EQ(list.Count(), 0);
     list.Sort(SortField::Reading, true);
-    EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &kept->reading), -1);
+    EXPECT_EQ(list.FindReading(kept->reading), -1);
 }
 
 // Positions follow the order the list has, the one it was built in or the one a sort made.
@@ -61,9 +60,8 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
           {2, u"a", {u"x", u"d"}},
           {0, u"x", {u"d"}},
           {0, u"d", {}}}) {
-        auto gone = list.RemoveAt(position);
-        ASSERT_NE(gone, nullptr) << position;
-        EXPECT_EQ(gone->reading, removed);
+        EXPECT_EQ(list.EntryAt(position)->reading, removed);
+        EXPECT_EQ(list.RemovePositions({position}), 1);
         EXPECT_EQ(Readings(list), rest);
     }
     EXPECT_EQ(list.EntryAt(0), nullptr);

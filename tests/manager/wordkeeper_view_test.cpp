@@ -484,7 +484,7 @@ void WordkeeperViewTest::modelFollowsTheStore() {
     QCOMPARE(model.index(0, 1).data().toString(), u"鳥"_qs);
 
     // The store shrinks before the model is told: the row past its end is drawn empty.
-    dictionary.wordList.RemoveAt(3);
+    dictionary.wordList.RemovePositions({3});
     --dictionary.wordCount;
     QVERIFY(!model.index(3, 0).data().isValid());
     model.SetItemCount(dictionary.wordCount);
