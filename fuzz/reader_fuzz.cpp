@@ -6,6 +6,7 @@
 // decoding path is reached from any input: a UTF-8 byte-order mark, a UTF-16 LE or BE mark,
 // or a comment line that only code page 932 can be. 0x00 drops itself; any other first
 // byte (a file as found on disk) is read as it is.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -24,11 +25,6 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-void CheckField(std::u16string_view field) {
-    Check(field.size() <= kMaxTextFieldLength);
-    for (char16_t c : field) Check(c != u'\t' && c != u'\r' && c != u'\n' && c != 0);
-}
-
 const struct {
     std::string_view prefix;
     std::optional<TextEncoding> encoding;  // what the reader must take the bytes for
@@ -38,9 +34,11 @@ const struct {
                {"\xFE\xFF", TextEncoding::Utf16Be},
                {"!\x82\xA0\r\n", TextEncoding::Cp932}};
 
-struct Record {
-    std::u16string reading, word, posName;
-};
+using Record = std::array<std::u16string, 3>;  // reading, word, part of speech
+
+Record Of(const DictionaryRecord& r) {
+    return {std::u16string(r.reading), std::u16string(r.word), std::u16string(r.posName)};
+}
 
 }  // namespace
 
@@ -64,11 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReadResult result = ReadDictionaryLines(
         file,
         [&](const DictionaryRecord& r) {
-            CheckField(r.reading);
-            CheckField(r.word);
-            CheckField(r.posName);
-            records.push_back(
-                {std::u16string(r.reading), std::u16string(r.word), std::u16string(r.posName)});
+            for (const std::u16string& field : records.emplace_back(Of(r))) {
+                Check(field.size() <= kMaxTextFieldLength);
+                for (char16_t c : field) Check(c != u'\t' && c != u'\r' && c != u'\n' && c != 0);
+            }
         },
         hooks);
     Check(result.outcome == ReadOutcome::Finished || result.outcome == ReadOutcome::Unreadable);
@@ -80,24 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Written again, the records read back unchanged, but for readings that begin with "!".
     wk::WordEntryList list;
     std::vector<Record> expected;
-    for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        auto entry = std::make_unique<wk::WordEntry>();
-        entry->reading = it->reading;
-        entry->word = it->word;
-        entry->posName = it->posName;
-        list.PushFront(std::move(entry));
-    }
+    for (auto it = records.rbegin(); it != records.rend(); ++it)
+        list.PushFront((*it)[0], (*it)[1], (*it)[2], 0, 0);
     for (const Record& r : records) {
-        if (r.reading.empty() || r.reading[0] != u'!') expected.push_back(r);
+        if (!r[0].starts_with(u'!')) expected.push_back(r);
     }
     MemoryFile out;
     Check(WriteDictionaryLines(out, list, list.Count(), OutputEncoding::Utf8).outcome ==
           WriteOutcome::Written);
     std::size_t next = 0;
     const ReadResult again = ReadDictionaryLines(out, [&](const DictionaryRecord& r) {
-        Check(next < expected.size());
-        Check(r.reading == expected[next].reading && r.word == expected[next].word &&
-              r.posName == expected[next].posName);
+        Check(next < expected.size() && Of(r) == expected[next]);
         ++next;
     });
     Check(again.outcome == ReadOutcome::Finished && next == expected.size());

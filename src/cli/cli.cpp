@@ -2,14 +2,16 @@
 
 #include <unistd.h>
 
+#include <QCommandLineParser>
+
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "core/dictionary.h"
+#include "core/messages.h"
 #include "core/pos_mapping.h"
 #include "core/sorting.h"
 #include "core/text.h"
@@ -23,6 +25,8 @@
 namespace wk::cli {
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 constexpr const char* kUsage =
     "使い方: wordkeeper-cli [--ime 入力方式] コマンド [引数...]\n"
@@ -47,7 +51,10 @@ constexpr const char* kUsage =
     "                                 一方の辞書の単語をすべてもう一方へ登録する\n"
     "                                 (元の辞書からは何も削除しません)\n"
     "\n"
-    "オプション:\n" WK_IME_OPTION_HELP
+    "オプション:\n";
+
+// After the options.
+constexpr const char* kUsageNotes =
     "\n"
     "辞書テキストファイル: 1 行目は見出し、以降 1 行に 1 語 (読み<TAB>単語<TAB>品詞、行末 CR "
     "LF)。\n"
@@ -117,21 +124,19 @@ class Writer {
 struct Context {
     std::FILE* out;
     std::FILE* err;
-    std::string imeOption;
     std::vector<std::string> operands;
-    std::optional<std::string> sort;
     bool descending = false;
-    std::optional<std::string> encoding;
-    std::optional<std::string> format;
-    std::optional<std::string> from;
-    std::optional<std::string> to;
+    // The options' values, as given.
+    std::optional<std::string> ime, sort, encoding, format, from, to;
 };
 
-void Error(const Context& ctx, std::u16string_view message, const std::string& detail = {}) {
+// Says `message` (and `detail`) on the errors; the status of a failed command.
+int Error(const Context& ctx, std::u16string_view message, const std::string& detail = {}) {
     std::string line = Utf16ToUtf8(message);
     if (!detail.empty()) line += ": " + detail;
     line += '\n';
     std::fputs(line.c_str(), ctx.err);
+    return kExitFailed;
 }
 
 int Usage(const Context& ctx, std::u16string_view message) {
@@ -146,11 +151,13 @@ std::unique_ptr<InputMethod> OpenNamedIme(const Context& ctx, const std::string&
     return std::move(opened.ime);
 }
 
-std::unique_ptr<InputMethod> OpenIme(const Context& ctx) {
+// The input method the option, the environment or the settings choose; `choice` (when given)
+// receives its name.
+std::unique_ptr<InputMethod> OpenIme(const Context& ctx, std::string* choice = nullptr) {
     std::string settingsProblem;
     const std::string setting = QtSettingsStore::InputMethodSetting(&settingsProblem);
     ime::OpenedInputMethod opened =
-        ime::OpenChosenInputMethod(ctx.imeOption, setting, settingsProblem);
+        ime::OpenChosenInputMethod(ctx.ime.value_or(""), setting, settingsProblem, choice);
     if (!opened.ime) Error(ctx, opened.error);
     return std::move(opened.ime);
 }
@@ -193,18 +200,13 @@ bool LoadList(const Context& ctx, Dictionary& dictionary) {
 // Which input method the programs would use, and its file.
 int Info(const Context& ctx) {
     if (!ctx.operands.empty()) return Usage(ctx, u"info に引数は要りません");
-    const std::string choice =
-        ime::ChooseImeSpec(ctx.imeOption, QtSettingsStore::InputMethodSetting());
-    auto ime = OpenIme(ctx);
+    std::string choice;
+    auto ime = OpenIme(ctx, &choice);
     if (!ime) return kExitFailed;
     Writer out(ctx.out);
-    out.Raw("入力方式: ");
+    out.Text(msg::kImeLabel);
     const std::u16string name = ime->Name();
-    if (name.empty()) {
-        out.Raw(choice);
-    } else {
-        out.Text(name);
-    }
+    name.empty() ? out.Raw(choice) : out.Text(name);
     out.Raw("\n辞書ファイル: ");
     const std::string path = ime->DictionaryPath();
     out.Raw(path.empty() ? "(なし)" : path);
@@ -239,11 +241,21 @@ int List(const Context& ctx) {
         list.PrefetchAhead(i);
         out.Entry(*list.EntryAt(i));
     }
-    if (!out.Flush()) {
-        Error(ctx, u"出力に書き込めません");
-        return kExitFailed;
-    }
+    if (!out.Flush()) return Error(ctx, u"出力に書き込めません");
     return kExitOk;
+}
+
+constexpr std::u16string_view kNotUtf8 = u"引数が正しいUTF-8ではありません";
+
+// The operands in UTF-16; nothing when one is not UTF-8.
+std::optional<std::vector<std::u16string>> Operands(const Context& ctx) {
+    std::vector<std::u16string> fields;
+    for (const std::string& operand : ctx.operands) {
+        auto decoded = Utf8ToUtf16(operand);
+        if (!decoded) return std::nullopt;
+        fields.push_back(std::move(*decoded));
+    }
+    return fields;
 }
 
 enum class Edit { Add, Remove, Change };
@@ -258,21 +270,15 @@ int EditWord(const Context& ctx, Edit edit) {
                                                    u"新しい読み 新しい単語 新しい品詞 "
                                                    u"を指定してください");
     }
-    std::vector<std::u16string> fields;
-    for (const std::string& operand : ctx.operands) {
-        auto decoded = Utf8ToUtf16(operand);
-        if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
-        fields.push_back(std::move(*decoded));
-    }
+    const auto decoded = Operands(ctx);
+    if (!decoded) return Usage(ctx, kNotUtf8);
+    const std::vector<std::u16string>& fields = *decoded;
     // The fields of the word that is added: the last three.
     const std::u16string& reading = fields[needed - 3];
     const std::u16string& word = fields[needed - 2];
     if (edit != Edit::Remove) {
         const FieldCheck check = CheckWordFields(reading, word);
-        if (check != FieldCheck::Ok) {
-            Error(ctx, MessageOf(check));
-            return kExitFailed;
-        }
+        if (check != FieldCheck::Ok) return Error(ctx, MessageOf(check));
     }
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
@@ -281,29 +287,16 @@ int EditWord(const Context& ctx, Edit edit) {
     std::vector<std::uint32_t> styles;
     for (std::size_t i = 2; i < needed; i += 3) {
         const int posIndex = table.PosIndexOfStyle(table.PosStyleOfName(fields[i]));
-        if (posIndex < 0) {
-            Error(ctx, u"その品詞はありません: " + fields[i]);
-            return kExitFailed;
-        }
+        if (posIndex < 0) return Error(ctx, u"その品詞はありません: " + fields[i]);
         styles.push_back(table.Row(posIndex).style);
     }
-    bool accepted = false;
-    switch (edit) {
-        case Edit::Add:
-            accepted = ime->RegisterWord(reading, styles[0], word);
-            break;
-        case Edit::Remove:
-            accepted = ime->UnregisterWord(reading, styles[0], word);
-            break;
-        case Edit::Change:
-            accepted = ime->ChangeWord(fields[0], styles[0], fields[1], reading, styles[1], word);
-            break;
-    }
-    if (!accepted) {
-        Error(ctx, edit == Edit::Remove ? msg::kCannotDelete : msg::kCannotRegister,
-              ime->LastErrorDetail());
-        return kExitFailed;
-    }
+    const bool accepted = edit == Edit::Add      ? ime->RegisterWord(reading, styles[0], word)
+                          : edit == Edit::Remove ? ime->UnregisterWord(reading, styles[0], word)
+                                                 : ime->ChangeWord(fields[0], styles[0], fields[1],
+                                                                   reading, styles[1], word);
+    if (!accepted)
+        return Error(ctx, edit == Edit::Remove ? msg::kCannotDelete : msg::kCannotRegister,
+                     ime->LastErrorDetail());
     LeaveNote(ctx);
     return kExitOk;
 }
@@ -315,13 +308,13 @@ int EditWord(const Context& ctx, Edit edit) {
 // after it.
 int Find(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"find には 読み を指定してください");
-    auto decoded = Utf8ToUtf16(ctx.operands[0]);
-    if (!decoded) return Usage(ctx, u"引数が正しいUTF-8ではありません");
+    const auto decoded = Operands(ctx);
+    if (!decoded) return Usage(ctx, kNotUtf8);
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
     PosTable table;
     table.Load(*ime);
-    const std::u16string_view reading = *decoded;
+    const std::u16string_view reading = (*decoded)[0];
     std::int64_t before = 0;   // entries sorted in front of the reading's group
     std::int64_t inFront = 0;  // of its group, read after the last exact match
     bool found = false;
@@ -346,14 +339,8 @@ int Find(const Context& ctx) {
             }
             return 1;
         });
-    if (!complete) {
-        Error(ctx, msg::kIncompleteRead, ime->LastErrorDetail());
-        return kExitFailed;
-    }
-    if (!found) {
-        Error(ctx, msg::kNotFound);
-        return kExitFailed;
-    }
+    if (!complete) return Error(ctx, msg::kIncompleteRead, ime->LastErrorDetail());
+    if (!found) return Error(ctx, msg::kNotFound);
     const int posIndex = table.PosIndexOfStyle(style);
     Writer out(ctx.out);
     out.Raw(std::to_string(before + inFront));
@@ -423,10 +410,7 @@ int Import(const Context& ctx) {
     if (ctx.operands.size() != 1) return Usage(ctx, u"import には ファイル を指定してください");
     auto ime = OpenIme(ctx);
     if (!ime) return kExitFailed;
-    if (ReadOnlyStore(*ime)) {
-        Error(ctx, msg::kCannotRegister, "辞書ファイルに書き込めません");
-        return kExitFailed;
-    }
+    if (ReadOnlyStore(*ime)) return Error(ctx, msg::kCannotRegister, msg::kStoreNotWritable);
     Dictionary dictionary(*ime);
     dictionary.LoadPosTable();
     NullListDisplay display;
@@ -468,10 +452,7 @@ int Copy(const Context& ctx) {
     if (!source) return kExitFailed;
     auto target = OpenNamedIme(ctx, *ctx.to);
     if (!target) return kExitFailed;
-    if (ReadOnlyStore(*target)) {
-        Error(ctx, msg::kCannotRegister, "辞書ファイルに書き込めません");
-        return kExitFailed;
-    }
+    if (ReadOnlyStore(*target)) return Error(ctx, msg::kCannotRegister, msg::kStoreNotWritable);
     Dictionary words(*source);
     if (!LoadList(ctx, words)) return kExitFailed;
     PosTable table;
@@ -513,8 +494,7 @@ int Copy(const Context& ctx) {
     const auto registered = static_cast<std::int64_t>(accepted - lost);
     const auto notRegistered = static_cast<std::int64_t>(refused.size() + lost);
     Writer out(ctx.out);
-    out.Text(textfile::FillNumbers(textfile::msg::kSummary,
-                                   {words.wordCount, registered, notRegistered}));
+    out.Text(textfile::FillNumbers(msg::kSummary, {words.wordCount, registered, notRegistered}));
     out.Raw("\n");
     const bool written = out.Flush();
     Writer err(ctx.err);
@@ -530,7 +510,7 @@ int Copy(const Context& ctx) {
         err.Raw("\n");
     }
     if (lost > 0) {
-        err.Text(textfile::FillNumbers(textfile::msg::kLost, {static_cast<std::int64_t>(lost)}));
+        err.Text(textfile::FillNumbers(msg::kLost, {static_cast<std::int64_t>(lost)}));
         if (!lostReason.empty()) err.Raw(" (" + lostReason + ")");
         err.Raw("\n");
     }
@@ -539,76 +519,89 @@ int Copy(const Context& ctx) {
     return written && lost == 0 ? kExitOk : kExitFailed;
 }
 
+// The options are read in order, each on its own: the index in `line` of the first that is
+// help, version or not an option as `parser` takes it, or line.size(). An option's value
+// (tried as "-") is passed over; "--" ends the options.
+qsizetype FirstStop(QCommandLineParser& parser, const QStringList& line) {
+    for (qsizetype i = 1; i < line.size() && line[i] != u"--"_s; ++i) {
+        if (line[i].size() < 2 || line[i][0] != u'-') continue;
+        if (!parser.parse({QString(), line[i], u"-"_s}) || parser.isSet(u"help"_s) ||
+            parser.isSet(u"version"_s))
+            return i;
+        if (parser.positionalArguments().isEmpty()) ++i;
+    }
+    return line.size();
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Context ctx{out, err, {}, {}, {}, false, {}, {}, {}, {}};
-    std::string command;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsDone && arg == "--") {
-            optionsDone = true;
-        } else if (!optionsDone && arg == "--help") {
-            std::fputs(kUsage, out);
+    Context ctx{out, err, {}, false, {}, {}, {}, {}, {}, {}};
+    const std::pair<const char*, std::optional<std::string> Context::*> valued[] = {
+        {"ime", &Context::ime},       {"sort", &Context::sort}, {"encoding", &Context::encoding},
+        {"format", &Context::format}, {"from", &Context::from}, {"to", &Context::to}};
+    QCommandLineParser parser;
+    parser.addOptions({QCommandLineOption(u"help"_s), QCommandLineOption(u"version"_s),
+                       QCommandLineOption(u"descending"_s)});
+    for (const auto& [name, field] : valued)
+        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), u"value"_s));
+    // One character for each byte, so that every value comes back exactly as given.
+    QStringList line{QString()};
+    for (const std::string& arg : args)
+        line << QString::fromLatin1(arg.data(), qsizetype(arg.size()));
+    const auto bytes = [](const QString& text) { return text.toLatin1().toStdString(); };
+
+    if (const qsizetype stop = FirstStop(parser, line); stop < line.size()) {
+        if (line[stop] == u"--help"_s) {
+            std::fputs((std::string(kUsage) + msg::kImeOptionHelp + kUsageNotes).c_str(), out);
             return kExitOk;
-        } else if (!optionsDone && arg == "--version") {
+        }
+        if (line[stop] == u"--version"_s) {
             std::fprintf(out, "wordkeeper-cli %s\n", kVersion);
             return kExitOk;
-        } else if (!optionsDone && (arg == "--ime" || arg == "--sort" || arg == "--encoding")) {
-            if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
-            (arg == "--ime"    ? ctx.imeOption
-             : arg == "--sort" ? ctx.sort.emplace()
-                               : ctx.encoding.emplace()) = args[++i];
-        } else if (!optionsDone && (arg == "--format" || arg == "--from" || arg == "--to")) {
-            if (i + 1 >= args.size()) return Usage(ctx, u"オプションに値がありません");
-            (arg == "--format" ? ctx.format : arg == "--from" ? ctx.from : ctx.to) = args[++i];
-        } else if (!optionsDone && arg.starts_with("--format=")) {
-            ctx.format = arg.substr(9);
-        } else if (!optionsDone && arg.starts_with("--ime=")) {
-            ctx.imeOption = arg.substr(6);
-        } else if (!optionsDone && arg.starts_with("--sort=")) {
-            ctx.sort = arg.substr(7);
-        } else if (!optionsDone && arg.starts_with("--encoding=")) {
-            ctx.encoding = arg.substr(11);
-        } else if (!optionsDone && arg == "--descending") {
-            ctx.descending = true;
-        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-            return Usage(ctx, u"不明なオプションです: " + Utf8ToUtf16(arg).value_or(u"?"));
-        } else if (command.empty()) {
-            command = arg;
-        } else {
-            ctx.operands.push_back(arg);
         }
+        return Usage(ctx, u"不明なオプションです: " +
+                              Utf8ToUtf16(args[std::size_t(stop - 1)]).value_or(u"?"));
     }
-    if (command.empty()) return Usage(ctx, u"コマンドを指定してください");
-    const bool sortable = command == "list" || command == "export";
-    if ((ctx.sort || ctx.descending) && !sortable) {
-        return Usage(ctx, u"--sort と --descending は list と export でだけ使えます");
+    // Each option was taken on its own: only the last one's value can be missing.
+    if (!parser.parse(line)) return Usage(ctx, u"オプションに値がありません");
+    for (const auto& [name, field] : valued) {
+        if (parser.isSet(QLatin1String(name)))
+            ctx.*field = bytes(parser.value(QLatin1String(name)));
     }
-    if (ctx.encoding && command != "export") {
-        return Usage(ctx, u"--encoding は export でだけ使えます");
-    }
-    if (ctx.encoding && *ctx.encoding != "cp932" && *ctx.encoding != "utf-8") {
-        return Usage(ctx, u"--encoding には cp932 か utf-8 を指定してください");
-    }
-    if (ctx.format && command != "export") {
-        return Usage(ctx, u"--format は export でだけ使えます");
-    }
-    if (ctx.format && *ctx.format != "msime" && *ctx.format != "mozc") {
-        return Usage(ctx, u"--format には msime か mozc を指定してください");
-    }
-    if (ctx.format && ctx.encoding) {
-        return Usage(ctx, u"--format と --encoding は一緒に使えません");
-    }
-    if ((ctx.from || ctx.to) && command != "copy") {
-        return Usage(ctx, u"--from と --to は copy でだけ使えます");
-    }
-    if (!ctx.imeOption.empty() && command == "copy") {
-        return Usage(ctx, u"copy では --ime ではなく --from と --to を指定してください");
-    }
-    if (ctx.sort && *ctx.sort != "reading" && *ctx.sort != "word" && *ctx.sort != "pos") {
-        return Usage(ctx, u"--sort には reading, word, pos のどれかを指定してください");
+    ctx.descending = parser.isSet(u"descending"_s);
+    QStringList positional = parser.positionalArguments();
+    // Empty arguments in front of the command are passed over.
+    while (!positional.isEmpty() && positional.first().isEmpty()) positional.removeFirst();
+    if (positional.isEmpty()) return Usage(ctx, u"コマンドを指定してください");
+    const std::string command = bytes(positional.takeFirst());
+    for (const QString& operand : positional) ctx.operands.push_back(bytes(operand));
+
+    const auto outside = [](const std::optional<std::string>& given,
+                            std::initializer_list<std::string_view> allowed) {
+        return given && std::find(allowed.begin(), allowed.end(), *given) == allowed.end();
+    };
+    const bool exporting = command == "export";
+    const struct {
+        bool broken;
+        std::u16string_view message;
+    } rules[] = {
+        {(ctx.sort || ctx.descending) && command != "list" && !exporting,
+         u"--sort と --descending は list と export でだけ使えます"},
+        {ctx.encoding && !exporting, u"--encoding は export でだけ使えます"},
+        {outside(ctx.encoding, {"cp932", "utf-8"}),
+         u"--encoding には cp932 か utf-8 を指定してください"},
+        {ctx.format && !exporting, u"--format は export でだけ使えます"},
+        {outside(ctx.format, {"msime", "mozc"}), u"--format には msime か mozc を指定してください"},
+        {ctx.format && ctx.encoding, u"--format と --encoding は一緒に使えません"},
+        {(ctx.from || ctx.to) && command != "copy", u"--from と --to は copy でだけ使えます"},
+        {!ctx.ime.value_or("").empty() && command == "copy",
+         u"copy では --ime ではなく --from と --to を指定してください"},
+        {outside(ctx.sort, {"reading", "word", "pos"}),
+         u"--sort には reading, word, pos のどれかを指定してください"},
+    };
+    for (const auto& rule : rules) {
+        if (rule.broken) return Usage(ctx, rule.message);
     }
     if (command == "info") return Info(ctx);
     if (command == "styles") return Styles(ctx);

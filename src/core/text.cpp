@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "messages.h"
+
 namespace wk {
 
 namespace {
@@ -232,7 +234,7 @@ std::string SystemErrorText(int errnum) {
         case ENFILE:
             return "開いているファイルが多すぎます";
         case ENOMEM:
-            return "メモリが足りません";
+            return Utf16ToUtf8(msg::kNoStorage);
         default:
             return std::strerror(errnum);
     }

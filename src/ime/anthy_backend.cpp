@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/messages.h"
 #include "core/safe_file.h"
 #include "core/text.h"
 
@@ -77,9 +78,6 @@ constexpr StyleRow kStyleRows[] = {
     {139, "#B5r", u"動詞バ行五段（連用形が名詞）"},
 };
 
-const char* const kDuplicate = "同じ読み・単語・品詞がすでに登録されています";
-const char* const kNotRegistered = "その単語は登録されていません";
-
 // Anthy keeps its state per process; one dictionary is worked on at a time.
 std::mutex& AnthyMutex() {
     static std::mutex mutex;
@@ -139,8 +137,8 @@ class AnthyBackend::Lock {
     explicit Lock(AnthyBackend& backend) : guard_(AnthyMutex()) {
         probe_ = ::open(backend.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (probe_ < 0) {
-            backend.Fail("Anthyの辞書をロックできません: " + backend.lockPath_ + " (" +
-                         SystemErrorText(errno) + ")");
+            backend.Fail(msg::kAnthyCannotLock + backend.lockPath_ + " (" + SystemErrorText(errno) +
+                         ")");
             return;
         }
         // Anthy waits for its lock without limit; another program's hold is waited out
@@ -161,7 +159,7 @@ class AnthyBackend::Lock {
         lock.l_len = 1;
         held_ = ::fcntl(probe_, F_OFD_GETLK, &lock) == 0 && lock.l_type == F_WRLCK &&
                 lock.l_pid == ::getpid();
-        if (!held_) backend.Fail("Anthyの辞書をロックできません: " + backend.lockPath_);
+        if (!held_) backend.Fail(msg::kAnthyCannotLock + backend.lockPath_);
     }
     ~Lock() {
         if (probe_ < 0) return;
@@ -221,7 +219,7 @@ std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::s
         return nullptr;
     }
     if (::stat(backend->path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        *error = "Anthyの辞書ファイルが通常のファイルではありません: " + ShownPath(backend->path_);
+        *error = msg::kAnthyFileNotRegular + ShownPath(backend->path_);
         return nullptr;
     }
     return backend;
@@ -260,7 +258,7 @@ bool AnthyBackend::ReadText(std::string& text) {
     if (fd < 0) {
         if (errno == ENOENT) return true;  // a new account: no words yet
         if (errno == EINVAL) {
-            return Fail("Anthyの辞書ファイルが通常のファイルではありません: " + path_);
+            return Fail(msg::kAnthyFileNotRegular + path_);
         }
         return cannotRead(errno);
     }
@@ -318,21 +316,21 @@ bool AnthyBackend::EnsureFolder() {
 bool AnthyBackend::MakeRecord(const std::u16string& reading, std::uint32_t style,
                               const std::u16string& word, AnthyRecord& record) {
     const std::string_view wtype = AnthyWordType(style);
-    if (wtype.empty()) return Fail("品詞が正しくありません");
+    if (wtype.empty()) return Fail(msg::kBadPos);
     const auto field = [&](const std::u16string& text, const char* name) {
-        if (text.empty()) return Fail(std::string(name) + "が空です");
+        if (text.empty()) return Fail(std::string(name) + msg::kFieldEmpty);
         if (HasUnpairedSurrogate(text)) {
-            return Fail(std::string(name) + "に不正な文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldBadCharacter);
         }
         if (HasControlCharacter(text)) {
-            return Fail(std::string(name) + "に制御文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldControlCharacter);
         }
         return true;
     };
-    if (!field(reading, "読み")) return false;
+    if (!field(reading, msg::kReadingField)) return false;
     // Anthy ends the reading at the first space.
     if (reading.find(u' ') != std::u16string::npos) return Fail("読みに空白が含まれています");
-    if (!field(word, "単語")) return false;
+    if (!field(word, msg::kWordField)) return false;
     record.reading = Utf16ToUtf8(reading);
     record.wtype = std::string(wtype);
     record.word = Utf16ToUtf8(word);
@@ -402,14 +400,14 @@ bool AnthyBackend::RegisterWord(const std::u16string& reading, std::uint32_t sty
     if (!MakeRecord(reading, style, word, record)) return false;
     if (batch_ != nullptr) {
         std::string key = Key(record.reading, record.wtype, record.word);
-        if (knownKeys_.contains(key) || pendingKeys_.contains(key)) return Fail(kDuplicate);
+        if (knownKeys_.contains(key) || pendingKeys_.contains(key)) return Fail(msg::kDuplicate);
         pendingKeys_.insert(std::move(key));
         pending_.push_back(std::move(record));
         return true;
     }
     return ChangeText([&](const std::string& text) {
         if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
-            return Fail(kDuplicate);
+            return Fail(msg::kDuplicate);
         }
         return WriteText(MergeAnthyRecords(text, {record}));
     });
@@ -420,7 +418,7 @@ bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t s
     lastError_.clear();
     std::string wtype;
     if (!WordTypeOf(style, wtype) || HasUnpairedSurrogate(reading) || HasUnpairedSurrogate(word)) {
-        return Fail(kNotRegistered);
+        return Fail(msg::kNotRegistered);
     }
     const std::string readingBytes = Utf16ToUtf8(reading);
     const std::string wordBytes = Utf16ToUtf8(word);
@@ -444,7 +442,7 @@ bool AnthyBackend::RemoveFromFile(const std::string& reading, const std::string&
     return ChangeText([&](const std::string& text) {
         std::size_t removed = 0;
         const std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
-        if (removed == 0) return Fail(kNotRegistered);
+        if (removed == 0) return Fail(msg::kNotRegistered);
         return WriteText(rest);
     });
 }
@@ -493,11 +491,11 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
                               const std::u16string& oldWord, const std::u16string& newReading,
                               std::uint32_t newStyle, const std::u16string& newWord) {
     lastError_.clear();
-    if (batch_ != nullptr) return Fail("一括処理の途中では変更できません");
+    if (batch_ != nullptr) return Fail(msg::kInBatch);
     std::string oldType;
     if (!WordTypeOf(oldStyle, oldType) || HasUnpairedSurrogate(oldReading) ||
         HasUnpairedSurrogate(oldWord)) {
-        return Fail(kNotRegistered);
+        return Fail(msg::kNotRegistered);
     }
     AnthyRecord record;
     if (!MakeRecord(newReading, newStyle, newWord, record)) return false;
@@ -505,9 +503,9 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
         std::size_t removed = 0;
         const std::string rest =
             RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
-        if (removed == 0) return Fail(kNotRegistered);
+        if (removed == 0) return Fail(msg::kNotRegistered);
         if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
-            return Fail(kDuplicate);
+            return Fail(msg::kDuplicate);
         }
         return WriteText(MergeAnthyRecords(rest, {record}));
     });

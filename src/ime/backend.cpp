@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <sys/stat.h>
+#include "core/messages.h"
 #include "core/settings.h"
 #include "core/text.h"
 #include "embedded_store.h"
@@ -125,9 +126,10 @@ OpenedInputMethod OpenChosenInputMethod(std::string_view option, std::string_vie
     const bool named = !option.empty() || (env != nullptr && env[0] != '\0');
     if (!named && !settingsProblem.empty()) {
         OpenedInputMethod result;
-        result.error = Utf8ToUtf16(settingsProblem).value_or(u"設定ファイルを読み込めません") +
-                       u"\n設定ファイルが読めるようになるまで、変更はできません。"
-                       u"--ime または環境変数 WORDKEEPER_IME で入力方式を指定すれば使えます。";
+        result.error =
+            Utf8ToUtf16(settingsProblem).value_or(std::u16string(msg::kSettingsUnreadable)) +
+            u"\n設定ファイルが読めるようになるまで、変更はできません。"
+            u"--ime または環境変数 WORDKEEPER_IME で入力方式を指定すれば使えます。";
         return result;
     }
     std::string chosen = ChooseImeSpec(option, settingsValue);

@@ -25,16 +25,6 @@ std::string MozcProfileFolder();
 // exists, otherwise "embedded".
 std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue);
 
-// The lines of every program's usage text that explain --ime and that choice.
-#define WK_IME_OPTION_HELP                                                                                 \
-    "  --ime 入力方式   embedded、embedded:ファイル名、anthy または mozc\n"                  \
-    "                   指定がなければ環境変数 WORDKEEPER_IME、次に設定ファイルの\n"  \
-    "                   [InputMethod] Backend を使います。どれもなければ、内蔵辞書が\n" \
-    "                   あれば embedded、Mozc の辞書があれば mozc、Anthy の辞書が\n"       \
-    "                   あれば anthy、なければ embedded です\n"                                  \
-    "  --help           この説明を表示する\n"                                                     \
-    "  --version        版を表示する\n"
-
 struct OpenedInputMethod {
     std::unique_ptr<InputMethod> ime;
     std::u16string error;  // why it could not be opened, for the user

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/messages.h"
 #include "core/pos_mapping.h"
 #include "core/text.h"
 
@@ -96,7 +97,7 @@ std::string Problem(sqlite3* db) {
         case SQLITE_FULL:
             return SystemErrorText(ENOSPC);
         case SQLITE_READONLY:
-            return "辞書ファイルに書き込めません";
+            return msg::kStoreNotWritable;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return "ほかのプログラムが辞書を使用中です";
@@ -188,13 +189,14 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         }
     } else {
         if (errno != ENOENT) {
-            *error = "辞書ファイルを開くことができません: " + shown + " (" +
-                     SystemErrorText(errno) + ")";
+            *error =
+                Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" + SystemErrorText(errno) + ")";
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            *error = "辞書ファイルを作成できません: " + shown + " (" + SystemErrorText(errno) + ")";
+            *error =
+                Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + SystemErrorText(errno) + ")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);
@@ -205,7 +207,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        *error = "辞書ファイルを開くことができません: " + shown + " (" +
+        *error = Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" +
                  (db ? Problem(db) : std::string(sqlite3_errstr(rc))) + ")";
         sqlite3_close(db);
         return nullptr;
@@ -220,7 +222,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
             *error = "辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
         } else {
-            *error = "辞書ファイルを開くことができません: " + shown + " (" + Problem(db) + ")";
+            *error = Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" + Problem(db) + ")";
         }
         return nullptr;
     };
@@ -238,7 +240,7 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     if (rc != SQLITE_OK) return failed();
     if (header.applicationId == 0) {
         if (header.objects != 0) {
-            *error = "Wordkeeperの辞書ではないファイルです: " + shown;
+            *error = Utf16ToUtf8(msg::kNotOurStore) + shown;
             return nullptr;
         }
         if (store->readOnly_) {
@@ -256,16 +258,17 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
             if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
-                *error = "辞書ファイルを作成できません: " + shown + " (" + store->lastError_ + ")";
+                *error =
+                    Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + store->lastError_ + ")";
                 return nullptr;
             }
         }
         if (!store->Commit()) {
-            *error = "辞書ファイルを作成できません: " + shown + " (" + store->lastError_ + ")";
+            *error = Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + store->lastError_ + ")";
             return nullptr;
         }
     } else if (header.applicationId != kApplicationId) {
-        *error = "Wordkeeperの辞書ではないファイルです: " + shown;
+        *error = Utf16ToUtf8(msg::kNotOurStore) + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
@@ -447,21 +450,21 @@ bool EmbeddedStore::CheckFields(const std::u16string& reading, std::uint32_t sty
                                 const std::u16string& word) {
     const auto field = [&](const std::u16string& text, const char* name) {
         if (text.empty()) {
-            Fail(std::string(name) + "が空です");
+            Fail(std::string(name) + msg::kFieldEmpty);
         } else if (text.size() > kMaxEmbeddedFieldLength) {
             Fail(std::string(name) + "が255文字を超えています");
         } else if (HasControlCharacter(text)) {
-            Fail(std::string(name) + "に制御文字が含まれています");
+            Fail(std::string(name) + msg::kFieldControlCharacter);
         } else if (HasUnpairedSurrogate(text)) {
-            Fail(std::string(name) + "に不正な文字が含まれています");
+            Fail(std::string(name) + msg::kFieldBadCharacter);
         } else {
             return true;
         }
         return false;
     };
-    if (!field(reading, "読み") || !field(word, "単語")) return false;
+    if (!field(reading, msg::kReadingField) || !field(word, msg::kWordField)) return false;
     if (style < 1 || style > EmbeddedStyles().size()) {
-        Fail("品詞が正しくありません");
+        Fail(msg::kBadPos);
         return false;
     }
     return true;
@@ -472,7 +475,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     lastError_.clear();
     if (!CheckFields(reading, style, word)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (!inBatch_ && !Begin()) return false;
@@ -490,11 +493,11 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     if (sqlite3_step(count_) != SQLITE_ROW) return refuse(Problem(db_));
     const std::int64_t count = sqlite3_column_int64(count_, 0);
     sqlite3_reset(count_);
-    if (count >= kMaxEmbeddedWords) return refuse("辞書の単語数が上限の1000000語に達しています");
+    if (count >= kMaxEmbeddedWords) return refuse(msg::kDictionaryFull);
 
     const int rc = StepWord(insert_, reading, word, style);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return inBatch_ ? Accepted() : Commit();
 }
 
@@ -523,7 +526,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
                                    const std::u16string& word) {
     lastError_.clear();
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) return MarkRemoval(reading, style, word);
@@ -531,7 +534,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     const int rc = StepWord(remove_, reading, word, style);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
-        const std::string why = rc == SQLITE_DONE ? "その単語は登録されていません" : Problem(db_);
+        const std::string why = rc == SQLITE_DONE ? msg::kNotRegistered : Problem(db_);
         Refused();
         Fail(why);
         return false;
@@ -548,10 +551,10 @@ bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t sty
     };
     std::int64_t id = 0;
     const int rc = StepWord(find_, reading, word, style, &id);
-    if (rc == SQLITE_DONE) return refuse("その単語は登録されていません");
+    if (rc == SQLITE_DONE) return refuse(msg::kNotRegistered);
     if (rc != SQLITE_ROW) return refuse(Problem(db_));
     // Marked before: removed already as far as the caller knows.
-    if (!markedIds_.insert(id).second) return refuse("その単語は登録されていません");
+    if (!markedIds_.insert(id).second) return refuse(msg::kNotRegistered);
     marked_.push_back(id);
     return Accepted();
 }
@@ -663,11 +666,11 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     lastError_.clear();
     if (!CheckFields(newReading, newStyle, newWord)) return false;
     if (readOnly_) {
-        Fail("辞書ファイルに書き込めません");
+        Fail(msg::kStoreNotWritable);
         return false;
     }
     if (inBatch_) {
-        Fail("一括処理の途中では変更できません");
+        Fail(msg::kInBatch);
         return false;
     }
     if (!Begin()) return false;
@@ -679,11 +682,11 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
     if (StepWord(remove_, oldReading, oldWord, oldStyle) != SQLITE_DONE) {
         return refuse(Problem(db_));
     }
-    if (sqlite3_changes(db_) != 1) return refuse("その単語は登録されていません");
+    if (sqlite3_changes(db_) != 1) return refuse(msg::kNotRegistered);
     if (StepWord(insert_, newReading, newWord, newStyle) != SQLITE_DONE) {
         return refuse(Problem(db_));
     }
-    if (sqlite3_changes(db_) == 0) return refuse("同じ読み・単語・品詞がすでに登録されています");
+    if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return Commit();
 }
 

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/messages.h"
 #include "core/pos_mapping.h"
 #include "core/safe_file.h"
 #include "core/text.h"
@@ -30,9 +31,6 @@ using mozcfile::UserDictionaryStorage;
 
 namespace {
 
-const char* const kDuplicate = "同じ読み・単語・品詞がすでに登録されています";
-const char* const kNotRegistered = "その単語は登録されていません";
-const char* const kFull = "辞書の単語数が上限の1000000語に達しています";
 const char* const kAllDisabled = "Mozcのユーザー辞書がすべて無効になっています";
 constexpr std::string_view kFirstDictionaryName = "ユーザー辞書 1";
 
@@ -287,11 +285,11 @@ std::vector<Outcome> Apply(UserDictionaryStorage& storage,
 const char* ReasonOf(Outcome outcome) {
     switch (outcome) {
         case Outcome::Duplicate:
-            return kDuplicate;
+            return msg::kDuplicate;
         case Outcome::Absent:
-            return kNotRegistered;
+            return msg::kNotRegistered;
         case Outcome::Full:
-            return kFull;
+            return msg::kDictionaryFull;
         case Outcome::NoDictionary:
             return kAllDisabled;
         case Outcome::Done:
@@ -306,16 +304,16 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
         if (errno == ENOENT) return true;
-        *error = errno == EINVAL ? "Mozcの辞書ファイルが通常のファイルではありません: " + path
-                                 : "Mozcの辞書ファイルを読み込めません: " + path + " (" +
-                                       SystemErrorText(errno) + ")";
+        *error = errno == EINVAL
+                     ? "Mozcの辞書ファイルが通常のファイルではありません: " + path
+                     : msg::kMozcCannotRead + path + " (" + SystemErrorText(errno) + ")";
         return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
+        *error = msg::kMozcCannotRead + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
     if (static_cast<std::uint64_t>(st.st_size) > kMozcMaxFileBytes) {
@@ -329,7 +327,7 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
     const int err = errno;
     ::close(fd);
     if (!complete) {
-        *error = "Mozcの辞書ファイルを読み込めません: " + path + " (" + SystemErrorText(err) + ")";
+        *error = msg::kMozcCannotRead + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
     // Another kind of protobuf file can parse; one with nothing of a dictionary is foreign.
@@ -430,19 +428,19 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
                          const std::u16string& word, bool add, Op& op) {
     op.add = add;
     if (style < 1 || style > MozcStyles().size())
-        return Fail(add ? "品詞が正しくありません" : kNotRegistered);
+        return Fail(add ? msg::kBadPos : msg::kNotRegistered);
     // A word to remove is looked for as it is: Mozc's rules apply to what is added.
     const auto field = [&](const std::u16string& text, const char* name, std::string& out) {
-        if (text.empty()) return Fail(std::string(name) + "が空です");
+        if (text.empty()) return Fail(std::string(name) + msg::kFieldEmpty);
         if (HasUnpairedSurrogate(text)) {
-            return Fail(std::string(name) + "に不正な文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldBadCharacter);
         }
         if (!add) {
             out = Utf16ToUtf8(text);
             return true;
         }
         if (HasControlCharacter(text)) {
-            return Fail(std::string(name) + "に制御文字が含まれています");
+            return Fail(std::string(name) + msg::kFieldControlCharacter);
         }
         out = Utf16ToUtf8(text);
         if (out.size() > kMozcMaxFieldBytes) {
@@ -450,7 +448,8 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
         }
         return true;
     };
-    if (!field(reading, "読み", op.reading)) return add ? false : Fail(kNotRegistered);
+    if (!field(reading, msg::kReadingField, op.reading))
+        return add ? false : Fail(msg::kNotRegistered);
     if (add) {
         for (char16_t c : reading) {
             if (!ReadingCharacterAllowed(c)) {
@@ -459,7 +458,7 @@ bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
             }
         }
     }
-    if (!field(word, "単語", op.word)) return add ? false : Fail(kNotRegistered);
+    if (!field(word, msg::kWordField, op.word)) return add ? false : Fail(msg::kNotRegistered);
     op.pos = static_cast<std::int32_t>(style);
     return true;
 }
@@ -543,7 +542,7 @@ bool MozcBackend::UnregisterWord(const std::u16string& reading, std::uint32_t st
                                  const std::u16string& word) {
     lastError_.clear();
     Op op;
-    if (!MakeOp(reading, style, word, false, op)) return Fail(kNotRegistered);
+    if (!MakeOp(reading, style, word, false, op)) return Fail(msg::kNotRegistered);
     std::vector<Op> ops{std::move(op)};
     return batch_ ? QueueInBatch(std::move(ops)) : Commit(ops, false, nullptr);
 }
@@ -553,7 +552,7 @@ bool MozcBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t old
                              std::uint32_t newStyle, const std::u16string& newWord) {
     lastError_.clear();
     std::vector<Op> ops(2);
-    if (!MakeOp(oldReading, oldStyle, oldWord, false, ops[0])) return Fail(kNotRegistered);
+    if (!MakeOp(oldReading, oldStyle, oldWord, false, ops[0])) return Fail(msg::kNotRegistered);
     if (!MakeOp(newReading, newStyle, newWord, true, ops[1])) return false;
     return batch_ ? QueueInBatch(std::move(ops)) : Commit(ops, false, nullptr);
 }
@@ -572,13 +571,13 @@ bool MozcBackend::QueueInBatch(std::vector<Op> ops) {
         undo.emplace_back(key, count);
         if (op.add) {
             if (!view.canAdd) return refuse(kAllDisabled);
-            if (count.target > 0) return refuse(kDuplicate);
-            if (view.targetSize >= kMozcMaxEntries) return refuse(kFull);
+            if (count.target > 0) return refuse(msg::kDuplicate);
+            if (view.targetSize >= kMozcMaxEntries) return refuse(msg::kDictionaryFull);
             ++count.all;
             ++count.target;
             ++view.targetSize;
         } else {
-            if (count.all == 0) return refuse(kNotRegistered);
+            if (count.all == 0) return refuse(msg::kNotRegistered);
             --count.all;
             if (count.target > 0) {
                 --count.target;

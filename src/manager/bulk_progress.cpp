@@ -5,6 +5,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "core/messages.h"
+#include "skeleton/qt_text.h"
+
 namespace wk {
 
 namespace {
@@ -38,7 +41,7 @@ void BulkProgress::Show() {
     auto* bar = new QProgressBar(dialog);
     bar->setObjectName(QStringLiteral("progressBar"));
     dialog->setBar(bar);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), dialog);
+    auto* cancel = new QPushButton(ToQString(msg::kCancel), dialog);
     cancel->setObjectName(QStringLiteral("buttonCancel"));
     dialog->setCancelButton(cancel);
     dialog->setAutoClose(false);

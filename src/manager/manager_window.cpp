@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "commands.h"
+#include "core/messages.h"
 #include "single_instance.h"
 #include "skeleton/application.h"
 #include "skeleton/qt_settings_store.h"
@@ -31,7 +32,7 @@ FrameSpec ManagerFrameSpec() {
         {cmd::kBulkRegister, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙから一括登録..."), false, {}, {}},
         {cmd::kExportText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙヘ出力..."), false, {}, {}},
         {cmd::kAppAbout, QStringLiteral("Wordkeeperについて..."), false, {}, {}},
-        {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
+        {cmd::kAppExit, ToQString(msg::kExit), false, {}, {}},
         {cmd::kNewWord, QStringLiteral("新規登録..."), false,
          Keys{QKeySequence(Qt::CTRL | Qt::Key_N)}, QStringLiteral(":/icons/new.png")},
         {cmd::kChangeWord, QStringLiteral("変更..."), false,
@@ -55,10 +56,10 @@ FrameSpec ManagerFrameSpec() {
          {}},
     };
     layout.menus = {
-        {QStringLiteral("ﾌｧｲﾙ"),
+        {ToQString(msg::kMenuFile),
          {cmd::kBulkRegister, cmd::kExportText, cmd::kSeparator, cmd::kAppAbout, cmd::kSeparator,
           cmd::kAppExit}},
-        {QStringLiteral("編集"),
+        {ToQString(msg::kMenuEdit),
          {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kEditFind,
           cmd::kFindNext, cmd::kSeparator, cmd::kMultiSelect, cmd::kSelectAll, cmd::kSeparator,
           cmd::kRefresh}},
@@ -72,7 +73,7 @@ FrameSpec ManagerFrameSpec() {
 
 QString StatusText(int words, const std::u16string& imeName, const std::string& dictionaryPath) {
     QStringList parts{QStringLiteral("%1 個の単語").arg(words)};
-    if (!imeName.empty()) parts << QStringLiteral("入力方式: ") + ToQString(imeName);
+    if (!imeName.empty()) parts << ToQString(msg::kImeLabel) + ToQString(imeName);
     if (!dictionaryPath.empty())
         parts << QStringLiteral("辞書: ") + QFile::decodeName(dictionaryPath.c_str());
     return parts.join(QStringLiteral("    "));
@@ -86,7 +87,7 @@ ManagerWindow::ManagerWindow(Dictionary& dictionary, SettingsStore& settings)
     view_->AttachFrame(*frame_);
 
     const std::u16string name = dictionary.ime().Name();
-    if (!name.empty()) frame_->AddAboutLine(QStringLiteral("入力方式: ") + ToQString(name));
+    if (!name.empty()) frame_->AddAboutLine(ToQString(msg::kImeLabel) + ToQString(name));
     status_ = new QLabel(frame_.get());
     status_->setObjectName(QStringLiteral("statusText"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "core/messages.h"
 #include "core/word_checks.h"
 #include "skeleton/message_box.h"
 #include "ui_word_edit_dlg.h"
@@ -47,7 +48,7 @@ void CWordEditDlg::OnInitDialog() {
         oldWord_ = editWord_;
         oldPosIndex_ = posIndex_;
         oldStyle_ = table.Row(posIndex_).style;
-        ui_->closeButton->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+        ui_->closeButton->setText(ToQString(msg::kCancel));
     }
     ui_->posCombo->clear();
     for (const PosStyle& row : table.rows())

@@ -27,6 +27,7 @@
 
 #include "bulk_progress.h"
 #include "commands.h"
+#include "core/messages.h"
 #include "core/word_checks.h"
 #include "file_dialogs.h"
 #include "find_reading_dlg.h"
@@ -552,7 +553,7 @@ void CWordkeeperView::OnFrameActivated() {
 
 QMenu* CWordkeeperView::CreateContextMenu() {
     OnUpdateCommandStates();
-    auto* menu = new QMenu(QStringLiteral("編集"), this);
+    auto* menu = new QMenu(ToQString(msg::kMenuEdit), this);
     menu->setObjectName(QStringLiteral("menu132"));
     for (int id :
          {cmd::kNewWord, cmd::kChangeWord, cmd::kDeleteWords, cmd::kSeparator, cmd::kSelectAll}) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "commands.h"
+#include "core/messages.h"
 #include "skeleton/application.h"
 #include "skeleton/qt_settings_store.h"
 #include "skeleton/qt_text.h"
@@ -24,7 +25,7 @@ FrameSpec QuickAddFrameSpec() {
     layout.program = QuickAddProgramInfo();
     layout.commands = {
         {cmd::kAppAbout, QStringLiteral("WordkeeperAddについて..."), false, {}, {}},
-        {cmd::kAppExit, QStringLiteral("終了"), false, {}, {}},
+        {cmd::kAppExit, ToQString(msg::kExit), false, {}, {}},
         {cmd::kEditCut, QStringLiteral("切り取り"), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_X)},
          QStringLiteral(":/icons/cut.png")},
         {cmd::kEditCopy, QStringLiteral("ｺﾋﾟｰ"), false, Keys{QKeySequence(Qt::CTRL | Qt::Key_C)},
@@ -33,8 +34,8 @@ FrameSpec QuickAddFrameSpec() {
          Keys{QKeySequence(Qt::CTRL | Qt::Key_V)}, QStringLiteral(":/icons/paste.png")},
     };
     layout.menus = {
-        {QStringLiteral("ﾌｧｲﾙ"), {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
-        {QStringLiteral("編集"), {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
+        {ToQString(msg::kMenuFile), {cmd::kAppAbout, cmd::kSeparator, cmd::kAppExit}},
+        {ToQString(msg::kMenuEdit), {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}},
     };
     layout.toolButtons = {cmd::kSeparator, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste,
                           cmd::kSeparator};

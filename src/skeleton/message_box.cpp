@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "application.h"
+#include "core/messages.h"
 
 namespace wk {
 
@@ -14,7 +15,7 @@ MessageHook& Hook() {
     return hook;
 }
 
-const QString kConfirmCaption = QStringLiteral("確認");
+const QString kConfirmCaption = ToQString(msg::kConfirmCaption);
 
 QMessageBox::StandardButton Run(const MessageRequest& request) {
     if (const MessageHook& hook = Hook()) return hook(request) ? QMessageBox::Yes : QMessageBox::No;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/messages.h"
 #include "ime/backend.h"
 #include "message_box.h"
 #include "qt_settings_store.h"
@@ -13,6 +14,7 @@ namespace wk {
 namespace {
 
 constexpr const char* kImeWithoutValue = "--ime には入力方式を指定してください";
+constexpr const char* kUnknownArgument = "不明な引数です: ";
 
 // The argument that named an unknown option, as it was given.
 std::string AsGiven(const QStringList& arguments, const QString& name) {
@@ -47,9 +49,9 @@ ProgramArguments ParseProgramArguments(const QStringList& arguments) {
     if (!understood) {
         const QStringList unknown = parser.unknownOptionNames();
         parsed.error = unknown.isEmpty() ? kImeWithoutValue
-                                         : "不明な引数です: " + AsGiven(arguments, unknown[0]);
+                                         : kUnknownArgument + AsGiven(arguments, unknown[0]);
     } else if (!parser.positionalArguments().isEmpty()) {
-        parsed.error = "不明な引数です: " + parser.positionalArguments()[0].toStdString();
+        parsed.error = kUnknownArgument + parser.positionalArguments()[0].toStdString();
     } else if (parser.isSet(ime)) {
         parsed.imeOption = parser.value(ime).toStdString();
         if (parsed.imeOption.empty()) parsed.error = kImeWithoutValue;
@@ -58,8 +60,8 @@ ProgramArguments ParseProgramArguments(const QStringList& arguments) {
 }
 
 std::string ProgramUsage(const QString& programName, std::string_view notes) {
-    return "使い方: " + programName.toStdString() +
-           " [--ime 入力方式]\n\n" WK_IME_OPTION_HELP "\n" + std::string(notes);
+    return "使い方: " + programName.toStdString() + " [--ime 入力方式]\n\n" + msg::kImeOptionHelp +
+           "\n" + std::string(notes);
 }
 
 int RunProgram(int argc, char** argv, const ProgramInfo& info, const std::string& usage,

@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "core/messages.h"
 #include "core/safe_file.h"
 #include "core/text.h"
 #include "ime/backend.h"
@@ -30,14 +31,16 @@ std::string ProblemWith(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) return {};
-        return "設定ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
+        return Utf16ToUtf8(msg::kSettingsUnreadable) + ": " + path + " (" + SystemErrorText(errno) +
+               ")";
     }
     if (!S_ISREG(st.st_mode)) {
         return "設定ファイルが通常のファイルではないため使いません: " + path;
     }
     const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
-        return "設定ファイルを読み込めません: " + path + " (" + SystemErrorText(errno) + ")";
+        return Utf16ToUtf8(msg::kSettingsUnreadable) + ": " + path + " (" + SystemErrorText(errno) +
+               ")";
     }
     ::close(fd);
     // Written as settings, a dictionary that the name leads to would be lost.

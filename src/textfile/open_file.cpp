@@ -43,7 +43,8 @@ std::unique_ptr<InputFile> InputFile::Open(const std::string& path, std::string*
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        SetError(error, S_ISDIR(st.st_mode) ? "フォルダーです" : "通常のファイルではありません");
+        SetError(error,
+                 S_ISDIR(st.st_mode) ? SystemErrorText(EISDIR) : "通常のファイルではありません");
         ::close(fd);
         return nullptr;
     }

@@ -158,7 +158,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
             display.RestoreCursor();
             break;
         case ReadOutcome::OutOfMemory:
-            messages.Show(MessageKind::Memory, msg::kOutOfMemory, {});
+            messages.Show(MessageKind::Memory, msg::kOutOfMemoryInFile, {});
             break;
         case ReadOutcome::Stopped:
         case ReadOutcome::TooLarge:

@@ -15,32 +15,6 @@
 
 namespace wk::textfile {
 
-namespace msg {
-inline constexpr std::u16string_view kCannotOpen = u"辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません";
-inline constexpr std::u16string_view kCannotCreate = u"辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません";
-inline constexpr std::u16string_view kSummary =
-    u"%d 個の単語のうち %d 個の単語を登録しました。\n%d 個は登録されませんでした";
-inline constexpr std::u16string_view kUnreadableLine =
-    u"%d 行目の単語が読み取れません。Wordkeeperで読み込めない形式のﾃｷｽﾄﾌｧｲﾙの可能性があります。";
-inline constexpr std::u16string_view kOutOfMemory = u"メモリ不足です。";
-inline constexpr std::u16string_view kExported = u"%d 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。";
-inline constexpr std::u16string_view kReplaced =
-    u"%d 個の単語に、ﾃｷｽﾄﾌｧｲﾙで表せない文字があり「?」に置き換えました。";
-inline constexpr std::u16string_view kAllocationFailed = u"メモリ確保に失敗しました";
-
-// Second lines that say more about a failure (shown as details).
-inline constexpr std::u16string_view kTooLarge = u"2147483648 バイト以上のファイルは読み込めません";
-inline constexpr std::u16string_view kReadFailed = u"ファイルを最後まで読み込めませんでした";
-inline constexpr std::u16string_view kNoConverter =
-    u"文字コード CP932 の変換が使えません (iconv の gconv モジュールがありません)";
-inline constexpr std::u16string_view kNoStorage = u"メモリが足りません";
-inline constexpr std::u16string_view kLost =
-    u"登録を受け付けた単語のうち %d 個は辞書に書き込めませんでした";
-inline constexpr std::u16string_view kRegisteredSoFar =
-    u"読み込みが止まるまでに %d 個の単語を登録しました";
-inline constexpr std::u16string_view kRefusedFor = u"%d 個の単語は次の理由で登録されませんでした";
-}  // namespace msg
-
 // Fills each "%d" of `pattern`, in order, with the next number.
 std::u16string FillNumbers(std::u16string_view pattern,
                            std::initializer_list<std::int64_t> numbers);

@@ -128,3 +128,12 @@ std::unique_ptr<ModalWatch> WhenModal(std::function<void(T*)> action, int timeou
 }
 
 }  // namespace wk::testing
+
+// The test's main: the environment, then the program's application object, then the tests.
+#define WK_GUI_TEST_MAIN(TestClass, programInfo)         \
+    int main(int argc, char** argv) {                    \
+        wk::testing::PrepareGuiTestEnvironment();        \
+        wk::CWordkeeperApp app(argc, argv, programInfo); \
+        TestClass test;                                  \
+        return QTest::qExec(&test, argc, argv);          \
+    }

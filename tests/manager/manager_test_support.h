@@ -119,11 +119,3 @@ struct Session {
 };
 
 }  // namespace wk::testing
-
-#define WK_MANAGER_TEST_MAIN(TestClass)                               \
-    int main(int argc, char** argv) {                                 \
-        wk::testing::PrepareGuiTestEnvironment();                     \
-        wk::CWordkeeperApp app(argc, argv, wk::ManagerProgramInfo()); \
-        TestClass test;                                               \
-        return QTest::qExec(&test, argc, argv);                       \
-    }

@@ -57,7 +57,9 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
     std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    std::vector<std::string> all = args;
+    if (!options.ime.empty()) all.insert(all.begin(), {"--ime", options.ime});
+    for (const std::string& a : all) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const std::string cwd = options.cwd.empty() ? home_ : options.cwd;
     const std::string logs = Path("logs/");
@@ -126,6 +128,13 @@ std::string DictionaryText(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::vector<std::string> NumberedWords(int count) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back("ことば" + std::to_string(i) + "\t言葉" + std::to_string(i) + "\t名詞");
+    return lines;
+}
+
 bool PrivateMounts() {
     static const bool done = [] {
         return ::unshare(CLONE_NEWNS) == 0 &&
@@ -158,18 +167,31 @@ void Fill(const std::string& folder) {
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
-    sqlite3_stmt* check = nullptr;
     std::string verdict = "cannot open";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
         verdict.clear();
-        while (sqlite3_step(check) == SQLITE_ROW)
-            verdict += (verdict.empty() ? "" : "; ") +
-                       std::string(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+        sqlite3_exec(
+            db, "PRAGMA integrity_check",
+            [](void* out, int, char** row, char**) {
+                auto& text = *static_cast<std::string*>(out);
+                text += (text.empty() ? "" : "; ") + std::string(row[0]);
+                return 0;
+            },
+            &verdict, nullptr);
     }
-    sqlite3_finalize(check);
     sqlite3_close(db);
     return verdict;
+}
+
+int HoldLock(const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    // An open file description's lock: it holds against the children as against others.
+    if (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 }  // namespace wk::reliability

@@ -19,6 +19,7 @@ struct Outcome : wk::testing::Ended {
 };
 
 struct RunOptions {
+    std::string ime;                  // given as --ime when not empty
     std::string cwd;                  // the home when empty
     std::vector<std::string> env;     // NAME=VALUE set on top of the home's
     std::optional<uid_t> user;        // run under this user id (and the same group id)
@@ -67,6 +68,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 // A dictionary text file (UTF-8 with a byte-order mark, CR LF) holding `lines`.
 std::string DictionaryText(const std::vector<std::string>& lines);
+// `count` nouns as `list` shows them: "ことば0\t言葉0\t名詞" and on.
+std::vector<std::string> NumberedWords(int count);
 
 // Gives the calling process mount points of its own, which vanish with it. False when the
 // system does not allow it (no privilege); tests that mount then skip.
@@ -81,6 +84,10 @@ bool MakeReadOnly(const std::string& folder);
 
 // Fills the file system of `folder` to the last byte with a file named "filler".
 void Fill(const std::string& folder);
+
+// Takes a write lock on `path` (created if need be) as another program would; it is held
+// until the returned descriptor is closed. -1 when it could not be taken.
+int HoldLock(const std::string& path);
 
 // SQLite's own verdict on a database file: "ok" when sound.
 std::string IntegrityCheck(const std::string& path);

@@ -2,8 +2,6 @@
 // same time, with a bulk import and readers in between: no change may be lost or doubled,
 // each contested word goes to exactly one of the processes racing for it, and the store ends
 // holding exactly the expected words.
-#include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -25,11 +23,6 @@ using Args = std::vector<std::string>;
 using testing::Fork;
 using testing::Join;
 
-Args With(const Args& ime, Args args) {
-    args.insert(args.begin(), ime.begin(), ime.end());
-    return args;
-}
-
 struct Word {
     std::string reading, word, pos = "名詞";
     std::string Line() const { return reading + "\t" + word + "\t" + pos; }
@@ -42,6 +35,7 @@ Word OwnWord(int worker, int i) {
 }
 
 struct Race {
+    std::string ime;
     int workers = 3;
     int rounds = 40;
     int contested = 20;
@@ -52,11 +46,11 @@ struct Race {
 // One writer: per round it adds a word of its own, tries to add a contested word, and every
 // third round removes the word it added the round before. Returns the number of commands
 // that did not end as they should; the contested words it won go to the file `won`.
-int Writer(CliHome& home, const Args& ime, const Race& race, int id, const std::string& won) {
+int Writer(CliHome& home, const Race& race, int id, const std::string& won) {
     int failures = 0;
     std::string wonLines;
     const auto run = [&](const Args& args, bool mayBeTaken = false) {
-        const Outcome o = home.Run(With(ime, args));
+        const Outcome o = home.Run(args, {.ime = race.ime});
         if (o.exitCode == 0) return true;
         if (!mayBeTaken || o.err.find("すでに登録されています") == std::string::npos) {
             ++failures;
@@ -74,23 +68,19 @@ int Writer(CliHome& home, const Args& ime, const Race& race, int id, const std::
     return std::min(failures, 100);
 }
 
-void ExpectNothingLost(CliHome& home, const Args& ime, const Race& race) {
-    std::vector<std::string> imported;
-    for (int i = 0; i < race.importWords; ++i)
-        imported.push_back("いっかつ" + std::to_string(i) + "\t一括" + std::to_string(i) +
-                           "\t名詞");
+void ExpectNothingLost(CliHome& home, const Race& race) {
+    const std::vector<std::string> imported = NumberedWords(race.importWords);
     if (race.importWords > 0) WriteFile(home.Path("bulk.txt"), DictionaryText(imported));
 
     std::vector<pid_t> children;
     for (int id = 0; id < race.workers; ++id) {
-        children.push_back(Fork([&, id] {
-            return Writer(home, ime, race, id, home.Path("won-" + std::to_string(id)));
-        }));
+        children.push_back(Fork(
+            [&, id] { return Writer(home, race, id, home.Path("won-" + std::to_string(id))); }));
     }
     if (race.importWords > 0) {
         children.push_back(Fork([&] {
             std::this_thread::sleep_for(std::chrono::seconds(1));  // into the writers' midst
-            const Outcome o = home.Run(With(ime, {"import", "bulk.txt"}));
+            const Outcome o = home.Run({"import", "bulk.txt"}, {.ime = race.ime});
             std::cerr << o.err;
             return o.exitCode;
         }));
@@ -98,7 +88,7 @@ void ExpectNothingLost(CliHome& home, const Args& ime, const Race& race) {
     children.push_back(Fork([&] {
         int failures = 0;
         for (int i = 0; i < race.lists; ++i) {
-            const Outcome o = home.Run(With(ime, {"list"}));
+            const Outcome o = home.Run({"list"}, {.ime = race.ime});
             bool wellFormed = o.exitCode == 0;
             for (const std::string& line : SplitLines(o.out))
                 wellFormed = wellFormed && std::count(line.begin(), line.end(), '\t') == 2;
@@ -124,7 +114,7 @@ void ExpectNothingLost(CliHome& home, const Args& ime, const Race& race) {
         expected.insert(line);
     }
 
-    const Outcome listed = home.Run(With(ime, {"list"}));
+    const Outcome listed = home.Run({"list"}, {.ime = race.ime});
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     const std::vector<std::string> lines = SplitLines(listed.out);
     const std::set<std::string> held(lines.begin(), lines.end());
@@ -137,24 +127,16 @@ void ExpectNothingLost(CliHome& home, const Args& ime, const Race& race) {
 
 // Each back end with the size of race it can take in a test's time.
 TEST(ConcurrencyTest, NoBackEndLosesAChangeOfProcessesWritingAtOnce) {
-    struct Case {
-        const char* what;
-        Args ime;
-        Race race;
+    const Race races[] = {
+        {.ime = "embedded", .rounds = 120, .importWords = 20000, .lists = 15},
+        {.ime = "anthy", .contested = 10, .importWords = 500, .lists = 10},
+        {.ime = "mozc", .contested = 10, .importWords = 2000, .lists = 10},
     };
-    const Case cases[] = {
-        {"embedded store", {}, {.rounds = 120, .importWords = 20000, .lists = 15}},
-        {"Anthy dictionary",
-         {"--ime", "anthy"},
-         {.contested = 10, .importWords = 500, .lists = 10}},
-        {"Mozc dictionary", {"--ime", "mozc"}, {.contested = 10, .importWords = 2000, .lists = 10}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const Race& race : races) {
+        SCOPED_TRACE(race.ime);
         CliHome home;
-        if (!c.ime.empty() && home.Run(With(c.ime, {"styles"})).exitCode != 0)
-            continue;  // not built
-        ExpectNothingLost(home, c.ime, c.race);
+        if (home.Run({"styles"}, {.ime = race.ime}).exitCode != 0) continue;  // not built
+        ExpectNothingLost(home, race);
     }
 }
 
@@ -180,36 +162,21 @@ TEST(ConcurrencyTest, ProcessesStartedTogetherOnANewStoreAllOpenIt) {
 // a bounded time, then says why it was refused.
 TEST(ConcurrencyTest, MozcLockHeldByAnotherProgramGivesAMessage) {
     CliHome home;
-    const Args mozc = {"--ime", "mozc"};
-    if (home.Run(With(mozc, {"styles"})).exitCode != 0) {
+    const RunOptions mozc{.ime = "mozc", .timeoutSeconds = 30};
+    if (home.Run({"styles"}, mozc).exitCode != 0) {
         GTEST_SKIP() << "wordkeeper-cli is built without the Mozc back end";
     }
-    std::filesystem::create_directories(home.Path("config/mozc"));
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = Fork([&] {
-        const int fd = ::open(home.Path("config/mozc/.user_dictionary.db.lock").c_str(),
-                              O_RDWR | O_CREAT, 0600);
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0) return 1;
-        (void)!::write(ready[1], "x", 1);
-        ::pause();
-        return 0;
-    });
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    const int holder = HoldLock(home.Path("config/mozc/.user_dictionary.db.lock"));
+    ASSERT_GE(holder, 0);
     WriteFile(home.Path("one.txt"), DictionaryText({"ひとつ\t一\t名詞"}));
     for (const Args& change : {Args{"add", "よみ", "語", "名詞"}, Args{"import", "one.txt"}}) {
-        const Outcome o = home.Run(With(mozc, change), {.timeoutSeconds = 30});
+        const Outcome o = home.Run(change, mozc);
         EXPECT_EQ(o.exitCode, 1) << change[0];
         EXPECT_NE(o.err.find("ほかのプログラムがMozcの辞書を使用中です"), std::string::npos)
             << change[0] << ": " << o.err;
     }
-    ::kill(holder, SIGKILL);
-    Join(holder, 10);
-    const Outcome after = home.Run(With(mozc, {"add", "よみ", "語", "名詞"}));
+    ::close(holder);
+    const Outcome after = home.Run({"add", "よみ", "語", "名詞"}, mozc);
     EXPECT_EQ(after.exitCode, 0) << after.err;
 }
 

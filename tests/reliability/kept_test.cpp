@@ -2,7 +2,6 @@
 // changes the input method refuses, Anthy dictionaries that are links, huge, locked, left
 // half-written or written with CR LF, settings files that are no regular file or cannot be
 // read, a store moved while open.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -21,13 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-Args With(const std::string& ime, Args args) {
-    args.insert(args.begin(), {"--ime", ime});
-    return args;
-}
-
 bool Built(CliHome& home, const std::string& ime) {
-    return home.Run(With(ime, {"styles"})).exitCode == 0;
+    return home.Run({"styles"}, {.ime = ime}).exitCode == 0;
 }
 
 std::string AnthyDictionary(const CliHome& home) {
@@ -48,9 +42,9 @@ std::string Snapshot(const std::string& path) {
 TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFiles) {
     CliHome home;
     const bool anthy = Built(home, "anthy"), mozc = Built(home, "mozc");
-    ASSERT_EQ(home.Run(With("embedded", {"add", "たなか", "田中", "人名"})).exitCode, 0);
+    ASSERT_EQ(home.Run({"add", "たなか", "田中", "人名"}).exitCode, 0);
     if (anthy) {
-        ASSERT_EQ(home.Run(With("anthy", {"add", "すずき", "鈴木", "人名"})).exitCode, 0);
+        ASSERT_EQ(home.Run({"add", "すずき", "鈴木", "人名"}, {.ime = "anthy"}).exitCode, 0);
     }
     WriteFile(home.Path(".mozc/user_dictionary.db"), "Mozc's words");
     const struct {
@@ -71,14 +65,14 @@ TEST(KeptTest, ExportNeverReplacesTheProgramsOwnFiles) {
         SCOPED_TRACE(std::string(c.ime) + " onto " + c.target);
         if (!c.built) continue;
         const std::string before = Snapshot(c.target);
-        const std::string words = home.Run(With(c.ime, {"list"})).out;
-        const Outcome o = home.Run(With(c.ime, {"export", c.target}));
+        const std::string words = home.Run({"list"}, {.ime = c.ime}).out;
+        const Outcome o = home.Run({"export", c.target}, {.ime = c.ime});
         EXPECT_EQ(o.exitCode, 1) << o.err;
         EXPECT_NE(o.err.find("このプログラムの辞書や設定のファイルなので置き換えません"),
                   std::string::npos)
             << o.err;
         EXPECT_EQ(Snapshot(c.target), before);
-        EXPECT_EQ(home.Run(With(c.ime, {"list"})).out, words);
+        EXPECT_EQ(home.Run({"list"}, {.ime = c.ime}).out, words);
     }
 }
 
@@ -105,8 +99,8 @@ TEST(KeptTest, AChangeKeepsTheOldWordUnlessTheNewOneIsIn) {
         SCOPED_TRACE(c.ime + (" " + c.change[1] + " to " + c.change[4]));
         CliHome home;
         if (!Built(home, c.ime)) continue;
-        ASSERT_EQ(home.Run(With(c.ime, {"add", "たなか", "田中", "人名"})).exitCode, 0);
-        ASSERT_EQ(home.Run(With(c.ime, {"add", "すずき", "鈴木", "人名"})).exitCode, 0);
+        ASSERT_EQ(home.Run({"add", "たなか", "田中", "人名"}, {.ime = c.ime}).exitCode, 0);
+        ASSERT_EQ(home.Run({"add", "すずき", "鈴木", "人名"}, {.ime = c.ime}).exitCode, 0);
         std::string after = c.after;
         if (c.ime == std::string("anthy")) {
             WriteFile(AnthyDictionary(home),
@@ -115,16 +109,16 @@ TEST(KeptTest, AChangeKeepsTheOldWordUnlessTheNewOneIsIn) {
         }
         Args change = {"change"};
         change.insert(change.end(), c.change.begin(), c.change.end());
-        const Outcome o = home.Run(With(c.ime, change));
+        const Outcome o = home.Run(change, {.ime = c.ime});
         EXPECT_EQ(o.exitCode, c.exitCode) << o.err;
-        EXPECT_EQ(home.Run(With(c.ime, {"list", "--sort", "reading"})).out, after);
+        EXPECT_EQ(home.Run({"list", "--sort", "reading"}, {.ime = c.ime}).out, after);
     }
 }
 
 TEST(KeptTest, AnthyDictionariesOfEveryShape) {
     if (CliHome probe; !Built(probe, "anthy")) GTEST_SKIP() << "built without Anthy";
     const auto anthy = [](CliHome& h, const Args& args) {
-        return h.Run(With("anthy", args), {.timeoutSeconds = 30});
+        return h.Run(args, {.ime = "anthy", .timeoutSeconds = 30});
     };
     const Args add = {"add", "たなか", "田中", "人名"};
     {
@@ -165,13 +159,8 @@ TEST(KeptTest, AnthyDictionariesOfEveryShape) {
     {
         SCOPED_TRACE("lock held by another program");
         CliHome h;
-        fs::create_directories(h.Path(".anthy"));
-        const int holder =
-            ::open(h.Path(".anthy/lock-file_default").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_len = 1;
-        ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
+        const int holder = HoldLock(h.Path(".anthy/lock-file_default"));
+        ASSERT_GE(holder, 0);
         const Outcome o = anthy(h, add);
         ::close(holder);
         EXPECT_EQ(o.exitCode, 1);
@@ -288,7 +277,7 @@ TEST(KeptTest, AStoreMovedReplacedOrDeletedWhileOpenIsNeverWrittenThroughTheOldH
         // The moved file keeps what was written to it, journal and all.
         if (fs::exists(home.Path("moved.sqlite"))) {
             EXPECT_EQ(IntegrityCheck(home.Path("moved.sqlite")), "ok");
-            EXPECT_EQ(home.Run(With("embedded:" + home.Path("moved.sqlite"), {"list"})).out,
+            EXPECT_EQ(home.Run({"list"}, {.ime = "embedded:" + home.Path("moved.sqlite")}).out,
                       "まえ\t前\t名詞\n");
         }
     }

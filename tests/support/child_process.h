@@ -1,16 +1,16 @@
 // Work run in a forked child process, and the wait for its end.
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <functional>
-#include <thread>
 
 namespace wk::testing {
 
@@ -34,22 +34,20 @@ struct Ended {
 
 // Waits for the child, killing it when it still runs after `timeoutSeconds`.
 inline Ended Wait(pid_t pid, double timeoutSeconds = 300) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     Ended ended;
+    // The child's pidfd becomes readable when it ends.
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (handle < 0) return ended;
+    pollfd child{handle, POLLIN, 0};
+    int ready;
+    while ((ready = ::poll(&child, 1, static_cast<int>(timeoutSeconds * 1000))) < 0 &&
+           errno == EINTR) {
+    }
+    if (ready == 0) ::kill(pid, SIGKILL);
+    ::close(handle);
     int status = 0;
     rusage usage{};
-    for (;;) {
-        const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
-        if (done == pid) break;
-        if (done < 0 && errno != EINTR) return ended;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::wait4(pid, &status, 0, &usage);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    if (::wait4(pid, &status, 0, &usage) != pid) return ended;
     ended.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ended.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     ended.maxRssKiB = usage.ru_maxrss;

@@ -36,7 +36,6 @@ class FakeIme final : public InputMethod {
     std::function<void(const Word&)> beforeUnregister;  // and of every removal
     int enumerations = 0;
     std::vector<std::u16string> calls;  // "+word" for a registration, "-word" for a removal
-    std::string refusalReason;          // LastErrorDetail()
 
     std::vector<PosStyle> GetRegisterWordStyles() override { return styles; }
 
@@ -76,8 +75,6 @@ class FakeIme final : public InputMethod {
         words.erase(found);
         return true;
     }
-
-    std::string LastErrorDetail() const override { return refusalReason; }
 
     struct Batch final : RegistrationBatch {
         std::size_t lost;

@@ -3,19 +3,15 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 #include "core/settings.h"
-#include "core/text.h"
 
 namespace wk::testing {
 
-// Settings kept in memory; records the order of writes and can be told to fail them.
+// Settings kept in memory; can be told to fail writes.
 class MemorySettings final : public SettingsStore {
   public:
     std::map<std::string, std::int32_t> ints;
-    std::vector<std::string> writes;
-    int syncs = 0;
     bool failWrites = false;
 
     std::optional<std::int32_t> ReadInt(std::string_view name) override {
@@ -26,18 +22,10 @@ class MemorySettings final : public SettingsStore {
     bool WriteInt(std::string_view name, std::int32_t value) override {
         if (failWrites) return false;
         ints[std::string(name)] = value;
-        writes.push_back(std::string(name) + "=" + std::to_string(value));
         return true;
     }
-    bool WriteString(std::string_view name, std::u16string_view text) override {
-        if (failWrites) return false;
-        writes.push_back(std::string(name) + "='" + Utf16ToUtf8(text) + "'");
-        return true;
-    }
-    bool Sync() override {
-        ++syncs;
-        return !failWrites;
-    }
+    bool WriteString(std::string_view, std::u16string_view) override { return !failWrites; }
+    bool Sync() override { return !failWrites; }
 };
 
 }  // namespace wk::testing
