@@ -32,18 +32,8 @@ WordEntryList ListOf(std::initializer_list<const char16_t*> readings) {
     return list;
 }
 
-TEST(WordEntryList, EmptyListYieldsNothingAndChangesNothing) {
-    WordEntryList list;
-    EXPECT_EQ(list.EntryAt(0), nullptr);
-    auto kept = list.SetEntryAt(0, Entry(u"a"));
-    ASSERT_NE(kept, nullptr);  // handed back, not dropped
-    EXPECT_EQ(kept->reading, u"a");
-    EXPECT_EQ(list.Count(), 0);
-    list.Sort(SortField::Reading, true);
-    EXPECT_EQ(list.FindReading(kept->reading), -1);
-}
-
-// Positions follow the order the list has, the one it was built in or the one a sort made.
+// Positions follow the order the list has, the one it was built in or the one a sort made;
+// an emptied list yields nothing and keeps nothing it is handed.
 TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
     WordEntryList list = ListOf({u"d", u"b", u"c"});
     list.Sort(SortField::Reading, true);
@@ -65,6 +55,11 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
         EXPECT_EQ(Readings(list), rest);
     }
     EXPECT_EQ(list.EntryAt(0), nullptr);
+    const auto back = list.SetEntryAt(0, Entry(u"a"));
+    ASSERT_NE(back, nullptr);  // handed back, not dropped
+    EXPECT_EQ(back->reading, u"a");
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.FindReading(back->reading), -1);
 }
 
 TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {

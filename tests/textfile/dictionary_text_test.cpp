@@ -1,13 +1,21 @@
-// The dictionary text file: the buffered file under it, reading its lines, writing them.
+// The dictionary text file: the buffered file under it, reading its lines, writing them,
+// and the commands that register a file's words and export the dictionary.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "core/dictionary.h"
 #include "core/text.h"
+#include "fake_ime.h"
 #include "memory_file.h"
+#include "temp_folder.h"
 #include "textfile/buffered_file.h"
 #include "textfile/dictionary_text.h"
+#include "textfile/text_commands.h"
 
 namespace wk::textfile {
 namespace {
@@ -25,8 +33,7 @@ std::string Joined(const std::vector<std::string>& items) {
 // Taken in steps of 3 bytes, the file comes whole whatever the buffer's capacity.
 TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
     const std::pair<std::string, std::int32_t> cases[] = {
-        {"", 4},         {"abc", 4}, {"abcd", 4},
-        {"abcdefgh", 4}, {"ab", 1},  {std::string(40000, 'q') + "z", 16384}};
+        {"", 4}, {"abc", 4}, {"abcdefgh", 4}, {"ab", 1}, {std::string(40000, 'q') + "z", 16384}};
     for (const auto& [bytes, capacity] : cases) {
         MemoryFile memory(bytes);
         CBufferedFile file;
@@ -57,11 +64,6 @@ Read ReadBytes(MemoryFile& file, const ReadHooks& hooks = {}) {
     return read;
 }
 
-Read ReadBytes(const std::string& bytes) {
-    MemoryFile file(bytes);
-    return ReadBytes(file);
-}
-
 struct LineCase {
     const char* name;
     std::string bytes;
@@ -87,25 +89,15 @@ constexpr ReadOutcome kDone = ReadOutcome::Finished, kStops = ReadOutcome::Unrea
 
 const LineCase kLineCases[] = {
     {"empty file", "", "", kDone, 1},
-    {"header only", kHead, "", kDone, 2},
-    {"no final line end", "a\tb\tc", "a|b|c", kDone, 1},
-    {"LF ends a line as CR LF does", kHead + "a\tb\tc\nd\te\tf", "a|b|c ; d|e|f", kDone, 3},
     {"CR before LF is not doubled", "a\tb\tc\r\nd\te\r\n", "a|b|c", kStops, 2},
-    {"empty CR LF line skipped", "\r\na\tb\tc\r\n", "a|b|c", kDone, 3},
-    {"empty LF line skipped", "\na\tb\tc", "a|b|c", kDone, 2},
+    {"empty LF line skipped, no final line end", "\na\tb\tc", "a|b|c", kDone, 2},
     {"CSV line, quotes doubled, rest ignored", "\"a\",\"b\"\"x\",c,d\n\"e\",\"f\",\"g\"",
      "a|b\"x|c ; e|f|g", kDone, 2},
     {"CSV line of two fields", "\"a\",\"b\"\r\n", "", kStops, 1},
     {"CSV quote left open", "\"a\",\"b\",\"c\r\n", "", kStops, 1},
-    {"rest after third field", "a\tb\tx\td\r\n", "a|b|x", kDone, 2},
-    {"empty reading", "\tb\tx\r\n", "|b|x", kDone, 2},
-    {"CR separates fields", "a\rb\tx\r\n", "a|b|x", kDone, 2},
-    {"comment anywhere", "!x\ty\tz\r\na\tb\tc\r\n!\r\n", "a|b|c", kDone, 4},
-    {"full-width ! is no comment", "\x81\x49\tb\tc\r\n", "！|b|c", kDone, 2},
+    {"comment anywhere, CR separates fields", "!x\ty\tz\r\na\rb\tc\r\n!\r\n", "a|b|c", kDone, 4},
     {"0 byte cuts the line", "a\tb\tc\r\0junk\nd\te\tf\r\n"s, "a|b|c ; d|e|f", kDone, 3},
     {"0 byte cuts the final CR", "a\tb\tc\0"s, "", kStops, 1},
-    {"good, good, bad line 4", kHead + "a\tb\tc\r\nd\te\tf\r\nbad\r\ng\th\ti\r\n", "a|b|c ; d|e|f",
-     kStops, 4},
     {"255 characters fit", k255 + "\t" + k255 + "\t" + k255 + "\r\n",
      k255 + "|" + k255 + "|" + k255, kDone, 2},
     {"256 characters do not", "a\t" + k255 + "w\tc\r\n", "", kStops, 1},
@@ -116,25 +108,15 @@ const LineCase kLineCases[] = {
      "a\tb\tc\t" + std::string(4090, 'z') + "\tq\tr\r\n", "a|b|c ; a|q|r", kDone, 3},
     {"long comment stays comment, each cut a line", std::string(10000, '!') + "\na\tb\tc\r\n",
      "a|b|c", kDone, 5},
-    {"line numbers count comment cuts", std::string(10000, '!') + "\na\tb", "", kStops, 4},
     // The encoding is taken from the file.
-    {"code page 932 kana, kanji, half-width", "\x82\xa0\x82\xa2\t\x88\xa4\t\xb6\xc5\r\n",
-     "あい|愛|ｶﾅ", kDone, 2},
-    {"code page 932 marks", "\x81\x60\t\x81\x7c\t\x5c\r\n", "～|－|\\", kDone, 2},
-    {"unassigned pair is one mark", "\x82\x41z\tb\tc\r\n", "・z|b|c", kDone, 2},
+    {"code page 932 marks, an unassigned pair one", "\x81\x60\x82\x41z\t\x81\x7c\t\x5c\r\n",
+     "～・z|－|\\", kDone, 2},
     {"invalid byte goes on", "\x80x\t\xa0\tc\r\n", "・x|・|c", kDone, 2},
     {"lead byte before TAB", "a\x82\tb\tc\r\n", "a・|b|c", kDone, 2},
-    {"UTF-8 with mark",
-     "\xEF\xBB\xBF"
-     "あ\t愛\t名詞\r\n",
-     "あ|愛|名詞", kDone, 2, TextEncoding::Utf8},
-    {"UTF-8 mark is not line 1", "\xEF\xBB\xBF!header\r\nx\ty", "", kStops, 2, TextEncoding::Utf8},
     {"UTF-8 with mark, invalid part", "\xEF\xBB\xBF\xE3\x81\tb\tc\r\n", "\xEF\xBF\xBD|b|c", kDone,
      2, TextEncoding::Utf8},
     {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", "あ|😀|名詞", kDone, 3, TextEncoding::Utf8},
     {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", "a|b|c", kStops, 2},
-    {"UTF-16 LE", "\xFF\xFE" + Utf16(u"!h\r\nあ\t愛\t名詞\r\n", false), "あ|愛|名詞", kDone, 3,
-     TextEncoding::Utf16Le},
     {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), "あ|😀|名詞", kDone, 1,
      TextEncoding::Utf16Be},
     {"UTF-16 lines as in UTF-8", "\xFE\xFF" + Utf16(u"!h\r\nあ\t愛\t名詞\r\nい\tx\r\n", true),
@@ -145,7 +127,8 @@ const LineCase kLineCases[] = {
 
 TEST(ReadDictionaryLines, LineRulesAndEncodings) {
     for (const LineCase& c : kLineCases) {
-        const Read read = ReadBytes(c.bytes);
+        MemoryFile file(c.bytes);
+        const Read read = ReadBytes(file);
         EXPECT_EQ(Joined(read.records), c.records) << c.name;
         EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
         EXPECT_EQ(read.result.line, c.line) << c.name;
@@ -183,64 +166,42 @@ TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
 
 // ---- writing
 
-struct Word {
-    std::u16string reading, word, posName;
-};
-
-WordEntryList ListOf(const std::vector<Word>& words) {
-    WordEntryList list;
-    for (auto it = words.rbegin(); it != words.rend(); ++it) {
-        auto entry = std::make_unique<WordEntry>();
-        entry->reading = it->reading;
-        entry->word = it->word;
-        entry->posName = it->posName;
-        list.PushFront(std::move(entry));
-    }
-    return list;
-}
-
 // Each word's line in either encoding, "?" for each character the encoding cannot carry (a
 // pair is one character; halves on either side of a TAB are two). Repeated far past the
 // writer's buffers, the file is the header and these lines in order; no words, the header
 // alone.
 TEST(WriteDictionaryLines, LinesInEitherEncoding) {
     struct Case {
-        Word word;
+        std::u16string reading, word, posName;
         std::string cp932, utf8;
     };
     const Case cases[] = {
-        {{u"あい", u"愛", u"名詞"},
-         "\x82\xa0\x82\xa2\t\x88\xa4\t\x96\xbc\x8e\x8c",
-         "あい\t愛\t名詞"},
-        {{u"ｶﾅ", u"ﾃｷｽﾄ", u"x"}, "\xb6\xc5\t\xc3\xb7\xbd\xc4\tx", "ｶﾅ\tﾃｷｽﾄ\tx"},
-        {{u"〜", u"−", u"¥"}, "\x81\x60\t\x81\x7c\t\x5c", "〜\t−\t¥"},
-        {{u"～", u"—", u"∥"}, "\x81\x60\t\x81\x5c\t\x81\x61", "～\t—\t∥"},
-        {{u"①", u"髙", u"ⅰ"}, "\x87\x40\t\xfb\xfc\t\xfa\x40", "①\t髙\tⅰ"},
-        {{u"a", u"b", u""}, "a\tb\t", "a\tb\t"},
-        {{u"café", u"😀", u"n"}, "caf?\t?\tn", "café\t😀\tn"},
-        {{u"x\xD800", u"y", u"z"}, "x?\ty\tz", "x?\ty\tz"},
-        {{u"x\xDC00", u"y", std::u16string(200, u'w')},
-         "x?\ty\t" + std::string(200, 'w'),
-         "x?\ty\t" + std::string(200, 'w')},
-        {{u"\xD83D", u"\xDE00x", u"\xD83D\xDE00"}, "?\t?x\t?", "?\t?x\t\xF0\x9F\x98\x80"},
-        {{u"©\xDC00\xD800", u"", u"\xFFFF"}, "???\t\t?", "©??\t\t\xEF\xBF\xBF"},
+        {u"〜", u"−", u"¥", "\x81\x60\t\x81\x7c\t\x5c", "〜\t−\t¥"},
+        {u"～", u"—", u"∥", "\x81\x60\t\x81\x5c\t\x81\x61", "～\t—\t∥"},
+        {u"①", u"髙", u"ⅰ", "\x87\x40\t\xfb\xfc\t\xfa\x40", "①\t髙\tⅰ"},
+        {u"a", u"b", u"", "a\tb\t", "a\tb\t"},
+        {u"café", u"😀", u"n", "caf?\t?\tn", "café\t😀\tn"},
+        {u"x\xD800", u"y\xDC00", std::u16string(200, u'w'), "x?\ty?\t" + std::string(200, 'w'),
+         "x?\ty?\t" + std::string(200, 'w')},
+        {u"\xD83D", u"\xDE00x", u"\xD83D\xDE00", "?\t?x\t?", "?\t?x\t\xF0\x9F\x98\x80"},
+        {u"©\xDC00\xD800", u"", u"\xFFFF", "???\t\t?", "©??\t\t\xEF\xBF\xBF"},
     };
     constexpr int kRounds = 10000;
-    std::vector<Word> words;
+    WordEntryList list;
     std::string cp932 = kHead, utf8 = kHead;
     for (int round = 0; round < kRounds; ++round) {
         for (const Case& c : cases) {
-            words.push_back(c.word);
             cp932 += c.cp932 + "\r\n";
             utf8 += c.utf8 + "\r\n";
         }
+        for (auto c = std::rbegin(cases); c != std::rend(cases); ++c)  // each goes to the front
+            list.PushFront(c->reading, c->word, c->posName, 0, 0);
     }
-    const WordEntryList list = ListOf(words);
     const struct {
         OutputEncoding encoding;
         const std::string& bytes;
         int replaced;  // lines with a "?"
-    } expects[] = {{OutputEncoding::Cp932, cp932, 5}, {OutputEncoding::Utf8, utf8, 4}};
+    } expects[] = {{OutputEncoding::Cp932, cp932, 4}, {OutputEncoding::Utf8, utf8, 3}};
     for (const auto& e : expects) {
         MemoryFile empty;
         EXPECT_EQ(WriteDictionaryLines(empty, WordEntryList(), 0, e.encoding).outcome,
@@ -252,6 +213,176 @@ TEST(WriteDictionaryLines, LinesInEitherEncoding) {
         EXPECT_EQ(result.lines, list.Count());
         EXPECT_EQ(result.replacedWords, e.replaced * kRounds);
         EXPECT_TRUE(file.bytes() == e.bytes) << static_cast<int>(e.encoding);
+    }
+}
+
+// ---- the commands
+
+using FakeIme = ::wk::testing::FakeIme;
+using Word = FakeIme::Word;
+
+// A dictionary on a fake input method whose display and messages log into `log`.
+struct Session final : ListDisplay, MessageSink {
+    FakeIme ime;
+    Dictionary dictionary{ime};
+    std::vector<std::string> log;
+    std::vector<std::string> calls;  // "reading|style|word"
+    std::string lastDetail;
+
+    // Styles 1 "名詞" and 2 "記号"; refuses other styles, empty fields and duplicates.
+    explicit Session(std::vector<Word> words = {}) {
+        ime.styles = {{1, u"名詞"}, {2, u"記号"}};
+        ime.strict = true;
+        ime.lostInBatch = 0;
+        ime.words = std::move(words);
+        dictionary.LoadPosTable();
+        dictionary.RefreshWords(*this);
+        log.clear();
+        ime.enumerations = 0;
+        ime.beforeRegister = [this](const Word& w) {
+            calls.push_back(Utf16ToUtf8(w.reading) + "|" + std::to_string(w.style) + "|" +
+                            Utf16ToUtf8(w.word));
+            log.push_back("register");
+        };
+    }
+    void ShowWaitCursor() override { log.push_back("wait"); }
+    void RestoreCursor() override { log.push_back("restore"); }
+    void DeleteAllItems() override {}
+    void SetItemCount(int count) override { log.push_back("count " + std::to_string(count)); }
+    void SetColumnText(int, const std::u16string&) override {}
+    void RedrawAll() override {}
+    void Show(MessageKind kind, std::u16string_view text, std::u16string_view detail) override {
+        const char* name = kind == MessageKind::Info    ? "info: "
+                           : kind == MessageKind::Error ? "error: "
+                                                        : "memory: ";
+        log.push_back(name + Utf16ToUtf8(text));
+        lastDetail = Utf16ToUtf8(detail);
+    }
+};
+
+const std::string kRefresh = "restore ; wait ; count ";
+std::string Summary(int words, int registered, int refused) {
+    return "info: " + std::to_string(words) + " 個の単語のうち " + std::to_string(registered) +
+           " 個の単語を登録しました。\n" + std::to_string(refused) + " 個は登録されませんでした";
+}
+
+TEST(ReadDictionaryText, CountsMessagesAndOrder) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string calls, log;
+        int result;
+        std::size_t failFrom = SIZE_MAX;  // reads fail from here
+    };
+    const Case cases[] = {
+        {"empty file", "", "", "wait ; " + kRefresh + "0 ; restore ; " + Summary(0, 0, 0), 0},
+        // A duplicate, an empty reading, a name not in the table (style -1), no 60 limit.
+        {"the input method decides",
+         "a\tb\t名詞\r\na\tb\t名詞\r\n\tb\t名詞\r\nx\ty\t動詞\r\nl\t" + std::string(200, 'w') +
+             "\t記号",
+         "a|1|b ; a|1|b ; |1|b ; x|4294967295|y ; l|2|" + std::string(200, 'w'),
+         "wait ; register ; register ; register ; register ; register ; " + kRefresh +
+             "2 ; restore ; " + Summary(5, 2, 3),
+         0},
+        {"read error", kHead + "a\tb\t名詞\r\n", "",
+         "wait ; restore ; error: 辞書ﾃｷｽﾄﾌｧｲﾙを開くことができません", 1, 3},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        MemoryFile file(c.bytes);
+        file.FailReadsFrom(c.failFrom);
+        const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+        EXPECT_EQ(Joined(s.calls), c.calls) << c.name;
+        EXPECT_EQ(Joined(s.log), c.log) << c.name;
+        EXPECT_EQ(bulk.result, c.result) << c.name;
+        EXPECT_EQ(bulk.counts.words, bulk.counts.registered + bulk.counts.notRegistered);
+        EXPECT_EQ(s.ime.enumerations, c.result == 0 ? 1 : 0) << c.name;
+    }
+}
+
+TEST(ReadDictionaryText, WordsTheBatchLostCountAsNotRegistered) {
+    Session s;
+    s.ime.lostInBatch = 2;
+    MemoryFile file("a\tb\t名詞\r\nc\td\t名詞\r\ne\tf\t名詞\r\nx\tx\tnone\r\n");
+    const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+    EXPECT_EQ(s.log.back(), Summary(4, 1, 3));
+    EXPECT_EQ(s.lastDetail, "登録を受け付けた単語のうち 2 個は辞書に書き込めませんでした");
+    EXPECT_EQ(bulk.lost, 2);
+}
+
+// A file cut short says how many of its words were registered before reading stopped.
+TEST(ReadDictionaryText, ACutShortFileSaysWhatCameIn) {
+    std::string many = "\xEF\xBB\xBF";
+    for (int i = 0; i < 3000; ++i) many += "a" + std::to_string(i) + "\tb\t名詞\r\n";
+    Session s;
+    MemoryFile file(many);
+    file.FailReadsFrom(20000);
+    const BulkResult bulk = ReadDictionaryText(file, s.dictionary, s, s);
+    EXPECT_GT(bulk.counts.registered, 0);
+    EXPECT_NE(s.lastDetail.find("ファイルを最後まで読み込めませんでした\n読み込みが止まるまでに " +
+                                std::to_string(bulk.counts.registered) + " 個"),
+              std::string::npos)
+        << s.lastDetail;
+}
+
+TEST(WriteDictionaryText, CountMessagesAndFailures) {
+    struct Case {
+        const char* name;
+        std::vector<Word> words;
+        std::size_t sizeLimit;
+        std::string log;
+        int result;
+    };
+    const Case cases[] = {
+        {"replaced characters",
+         {{u"a", 1, u"😀"}, {u"b", 1, u"ok"}, {u"c", 2, u"é"}},
+         1000,
+         "wait ; restore ; info: 3 個の単語をﾃｷｽﾄﾌｧｲﾙへ出力しました。\n2 個の単語に、ﾃｷｽﾄﾌｧｲﾙで"
+         "表せない文字があり「?」に置き換えました。",
+         0},
+        {"full disk",
+         {{u"a", 1, u"b"}},
+         20,
+         "wait ; restore ; error: 辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません",
+         1},
+    };
+    for (const Case& c : cases) {
+        Session s(c.words);
+        MemoryFile file;
+        file.LimitSize(c.sizeLimit);
+        EXPECT_EQ(WriteDictionaryText(file, s.dictionary, s, s).result, c.result) << c.name;
+        EXPECT_EQ(Joined(s.log), c.log) << c.name;
+        EXPECT_EQ(file.committed(), c.result == 0) << c.name;
+    }
+}
+
+// ---- files on disk
+
+// The new file takes the old one's place and mode. That an export to a full disk leaves the
+// old file and no temporary one is tried through wordkeeper-cli (tests/reliability).
+TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
+    wk::testing::TempFolder folder;
+    const std::string path = folder.Path("words.txt");
+    std::ofstream(path) << "old contents that are longer than the new ones";
+    ::chmod(path.c_str(), 0640);
+    Session small({{u"あ", 1, u"亜"}});
+    EXPECT_EQ(ExportFile(path, small.dictionary, small, small).result, 0);
+    EXPECT_EQ(wk::testing::ReadFile(path), kHead + "\x82\xa0\t\x88\x9f\t\x96\xbc\x8e\x8c\r\n");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(folder.Entries(), 1u);
+}
+
+TEST(ExportFile, NamesThatCannotBeUsed) {
+    wk::testing::TempFolder folder;
+    const std::string pipe = folder.Path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path :
+         {folder.path.string(), folder.Path("missing/x.txt"), pipe, std::string("/dev/null")}) {
+        Session s({{u"あ", 1, u"亜"}});
+        EXPECT_EQ(ExportFile(path, s.dictionary, s, s).result, 1);
+        EXPECT_EQ(Joined(s.log), "error: 辞書ﾃｷｽﾄﾌｧｲﾙを作成することができません") << path;
     }
 }
 
