@@ -84,8 +84,6 @@ std::mutex& AnthyMutex() {
     return mutex;
 }
 
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
-
 std::string Key(std::string_view reading, std::string_view wtype, std::string_view word) {
     std::string key;
     key.reserve(reading.size() + wtype.size() + word.size() + 2);

@@ -34,8 +34,6 @@ namespace {
 const char* const kAllDisabled = "Mozcのユーザー辞書がすべて無効になっています";
 constexpr std::string_view kFirstDictionaryName = "ユーザー辞書 1";
 
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
-
 // What Mozc accepts in a reading once it has turned full-width ASCII into half-width,
 // half-width katakana into full-width and katakana into hiragana.
 bool ReadingCharacterAllowed(char16_t c) {
