@@ -109,7 +109,7 @@ TEST(PosTableTest, LookupsTakeTheFirstRowAndMatchExactly) {
     testing::FakeIme ime;
     ime.styles = {{5, u"Noun"}, {7, u"名詞"}, {5, u"Other"}};
     PosTable table;
-    ASSERT_EQ(table.Load(ime), 1);
+    table.Load(ime);
     EXPECT_EQ(table.PosIndexOfStyle(5), 0);
     EXPECT_EQ(table.PosIndexOfStyle(6), -1);
     EXPECT_EQ(table.PosStyleOfName(u"名詞"), 7u);

@@ -37,7 +37,7 @@ TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
     for (const auto& [bytes, capacity] : cases) {
         MemoryFile memory(bytes);
         CBufferedFile file;
-        ASSERT_EQ(file.OpenRead(&memory, capacity), 0);
+        ASSERT_TRUE(file.OpenRead(&memory, capacity));
         std::string taken(bytes.size() + 3, '\0');
         std::int32_t total = 0, n;
         while ((n = file.GetBytes(reinterpret_cast<std::uint8_t*>(&taken[total]), 3)) > 0)
