@@ -289,6 +289,8 @@ void WordkeeperViewTest::find_data() {
     // By reading: うみ 0, おおさか 1, かわ 2 and 3, ..., やま 11. Rows 3 and 7 are selected
     // before.
     const QList<int> before{3, 7};
+    QTest::newRow("first row") << u"うみ"_qs << false << 0 << QList<int>{0};
+    QTest::newRow("last row, again") << u"やま"_qs << false << 1 << QList<int>{11};
     QTest::newRow("the second of two") << u"かわ"_qs << false << 1 << QList<int>{3};
     // Back to the upper one: the search starts from the top.
     QTest::newRow("back to the top") << u"かわ"_qs << false << 2 << QList<int>{2};
@@ -435,12 +437,12 @@ void WordkeeperViewTest::modelFollowsTheStore() {
 }
 
 void WordkeeperViewTest::placement_data() {
-    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<QRect>("stored");  // null: nothing stored
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("position");  // (-1, -1): left to the window manager
     const QPoint none(-1, -1);
-    // Two screens side by side: 1920x1080 and 1280x1024 to its right. Nothing stored takes
-    // the way of a stored size too small to use.
+    // Two screens side by side: 1920x1080 and 1280x1024 to its right.
+    QTest::newRow("nothing stored") << QRect() << QSize(640, 480) << none;
     QTest::newRow("on the second screen")
         << QRect(2000, 100, 700, 500) << QSize(700, 500) << QPoint(2000, 100);
     QTest::newRow("off every screen") << QRect(5000, 100, 700, 500) << QSize(700, 500) << none;
@@ -454,7 +456,8 @@ void WordkeeperViewTest::placement() {
     QFETCH(QSize, size);
     QFETCH(QPoint, position);
     const WindowPlacement placed =
-        PlaceWindow(stored, QSize(640, 480), {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)});
+        PlaceWindow(stored.isNull() ? std::nullopt : std::optional<QRect>(stored), QSize(640, 480),
+                    {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)});
     QCOMPARE(placed.size, size);
     QCOMPARE(placed.position.value_or(QPoint(-1, -1)), position);
 }
