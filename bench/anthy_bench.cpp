@@ -46,8 +46,8 @@ std::size_t LinesOf(const fs::path& home) {
 
 bool Register(const fs::path& home, const std::vector<wk::bench::BenchWord>& words,
               std::size_t from, std::size_t to) {
-    std::u16string error;
-    auto backend = wk::ime::AnthyBackend::Open(home.string(), error);
+    std::string error;
+    auto backend = wk::ime::AnthyBackend::Open(home.string(), &error);
     if (!backend) return false;
     auto batch = backend->BeginBatch();
     for (std::size_t i = from; i < to; ++i) {

@@ -124,8 +124,8 @@ std::string Store() { return In("store.sqlite"); }
 
 // The store, built through the store's own batch.
 void MakeStore() {
-    std::u16string error;
-    auto store = wk::ime::EmbeddedStore::Open(Store(), error);
+    std::string error;
+    auto store = wk::ime::EmbeddedStore::Open(Store(), &error);
     if (!store) std::abort();
     auto batch = store->BeginBatch();
     for (const auto& w : Words()) store->RegisterWord(w.reading, w.style, w.word);

@@ -26,8 +26,8 @@ std::string StoreOf(std::size_t count) {
     const fs::path done = path.string() + ".complete";
     if (fs::exists(done)) return path.string();
     fs::remove(path);
-    std::u16string error;
-    auto store = wk::ime::EmbeddedStore::Open(path.string(), error);
+    std::string error;
+    auto store = wk::ime::EmbeddedStore::Open(path.string(), &error);
     if (!store) std::abort();
     {
         auto batch = store->BeginBatch();
@@ -41,8 +41,8 @@ std::string StoreOf(std::size_t count) {
 
 void Refresh(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    std::u16string error;
-    auto store = wk::ime::EmbeddedStore::Open(StoreOf(count), error);
+    std::string error;
+    auto store = wk::ime::EmbeddedStore::Open(StoreOf(count), &error);
     wk::Dictionary dictionary(*store);
     dictionary.LoadPosTable();
     wk::NullListDisplay display;

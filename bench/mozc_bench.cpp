@@ -69,8 +69,8 @@ int main() {
     const fs::path importProfile = dir / "import";
     const double import = Best(
         [&] {
-            std::u16string error;
-            auto ime = wk::ime::MozcBackend::Open(importProfile.string(), error);
+            std::string error;
+            auto ime = wk::ime::MozcBackend::Open(importProfile.string(), &error);
             if (!ime) return false;
             auto batch = ime->BeginBatch();
             for (const auto& w : words) {
@@ -115,8 +115,8 @@ int main() {
                storage.SerializeToString(&bytes);
     });
     const double enumerate = Best([&] {
-        std::u16string error;
-        auto ime = wk::ime::MozcBackend::Open(listProfile.string(), error);
+        std::string error;
+        auto ime = wk::ime::MozcBackend::Open(listProfile.string(), &error);
         std::size_t count = 0;
         return ime && ime->EnumRegisterWord([&](const char16_t*, std::uint32_t, const char16_t*) {
             ++count;

@@ -5,15 +5,13 @@
 
 namespace wk {
 
-int PosTable::Load(InputMethod& ime) {
+void PosTable::Load(InputMethod& ime) {
     rows_.clear();
     try {
         rows_ = ime.GetRegisterWordStyles();
     } catch (const std::bad_alloc&) {
         rows_.clear();
-        return 0;
     }
-    return 1;
 }
 
 int PosTable::PosIndexOfStyle(std::uint32_t style) const {
@@ -47,12 +45,6 @@ EntryRef Dictionary::AddWord(std::u16string_view reading, std::u16string_view wo
     EntryRef added = wordList.PushFront(reading, word, posName, style, wordCount);
     if (added) ++wordCount;
     return added;
-}
-
-int Dictionary::OnEnumWord(const char16_t* reading, std::uint32_t style, const char16_t* word) {
-    if (reading == nullptr || word == nullptr) return 1;
-    AddWord(reading, word, posTable_.PosIndexOfStyle(style), style);
-    return 1;
 }
 
 bool Dictionary::RefreshWords(ListDisplay& display) {
@@ -102,7 +94,7 @@ void Dictionary::OnColumnClick(int column, ListDisplay& display) {
 }
 
 int Dictionary::FindReading(const std::u16string& reading) const {
-    return wordList.FindFrom(0, ReadingDiffers, &reading);
+    return wordList.FindReading(reading);
 }
 
 }  // namespace wk

@@ -42,14 +42,12 @@ class NullListDisplay final : public ListDisplay {
 // The input method's styles in its order.
 class PosTable {
   public:
-    // Fetches the styles. Returns 1 when loaded, 0 when no storage could be had (the
-    // table is then empty).
-    int Load(InputMethod& ime);
+    // Fetches the styles; the table stays empty when no storage could be had.
+    void Load(InputMethod& ime);
 
     int Count() const { return static_cast<int>(rows_.size()); }
     const PosStyle& Row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
     const std::vector<PosStyle>& rows() const { return rows_; }
-    void Clear() { rows_.clear(); }
 
     // Index of the first row with that style code, -1 when none or empty.
     int PosIndexOfStyle(std::uint32_t style) const;
@@ -78,7 +76,7 @@ class Dictionary {
     SortState& sortState() { return sortState_; }
     const SortState& sortState() const { return sortState_; }
 
-    int LoadPosTable() { return posTable_.Load(ime_); }
+    void LoadPosTable() { posTable_.Load(ime_); }
 
     // Drops every entry and sets the count to 0.
     void ClearWords();
@@ -89,10 +87,6 @@ class Dictionary {
     // (nothing is added then).
     EntryRef AddWord(std::u16string_view reading, std::u16string_view word, int posIndex,
                      std::uint32_t fallbackStyle = kNoStyle);
-
-    // Enumeration callback: skips null readings or words, otherwise adds the word with
-    // the part of speech of the first row that has its style. Always 1.
-    int OnEnumWord(const char16_t* reading, std::uint32_t style, const char16_t* word);
 
     // Re-reads the whole dictionary and sorts it by reading in the current direction.
     // Returns false when the input method could not be read to the end (the words read

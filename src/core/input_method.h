@@ -1,4 +1,12 @@
 // The four word-registration operations of an input method, as the programs use them.
+//
+// How failures are reported, everywhere in src/:
+// - a free function or a factory returns bool (or nullptr) and says why in an out-parameter
+//   `std::string* error`: Japanese UTF-8, for the user;
+// - an object behind a fixed interface (InputMethod, textfile::OpenFile, the settings store)
+//   returns bool and keeps the reason of its last failure for LastErrorDetail();
+// - a result nobody needs is void, and a yes-or-no result is bool, not 0/1. C-library
+//   contracts keep their own (the dialog library's 1/0/-1, a byte reader's end mark).
 #pragma once
 
 #include <cstddef>

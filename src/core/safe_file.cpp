@@ -64,6 +64,7 @@ std::string RandomSuffix() {
     return suffix;
 }
 
+// Writes all the bytes, retrying interrupted and partial writes.
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -287,6 +288,21 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes,
                      const SafeWriteOptions& options, std::string* error) {
     SafeFileWriter writer(path, options);
     return writer.Open(error) && writer.Write(bytes, error) && writer.Commit(error);
+}
+
+std::int64_t ReadFully(int fd, void* block, std::size_t size) {
+    auto* out = static_cast<char*>(block);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, out + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
 }
 
 }  // namespace wk

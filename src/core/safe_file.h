@@ -1,6 +1,8 @@
 // Replacing a file only when its new content is complete, for every file the programs write.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +65,10 @@ bool IsKeptFile(const std::string& path, const std::vector<std::string>& keptFil
 // Removes the temporary files a killed writer of `target` left behind (regular files of
 // this user with the writer's prefix). Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& target);
+
+// Reads until `size` bytes or the end of the file, retrying interrupted and partial reads,
+// so that a short count means the end. -1 on a read error (errno says which).
+std::int64_t ReadFully(int fd, void* block, std::size_t size);
 
 // Opens `path` for reading only when it is a regular file: a FIFO, device or folder is
 // never opened in a way that could block or act. Returns the descriptor (close-on-exec)

@@ -57,22 +57,25 @@ bool LeaveQuickAddNote(SettingsStore& store) {
     return store.Sync() && written;
 }
 
-std::string SettingsFilePath() {
-    std::string folder;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        folder = xdg;
-    } else {
-        std::string home;
-        if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
-            home = env;
-        } else if (const passwd* pw = ::getpwuid(::getuid());
-                   pw != nullptr && pw->pw_dir != nullptr) {
-            home = pw->pw_dir;
-        }
-        folder = home + "/.config";
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        return pw->pw_dir;
     }
-    return folder + "/" + std::string(settings::kOrganization) + "/" +
-           std::string(settings::kApplication) + ".conf";
+    return "/";
+}
+
+std::string XdgFolder(const char* variable, std::string_view underHome) {
+    if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') {
+        return value;
+    }
+    const std::string home = HomeFolder();
+    return (home == "/" ? "" : home) + "/" + std::string(underHome);
+}
+
+std::string SettingsFilePath() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/" + std::string(settings::kOrganization) +
+           "/" + std::string(settings::kApplication) + ".conf";
 }
 
 }  // namespace wk

@@ -62,10 +62,17 @@ bool CheckQuickAddNote(SettingsStore& store, const std::function<void()>& reload
 // whether the note was stored.
 bool LeaveQuickAddNote(SettingsStore& store);
 
+// The running user's home folder: $HOME when absolute, otherwise the password database's,
+// otherwise "/".
+std::string HomeFolder();
+
+// A base folder of the XDG rules: the value of `variable` (XDG_CONFIG_HOME, XDG_DATA_HOME)
+// when absolute (relative values are invalid and ignored), otherwise `underHome` in
+// HomeFolder().
+std::string XdgFolder(const char* variable, std::string_view underHome);
+
 // The settings file every program of the suite shares:
-// $XDG_CONFIG_HOME/Quillwren/Wordkeeper.conf (~/.config by default). Only absolute values of
-// XDG_CONFIG_HOME and HOME count; without a usable HOME the user's home comes from the
-// password database.
+// XdgFolder("XDG_CONFIG_HOME", ".config")/Quillwren/Wordkeeper.conf.
 std::string SettingsFilePath();
 
 }  // namespace wk

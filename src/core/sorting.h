@@ -1,4 +1,4 @@
-// Comparators, sort state and the header texts of the three list columns.
+// Sort state and the header texts of the three list columns.
 #pragma once
 
 #include <string>
@@ -7,16 +7,6 @@
 #include "word_entry.h"
 
 namespace wk {
-
-// Code-unit comparison after folding the ASCII capitals A-Z to lower case. Negative, zero
-// or positive like a three-way compare; whole strings are compared.
-int CompareFolded(std::u16string_view a, std::u16string_view b);
-
-// The three comparators: nonzero `ascending` compares first with second, otherwise second
-// with first.
-int CompareReading(const WordEntry& first, const WordEntry& second, int ascending);
-int CompareWord(const WordEntry& first, const WordEntry& second, int ascending);
-int ComparePosName(const WordEntry& first, const WordEntry& second, int ascending);
 
 struct SortState {
     int sortColumn = 0;  // 0 reading, 1 word, 2 part of speech

@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <cstring>
+
 #include "messages.h"
 
 namespace wk {
@@ -11,89 +13,172 @@ bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
-std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+namespace {
+
+// The range of the first continuation byte after a lead byte, and how many follow.
+// need 0: not a lead byte.
+struct LeadRule {
+    int need = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+};
+
+LeadRule RuleOf(std::uint8_t b) {
+    if (b >= 0xC2 && b <= 0xDF) return {1, 0x80, 0xBF};
+    if (b == 0xE0) return {2, 0xA0, 0xBF};
+    if (b == 0xED) return {2, 0x80, 0x9F};
+    if (b >= 0xE1 && b <= 0xEF) return {2, 0x80, 0xBF};
+    if (b == 0xF0) return {3, 0x90, 0xBF};
+    if (b >= 0xF1 && b <= 0xF3) return {3, 0x80, 0xBF};
+    if (b == 0xF4) return {3, 0x80, 0x8F};
+    return {};
+}
+
+}  // namespace
+
+bool DecodeUtf8(std::string_view utf8, std::u16string& out) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(utf8.data());
     const auto* end = p + utf8.size();
+    out.reserve(out.size() + utf8.size());
+    bool valid = true;
     while (p < end) {
-        const unsigned char b = *p;
+        const std::uint8_t b = *p;
         if (b < 0x80) {
             out.push_back(b);
             ++p;
             continue;
         }
-        int extra;
-        char32_t cp;
-        char32_t min;
-        if ((b & 0xE0) == 0xC0) {
-            extra = 1, cp = b & 0x1F, min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            extra = 2, cp = b & 0x0F, min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            extra = 3, cp = b & 0x07, min = 0x10000;
-        } else {
-            return std::nullopt;
+        LeadRule rule = RuleOf(b);
+        if (rule.need == 0) {
+            out.push_back(kReplacementCharacter);
+            valid = false;
+            ++p;
+            continue;
         }
-        if (end - p <= extra) return std::nullopt;
-        for (int i = 1; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (p[i] & 0x3F);
+        char32_t cp = b & (0x7F >> (rule.need + 1));
+        const std::uint8_t* q = p + 1;
+        bool complete = true;
+        for (int i = 0; i < rule.need; ++i) {
+            if (q >= end || *q < rule.low || *q > rule.high) {
+                complete = false;
+                break;
+            }
+            cp = (cp << 6) | (*q & 0x3F);
+            ++q;
+            rule.low = 0x80;
+            rule.high = 0xBF;
         }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-        if (cp >= 0x10000) {
+        p = q;
+        if (!complete) {
+            out.push_back(kReplacementCharacter);
+            valid = false;
+        } else if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
         } else {
             out.push_back(static_cast<char16_t>(cp));
         }
-        p += extra + 1;
+    }
+    return valid;
+}
+
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    if (!DecodeUtf8(utf8, out)) return std::nullopt;
+    return out;
+}
+
+char* WriteUtf8(std::u16string_view utf16, char* out, std::size_t* replaced) {
+    // Plain stores into room made beforehand: this runs for every listed or exported word.
+    const std::size_t n = utf16.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = utf16[i];
+        if (c < 0x80) {
+            *out++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (IsHigh(static_cast<char16_t>(c)) && i + 1 < n && IsLow(utf16[i + 1])) {
+            // Four bytes from two code units: still within the reserved three per unit.
+            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+            *out++ = static_cast<char>(0xF0 | (cp >> 18));
+            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (IsHigh(static_cast<char16_t>(c)) || IsLow(static_cast<char16_t>(c))) {
+            if (replaced != nullptr) {
+                *out++ = '?';
+                ++*replaced;
+            } else {
+                *out++ = '\xEF';
+                *out++ = '\xBF';
+                *out++ = '\xBD';
+            }
+        } else {
+            *out++ = static_cast<char>(0xE0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
     return out;
 }
 
-void AppendUtf8(std::string& out, std::u16string_view utf16) {
+void AppendUtf8(std::string& out, std::u16string_view utf16, std::size_t* replaced) {
     const std::size_t start = out.size();
     out.resize(start + utf16.size() * 3);
-    char* end = WriteUtf8(utf16, out.data() + start);
+    char* end = WriteUtf8(utf16, out.data() + start, replaced);
     out.resize(static_cast<std::size_t>(end - out.data()));
-}
-
-char* WriteUtf8(std::u16string_view utf16, char* p) {
-    // Plain stores into room made beforehand: this runs for every listed word.
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t cp = utf16[i];
-        if (cp < 0x80) {
-            *p++ = static_cast<char>(cp);
-            continue;
-        }
-        if (IsHigh(utf16[i]) && i + 1 < utf16.size() && IsLow(utf16[i + 1])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (IsHigh(utf16[i]) || IsLow(utf16[i])) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x800) {
-            *p++ = static_cast<char>(0xC0 | (cp >> 6));
-        } else if (cp < 0x10000) {
-            *p++ = static_cast<char>(0xE0 | (cp >> 12));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        } else {
-            // Four bytes from two code units: still within the reserved three per unit.
-            *p++ = static_cast<char>(0xF0 | (cp >> 18));
-            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return p;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
     std::string out;
-    out.reserve(utf16.size() * 3);
     AppendUtf8(out, utf16);
+    return out;
+}
+
+bool Utf8Validator::Feed(const std::uint8_t* bytes, std::size_t size) {
+    const std::uint8_t* p = bytes;
+    const std::uint8_t* end = bytes + size;
+    while (valid_ && p < end) {
+        if (need_ == 0) {
+            // Plain ASCII, eight bytes at a time.
+            while (end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (word & 0x8080808080808080ull) break;
+                p += 8;
+            }
+            if (p == end) break;
+            const std::uint8_t b = *p++;
+            if (b < 0x80) continue;
+            nonAscii_ = true;
+            const LeadRule rule = RuleOf(b);
+            if (rule.need == 0) {
+                valid_ = false;
+                break;
+            }
+            need_ = rule.need;
+            low_ = rule.low;
+            high_ = rule.high;
+        } else {
+            const std::uint8_t b = *p++;
+            if (b < low_ || b > high_) {
+                valid_ = false;
+                break;
+            }
+            --need_;
+            low_ = 0x80;
+            high_ = 0xBF;
+        }
+    }
+    return valid_;
+}
+
+std::string ShownPath(std::string_view path) {
+    if (Utf8ToUtf16(path)) return std::string(path);
+    std::string out;
+    for (const char c : path) out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
     return out;
 }
 
@@ -119,7 +204,6 @@ bool HasControlCharacter(std::u16string_view utf16) {
 }  // namespace wk
 
 #include <cerrno>
-#include <cstring>
 
 namespace wk {
 

@@ -38,17 +38,6 @@ std::uint64_t FoldedPrefixOf(std::u16string_view text) {
     return prefix;
 }
 
-int CompareFoldedText(std::u16string_view a, std::u16string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const char16_t x = Fold(a[i]);
-        const char16_t y = Fold(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
 // A sort key: the folded prefix (inverted for a descending sort) and the position the
 // entry had before the sort, which keeps equal entries in their order.
 #pragma pack(push, 4)
@@ -150,6 +139,17 @@ bool SortKeys(SortKey* keys, std::size_t count) {
 }
 
 }  // namespace
+
+int CompareFolded(std::u16string_view a, std::u16string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const char16_t x = Fold(a[i]);
+        const char16_t y = Fold(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
 
 // ---- BigBuffer
 
@@ -322,22 +322,6 @@ std::unique_ptr<WordEntry> WordEntryList::SetEntryAt(int position,
     }
 }
 
-std::unique_ptr<WordEntry> WordEntryList::RemoveAt(int position) {
-    const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
-    if (i >= count_) return nullptr;
-    std::unique_ptr<WordEntry> removed;
-    try {
-        removed = CopyOf(IdAt(i));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    std::uint32_t* slots = order();
-    const std::size_t slot = count_ - 1 - i;
-    std::memmove(slots + slot, slots + slot + 1, i * sizeof(std::uint32_t));
-    --count_;
-    return removed;
-}
-
 int WordEntryList::RemovePositions(const std::vector<int>& positions) {
     auto next = std::lower_bound(positions.begin(), positions.end(), 0);
     std::uint32_t* slots = order();
@@ -364,14 +348,13 @@ void WordEntryList::FreeNodes() {
     nameSlots_.clear();
 }
 
-int WordEntryList::Sort(SortField field, bool ascending) {
+void WordEntryList::Sort(SortField field, bool ascending) {
     // Every allocation comes before the first slot is written: a shortage leaves the list
     // as it was.
     try {
         SortBy(field, ascending);
     } catch (const std::bad_alloc&) {
     }
-    return 1;
 }
 
 void WordEntryList::SortBy(SortField field, bool ascending) {
@@ -388,11 +371,11 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         std::vector<std::uint32_t> byName(names_.size());
         for (std::uint32_t i = 0; i < byName.size(); ++i) byName[i] = i;
         std::stable_sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return CompareFoldedText(names_[a], names_[b]) < 0;
+            return CompareFolded(names_[a], names_[b]) < 0;
         });
         rank.assign(names_.size(), 0);
         for (std::size_t i = 1; i < byName.size(); ++i) {
-            const bool same = CompareFoldedText(names_[byName[i - 1]], names_[byName[i]]) == 0;
+            const bool same = CompareFolded(names_[byName[i - 1]], names_[byName[i]]) == 0;
             rank[byName[i]] = rank[byName[i - 1]] + (same ? 0 : 1);
         }
     }
@@ -446,8 +429,8 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
         }
         if (!exact) {
             std::sort(keys + i, keys + j, [&](const SortKey& a, const SortKey& b) {
-                int order = CompareFoldedText(FieldOf(rows()[IdAt(positionOf(a))], field),
-                                              FieldOf(rows()[IdAt(positionOf(b))], field));
+                int order = CompareFolded(FieldOf(rows()[IdAt(positionOf(a))], field),
+                                          FieldOf(rows()[IdAt(positionOf(b))], field));
                 if (!ascending) order = -order;
                 return order != 0 ? order < 0 : positionOf(a) < positionOf(b);
             });
@@ -464,11 +447,9 @@ void WordEntryList::SortBy(SortField field, bool ascending) {
     for (std::size_t p = 0; p < count; ++p) written[count - 1 - p] = keys[p].position;
 }
 
-int WordEntryList::FindFrom(int start, const Predicate& predicate, const void* context) const {
-    std::size_t i = start <= 0 ? 0 : static_cast<std::size_t>(start);
-    int counter = start;
-    for (; i < count_; ++i, ++counter) {
-        if (predicate(ViewOf(IdAt(i)), context) == 0) return counter;
+int WordEntryList::FindReading(std::u16string_view reading, int start) const {
+    for (std::size_t i = start <= 0 ? 0 : static_cast<std::size_t>(start); i < count_; ++i) {
+        if (ViewOf(IdAt(i)).reading == reading) return static_cast<int>(i);
     }
     return -1;
 }
@@ -478,11 +459,6 @@ void WordEntryList::PrefetchAhead(int position) const {
     const std::size_t p = position <= 0 ? 0 : static_cast<std::size_t>(position);
     if (p + kRows < count_) __builtin_prefetch(rows() + IdAt(p + kRows));
     if (p + kTexts < count_) __builtin_prefetch(text() + rows()[IdAt(p + kTexts)].text);
-}
-
-int ReadingDiffers(const WordEntryView& entry, const void* context) {
-    const auto* reading = static_cast<const std::u16string*>(context);
-    return entry.reading == *reading ? 0 : 1;
 }
 
 }  // namespace wk

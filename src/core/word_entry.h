@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +30,10 @@ struct WordEntryView {
 
 // The field a sort orders by: column 0, 1 and 2 of the list.
 enum class SortField { Reading = 0, Word = 1, PosName = 2 };
+
+// The list's order of texts: code units compared after folding the ASCII capitals A-Z to
+// lower case. Negative, zero or positive like a three-way compare.
+int CompareFolded(std::u16string_view a, std::u16string_view b);
 
 // What the list hands out for a position: a view of one entry, or none (compares equal to
 // nullptr). Two references are equal when they name the same entry. The texts stay valid
@@ -83,9 +86,6 @@ class BigBuffer {
 // front. Entries taken out or replaced keep their storage until the list is emptied.
 class WordEntryList {
   public:
-    // Returns 0 when the entry matches, nonzero otherwise (so FindFrom stops on 0).
-    using Predicate = std::function<int(const WordEntryView&, const void* context)>;
-
     WordEntryList() = default;
     WordEntryList(WordEntryList&&) noexcept = default;
     WordEntryList& operator=(WordEntryList&&) noexcept = default;
@@ -104,10 +104,6 @@ class WordEntryList {
     // ran out, nothing changes and the given entry is handed back.
     std::unique_ptr<WordEntry> SetEntryAt(int position, std::unique_ptr<WordEntry> entry);
 
-    // Takes the entry at the position out of the list and hands it back.
-    // Nullptr and no change on an empty list.
-    std::unique_ptr<WordEntry> RemoveAt(int position);
-
     // Takes the entries at the given positions out in one pass; the rest keep their order.
     // `positions` ascending; positions outside the list are ignored. Returns how many went.
     int RemovePositions(const std::vector<int>& positions);
@@ -119,13 +115,12 @@ class WordEntryList {
 
     // Orders the entries by one field: ASCII letters folded to lower case, then code-unit
     // order; descending reverses the comparison. Entries that compare equal keep their
-    // relative order. Always returns 1; on a storage shortage the list is left unchanged.
-    int Sort(SortField field, bool ascending);
+    // relative order. On a storage shortage the list is left unchanged.
+    void Sort(SortField field, bool ascending);
 
-    // Walks from the entry at `start` (the head for 0 or below) with a counter that begins
-    // at `start`; returns the counter at the first entry for which the predicate yields 0,
-    // or -1. With start -1 a match at position k yields k - 1.
-    int FindFrom(int start, const Predicate& predicate, const void* context) const;
+    // Position of the first entry at `start` (the head for 0 or below) or after it whose
+    // reading is exactly `reading`, code unit for code unit; -1 when there is none.
+    int FindReading(std::u16string_view reading, int start = 0) const;
 
     // A hint for a walk through the positions in order: brings in what the entries a few
     // positions behind `position` will need.
@@ -169,9 +164,5 @@ class WordEntryList {
     std::vector<std::u16string> names_;     // the part-of-speech names, each stored once
     std::vector<std::uint32_t> nameSlots_;  // hash table: index + 1 into names_, 0 for none
 };
-
-// Predicate for FindFrom: 0 when the entry's reading equals the std::u16string that
-// `context` points to, code unit for code unit; 1 otherwise.
-int ReadingDiffers(const WordEntryView& entry, const void* context);
 
 }  // namespace wk

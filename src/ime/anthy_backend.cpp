@@ -84,8 +84,6 @@ std::mutex& AnthyMutex() {
     return mutex;
 }
 
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
-
 std::string Key(std::string_view reading, std::string_view wtype, std::string_view word) {
     std::string key;
     key.reserve(reading.size() + wtype.size() + word.size() + 2);
@@ -207,19 +205,19 @@ class AnthyBackend::Batch final : public RegistrationBatch {
     AnthyBackend* backend_;
 };
 
-std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::u16string& error) {
+std::unique_ptr<AnthyBackend> AnthyBackend::Open(const std::string& home, std::string* error) {
     if (home.empty() || home[0] != '/') {
-        error = u"ホームフォルダーが正しくありません: " + U16(home);
+        *error = "ホームフォルダーが正しくありません: " + ShownPath(home);
         return nullptr;
     }
     std::unique_ptr<AnthyBackend> backend(new AnthyBackend(home));
     struct stat st {};
     if (::stat(backend->folder_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        error = u"Anthyの辞書フォルダーがフォルダーではありません: " + U16(backend->folder_);
+        *error = "Anthyの辞書フォルダーがフォルダーではありません: " + ShownPath(backend->folder_);
         return nullptr;
     }
     if (::stat(backend->path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        error = U16(msg::kAnthyFileNotRegular) + U16(backend->path_);
+        *error = msg::kAnthyFileNotRegular + ShownPath(backend->path_);
         return nullptr;
     }
     return backend;
@@ -405,15 +403,12 @@ bool AnthyBackend::RegisterWord(const std::u16string& reading, std::uint32_t sty
         pending_.push_back(std::move(record));
         return true;
     }
-    if (!EnsureFolder()) return false;
-    const Lock lock(*this);
-    if (!lock.held()) return false;
-    std::string text;
-    if (!ReadText(text)) return false;
-    if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
-        return Fail(msg::kDuplicate);
-    }
-    return WriteText(MergeAnthyRecords(text, {record}));
+    return ChangeText([&](const std::string& text) {
+        if (ContainsAnthyWord(text, record.reading, record.wtype, record.word)) {
+            return Fail(msg::kDuplicate);
+        }
+        return WriteText(MergeAnthyRecords(text, {record}));
+    });
 }
 
 bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t style,
@@ -442,15 +437,21 @@ bool AnthyBackend::UnregisterWord(const std::u16string& reading, std::uint32_t s
 
 bool AnthyBackend::RemoveFromFile(const std::string& reading, const std::string& wtype,
                                   const std::string& word) {
+    return ChangeText([&](const std::string& text) {
+        std::size_t removed = 0;
+        const std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
+        if (removed == 0) return Fail(msg::kNotRegistered);
+        return WriteText(rest);
+    });
+}
+
+bool AnthyBackend::ChangeText(const std::function<bool(const std::string& text)>& change) {
     if (!EnsureFolder()) return false;
     const Lock lock(*this);
     if (!lock.held()) return false;
     std::string text;
     if (!ReadText(text)) return false;
-    std::size_t removed = 0;
-    std::string rest = RemoveAnthyWord(text, reading, wtype, word, removed);
-    if (removed == 0) return Fail(msg::kNotRegistered);
-    return WriteText(rest);
+    return change(text);
 }
 
 std::unique_ptr<RegistrationBatch> AnthyBackend::BeginBatch() {
@@ -473,18 +474,15 @@ std::size_t AnthyBackend::FinishBatch() {
     pendingKeys_.clear();
     knownKeys_.clear();
     if (records.empty()) return 0;
-    if (!EnsureFolder()) return records.size();
-    const Lock lock(*this);
-    if (!lock.held()) return records.size();
-    std::string text;
-    if (!ReadText(text)) return records.size();
-    // Words that another program added meanwhile are in the dictionary already.
-    const std::unordered_set<std::string> present = KeysOf(text);
-    std::erase_if(records, [&](const AnthyRecord& r) {
-        return present.contains(Key(r.reading, r.wtype, r.word));
+    const bool written = ChangeText([&](const std::string& text) {
+        // Words that another program added meanwhile are in the dictionary already.
+        const std::unordered_set<std::string> present = KeysOf(text);
+        std::erase_if(records, [&](const AnthyRecord& r) {
+            return present.contains(Key(r.reading, r.wtype, r.word));
+        });
+        return records.empty() || WriteText(MergeAnthyRecords(text, records));
     });
-    if (records.empty()) return 0;
-    return WriteText(MergeAnthyRecords(text, records)) ? 0 : records.size();
+    return written ? 0 : records.size();
 }
 
 bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t oldStyle,
@@ -499,19 +497,16 @@ bool AnthyBackend::ChangeWord(const std::u16string& oldReading, std::uint32_t ol
     }
     AnthyRecord record;
     if (!MakeRecord(newReading, newStyle, newWord, record)) return false;
-    if (!EnsureFolder()) return false;
-    const Lock lock(*this);
-    if (!lock.held()) return false;
-    std::string text;
-    if (!ReadText(text)) return false;
-    std::size_t removed = 0;
-    const std::string rest =
-        RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
-    if (removed == 0) return Fail(msg::kNotRegistered);
-    if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
-        return Fail(msg::kDuplicate);
-    }
-    return WriteText(MergeAnthyRecords(rest, {record}));
+    return ChangeText([&](const std::string& text) {
+        std::size_t removed = 0;
+        const std::string rest =
+            RemoveAnthyWord(text, Utf16ToUtf8(oldReading), oldType, Utf16ToUtf8(oldWord), removed);
+        if (removed == 0) return Fail(msg::kNotRegistered);
+        if (ContainsAnthyWord(rest, record.reading, record.wtype, record.word)) {
+            return Fail(msg::kDuplicate);
+        }
+        return WriteText(MergeAnthyRecords(rest, {record}));
+    });
 }
 
 }  // namespace wk::ime

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,7 +45,7 @@ class AnthyBackend final : public InputMethod {
     // The dictionary of the Anthy user whose home folder is `home` (absolute). Nothing is
     // created until the first change; a home that cannot hold the dictionary is reported
     // in `error` (Japanese, for the user), nullptr then.
-    static std::unique_ptr<AnthyBackend> Open(const std::string& home, std::u16string& error);
+    static std::unique_ptr<AnthyBackend> Open(const std::string& home, std::string* error);
 
     ~AnthyBackend() override;
 
@@ -81,6 +82,10 @@ class AnthyBackend final : public InputMethod {
     // Replaces the file by `text` through a temporary file in the same folder.
     bool WriteText(const std::string& text);
     bool EnsureFolder();
+    // Makes the folder, takes Anthy's lock and reads the dictionary, then hands its text to
+    // `change`, which writes the new text while the lock is held. False (the reason in
+    // lastError_) when one of those steps failed, otherwise what `change` returns.
+    bool ChangeText(const std::function<bool(const std::string& text)>& change);
     // The record for a registration, or false (with the reason) when it is refused.
     bool MakeRecord(const std::u16string& reading, std::uint32_t style, const std::u16string& word,
                     AnthyRecord& record);

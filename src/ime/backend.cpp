@@ -1,12 +1,10 @@
 #include "backend.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include <sys/stat.h>
 #include "core/messages.h"
+#include "core/settings.h"
 #include "core/text.h"
 #include "embedded_store.h"
 
@@ -20,14 +18,6 @@
 namespace wk::ime {
 
 namespace {
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        return pw->pw_dir;
-    }
-    return "/";
-}
 
 bool Exists(const std::string& path) {
     struct stat st {};
@@ -45,21 +35,11 @@ std::string MozcProfileFolder() {
     const std::string home = HomeFolder();
     const std::string dotMozc = (home == "/" ? "" : home) + "/.mozc";
     if (IsFolder(dotMozc)) return dotMozc;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        return std::string(xdg) + "/mozc";
-    }
-    return (home == "/" ? "" : home) + "/.config/mozc";
+    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mozc";
 }
 
 std::string DefaultEmbeddedPath() {
-    std::string base;
-    // Relative values are invalid for XDG variables and are ignored.
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        base = HomeFolder() + "/.local/share";
-    }
-    return base + "/Quillwren/Wordkeeper/dictionary.sqlite";
+    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/Quillwren/Wordkeeper/dictionary.sqlite";
 }
 
 std::string ChooseImeSpec(std::string_view option, std::string_view settingsValue) {
@@ -82,6 +62,12 @@ std::string ChooseImeSpec(std::string_view option, std::string_view settingsValu
 
 OpenedInputMethod OpenInputMethod(std::string_view name) {
     OpenedInputMethod result;
+    std::string error;
+    const auto opened = [&](std::unique_ptr<InputMethod> ime) {
+        result.ime = std::move(ime);
+        if (!result.ime) result.error = Utf8ToUtf16(error).value_or(u"?");
+        return std::move(result);
+    };
     constexpr std::string_view kEmbedded = "embedded";
     if (name == kEmbedded || name.starts_with("embedded:")) {
         std::string path = name.size() > kEmbedded.size()
@@ -91,12 +77,11 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
             result.error = u"辞書ファイルの名前が指定されていません";
             return result;
         }
-        result.ime = EmbeddedStore::Open(path, result.error);
-        return result;
+        return opened(EmbeddedStore::Open(path, &error));
     }
     if (name == "anthy") {
 #if WORDKEEPER_HAVE_ANTHY
-        result.ime = AnthyBackend::Open(HomeFolder(), result.error);
+        return opened(AnthyBackend::Open(HomeFolder(), &error));
 #else
         result.error =
             u"このWordkeeperはAnthyに対応していません (libanthy-dev "
@@ -106,7 +91,7 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
     }
     if (name == "mozc") {
 #if WORDKEEPER_HAVE_MOZC
-        result.ime = MozcBackend::Open(MozcProfileFolder(), result.error);
+        return opened(MozcBackend::Open(MozcProfileFolder(), &error));
 #else
         result.error =
             u"このWordkeeperはMozcに対応していません (libprotobuf-dev と protobuf-compiler "
@@ -122,8 +107,8 @@ OpenedInputMethod OpenInputMethod(std::string_view name) {
 std::vector<std::string> KeptFilesOfEveryInputMethod() {
     std::vector<std::string> files = EmbeddedStore::KeptFilesOf(DefaultEmbeddedPath());
 #if WORDKEEPER_HAVE_ANTHY
-    std::u16string error;
-    if (const auto anthy = AnthyBackend::Open(HomeFolder(), error)) {
+    std::string error;
+    if (const auto anthy = AnthyBackend::Open(HomeFolder(), &error)) {
         for (std::string& file : anthy->KeptFiles()) files.push_back(std::move(file));
     }
 #endif

@@ -45,25 +45,14 @@ CREATE TRIGGER words_added AFTER INSERT ON words BEGIN UPDATE word_count SET n =
            std::string(kRemovedTrigger);
 }
 
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
-
-std::u16string PathText(const std::string& path) {
-    // A path is bytes; show what decodes and mark the rest.
-    auto decoded = Utf8ToUtf16(path);
-    if (decoded) return *decoded;
-    std::u16string out;
-    for (unsigned char c : path) out.push_back(c < 0x80 ? c : u'?');
-    return out;
-}
-
 // Creates the missing folders of `dir` with mode 0700.
-bool MakeFolders(const std::filesystem::path& dir, std::string& why) {
+bool MakeFolders(const std::filesystem::path& dir, std::string* error) {
     if (dir.empty()) return true;
     std::error_code ec;
     if (std::filesystem::is_directory(dir, ec)) return true;
-    if (!MakeFolders(dir.parent_path(), why)) return false;
+    if (!MakeFolders(dir.parent_path(), error)) return false;
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        why = SystemErrorText(errno);
+        *error = SystemErrorText(errno);
         return false;
     }
     return true;
@@ -152,9 +141,22 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
-void BindText(sqlite3_stmt* stmt, int index, const std::u16string& text) {
-    sqlite3_bind_text16(stmt, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
-                        SQLITE_STATIC);
+// Runs a statement over (reading, word, style) once and makes it ready for the next word.
+// Returns SQLite's result; on SQLITE_ROW, `id` (when given) receives the first column.
+int StepWord(sqlite3_stmt* stmt, const std::u16string& reading, const std::u16string& word,
+             std::uint32_t style, std::int64_t* id = nullptr) {
+    const auto bind = [stmt](int index, const std::u16string& text) {
+        sqlite3_bind_text16(stmt, index, text.data(),
+                            static_cast<int>(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    };
+    bind(1, reading);
+    bind(2, word);
+    sqlite3_bind_int64(stmt, 3, style);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW && id != nullptr) *id = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return rc;
 }
 
 }  // namespace
@@ -171,28 +173,30 @@ const std::vector<PosStyle>& EmbeddedStyles() {
     return styles;
 }
 
-std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std::u16string& error) {
-    const std::u16string shown = PathText(path);
-    std::string why;
+std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std::string* error) {
+    const std::string shown = ShownPath(path);
+    std::string reason;
     const std::filesystem::path file(path);
-    if (!MakeFolders(file.parent_path(), why)) {
-        error = u"辞書のフォルダーを作成できません: " + shown + u" (" + U16(why) + u")";
+    if (!MakeFolders(file.parent_path(), &reason)) {
+        *error = "辞書のフォルダーを作成できません: " + shown + " (" + reason + ")";
         return nullptr;
     }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
-            error = u"辞書ファイルが通常のファイルではありません: " + shown;
+            *error = "辞書ファイルが通常のファイルではありません: " + shown;
             return nullptr;
         }
     } else {
         if (errno != ENOENT) {
-            error = msg::kStoreCannotOpen + shown + u" (" + U16(SystemErrorText(errno)) + u")";
+            *error =
+                Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" + SystemErrorText(errno) + ")";
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
-            error = msg::kStoreCannotCreate + shown + u" (" + U16(SystemErrorText(errno)) + u")";
+            *error =
+                Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + SystemErrorText(errno) + ")";
             return nullptr;
         }
         if (fd >= 0) ::close(fd);
@@ -203,8 +207,8 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        error = msg::kStoreCannotOpen + shown + u" (" + U16(db ? Problem(db) : sqlite3_errstr(rc)) +
-                u")";
+        *error = Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" +
+                 (db ? Problem(db) : std::string(sqlite3_errstr(rc))) + ")";
         sqlite3_close(db);
         return nullptr;
     }
@@ -216,9 +220,9 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     const auto failed = [&] {
         const int code = sqlite3_errcode(db) & 0xFF;
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
-            error = u"辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
+            *error = "辞書ファイルが壊れているか、Wordkeeperの辞書ではありません: " + shown;
         } else {
-            error = msg::kStoreCannotOpen + shown + u" (" + U16(Problem(db)) + u")";
+            *error = Utf16ToUtf8(msg::kStoreCannotOpen) + shown + " (" + Problem(db) + ")";
         }
         return nullptr;
     };
@@ -236,11 +240,11 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
     if (rc != SQLITE_OK) return failed();
     if (header.applicationId == 0) {
         if (header.objects != 0) {
-            error = msg::kNotOurStore + shown;
+            *error = Utf16ToUtf8(msg::kNotOurStore) + shown;
             return nullptr;
         }
         if (store->readOnly_) {
-            error = u"辞書ファイルに書き込めません: " + shown;
+            *error = "辞書ファイルに書き込めません: " + shown;
             return nullptr;
         }
         // A fresh file: lay out the store. Another process may be doing the same, so
@@ -254,22 +258,23 @@ std::unique_ptr<EmbeddedStore> EmbeddedStore::Open(const std::string& path, std:
                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
             if (!store->Exec(Schema().c_str()) || !store->Exec(pragmas.c_str())) {
                 store->Rollback();
-                error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
+                *error =
+                    Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + store->lastError_ + ")";
                 return nullptr;
             }
         }
         if (!store->Commit()) {
-            error = msg::kStoreCannotCreate + shown + u" (" + U16(store->lastError_) + u")";
+            *error = Utf16ToUtf8(msg::kStoreCannotCreate) + shown + " (" + store->lastError_ + ")";
             return nullptr;
         }
     } else if (header.applicationId != kApplicationId) {
-        error = msg::kNotOurStore + shown;
+        *error = Utf16ToUtf8(msg::kNotOurStore) + shown;
         return nullptr;
     }
     const std::int64_t version = QueryInt(db, "PRAGMA user_version", rc);
     if (rc != SQLITE_OK) return failed();
     if (version != kSchemaVersion) {
-        error = u"この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
+        *error = "この版のWordkeeperでは扱えない辞書ファイルです: " + shown;
         return nullptr;
     }
     if (!store->readOnly_) {
@@ -326,10 +331,10 @@ bool EmbeddedStore::ReopenIfMoved() {
              "-wal");
         return false;
     }
-    std::u16string error;
-    std::unique_ptr<EmbeddedStore> fresh = Open(path_, error);
+    std::string error;
+    std::unique_ptr<EmbeddedStore> fresh = Open(path_, &error);
     if (!fresh) {
-        Fail(Utf16ToUtf8(error));
+        Fail(error);
         return false;
     }
     std::swap(db_, fresh->db_);
@@ -490,12 +495,7 @@ bool EmbeddedStore::RegisterWord(const std::u16string& reading, std::uint32_t st
     sqlite3_reset(count_);
     if (count >= kMaxEmbeddedWords) return refuse(msg::kDictionaryFull);
 
-    BindText(insert_, 1, reading);
-    BindText(insert_, 2, word);
-    sqlite3_bind_int64(insert_, 3, style);
-    const int rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
+    const int rc = StepWord(insert_, reading, word, style);
     if (rc != SQLITE_DONE) return refuse(Problem(db_));
     if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return inBatch_ ? Accepted() : Commit();
@@ -531,12 +531,7 @@ bool EmbeddedStore::UnregisterWord(const std::u16string& reading, std::uint32_t 
     }
     if (inBatch_) return MarkRemoval(reading, style, word);
     if (!Begin()) return false;
-    BindText(remove_, 1, reading);
-    BindText(remove_, 2, word);
-    sqlite3_bind_int64(remove_, 3, style);
-    const int rc = sqlite3_step(remove_);
-    sqlite3_reset(remove_);
-    sqlite3_clear_bindings(remove_);
+    const int rc = StepWord(remove_, reading, word, style);
     const bool removed = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     if (!removed) {
         const std::string why = rc == SQLITE_DONE ? msg::kNotRegistered : Problem(db_);
@@ -554,13 +549,8 @@ bool EmbeddedStore::MarkRemoval(const std::u16string& reading, std::uint32_t sty
         Fail(why);
         return false;
     };
-    BindText(find_, 1, reading);
-    BindText(find_, 2, word);
-    sqlite3_bind_int64(find_, 3, style);
-    int rc = sqlite3_step(find_);
-    const std::int64_t id = rc == SQLITE_ROW ? sqlite3_column_int64(find_, 0) : 0;
-    sqlite3_reset(find_);
-    sqlite3_clear_bindings(find_);
+    std::int64_t id = 0;
+    const int rc = StepWord(find_, reading, word, style, &id);
     if (rc == SQLITE_DONE) return refuse(msg::kNotRegistered);
     if (rc != SQLITE_ROW) return refuse(Problem(db_));
     // Marked before: removed already as far as the caller knows.
@@ -689,22 +679,13 @@ bool EmbeddedStore::ChangeWord(const std::u16string& oldReading, std::uint32_t o
         Fail(why);
         return false;
     };
-    BindText(remove_, 1, oldReading);
-    BindText(remove_, 2, oldWord);
-    sqlite3_bind_int64(remove_, 3, oldStyle);
-    int rc = sqlite3_step(remove_);
-    sqlite3_reset(remove_);
-    sqlite3_clear_bindings(remove_);
-    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (StepWord(remove_, oldReading, oldWord, oldStyle) != SQLITE_DONE) {
+        return refuse(Problem(db_));
+    }
     if (sqlite3_changes(db_) != 1) return refuse(msg::kNotRegistered);
-
-    BindText(insert_, 1, newReading);
-    BindText(insert_, 2, newWord);
-    sqlite3_bind_int64(insert_, 3, newStyle);
-    rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
-    if (rc != SQLITE_DONE) return refuse(Problem(db_));
+    if (StepWord(insert_, newReading, newWord, newStyle) != SQLITE_DONE) {
+        return refuse(Problem(db_));
+    }
     if (sqlite3_changes(db_) == 0) return refuse(msg::kDuplicate);
     return Commit();
 }

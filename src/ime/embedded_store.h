@@ -28,7 +28,7 @@ class EmbeddedStore final : public InputMethod {
     // Opens the store at `path`, creating the file (mode 0600) and its folders (0700)
     // when missing. A file that is not such a store, or that is damaged, is left as it is
     // and reported in `error` (Japanese, for the user); nullptr then.
-    static std::unique_ptr<EmbeddedStore> Open(const std::string& path, std::u16string& error);
+    static std::unique_ptr<EmbeddedStore> Open(const std::string& path, std::string* error);
 
     ~EmbeddedStore() override;
 

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/messages.h"
+#include "core/pos_mapping.h"
 #include "core/safe_file.h"
 #include "core/text.h"
 #include "mozc_dictionary.pb.h"
@@ -30,23 +31,8 @@ using mozcfile::UserDictionaryStorage;
 
 namespace {
 
-constexpr std::u16string_view kPosNames[] = {
-    u"名詞",         u"短縮よみ",     u"サジェストのみ", u"固有名詞",     u"人名",
-    u"姓",           u"名",           u"組織",           u"地名",         u"名詞サ変",
-    u"名詞形動",     u"数",           u"アルファベット", u"記号",         u"顔文字",
-    u"副詞",         u"連体詞",       u"接続詞",         u"感動詞",       u"接頭語",
-    u"助数詞",       u"接尾一般",     u"接尾人名",       u"接尾地名",     u"動詞ワ行五段",
-    u"動詞カ行五段", u"動詞サ行五段", u"動詞タ行五段",   u"動詞ナ行五段", u"動詞マ行五段",
-    u"動詞ラ行五段", u"動詞ガ行五段", u"動詞バ行五段",   u"動詞ハ行四段", u"動詞一段",
-    u"動詞カ変",     u"動詞サ変",     u"動詞ザ変",       u"動詞ラ変",     u"形容詞",
-    u"終助詞",       u"句読点",       u"独立語",         u"抑制単語",
-};
-constexpr std::uint32_t kPosCount = std::size(kPosNames);
-
 const char* const kAllDisabled = "Mozcのユーザー辞書がすべて無効になっています";
 constexpr std::string_view kFirstDictionaryName = "ユーザー辞書 1";
-
-std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
 
 // What Mozc accepts in a reading once it has turned full-width ASCII into half-width,
 // half-width katakana into full-width and katakana into hiragana.
@@ -158,10 +144,18 @@ bool MakeFolders(const std::string& folder, std::string* error) {
 }  // namespace
 
 const std::vector<PosStyle>& MozcStyles() {
+    // Mozc numbers its parts of speech from 1 in the order of the common names, but that
+    // サジェストのみ is third and 品詞なし is not one of them.
     static const std::vector<PosStyle> styles = [] {
+        constexpr std::u16string_view kSuggestionOnly = u"サジェストのみ";
+        std::vector<std::u16string_view> names;
+        for (std::u16string_view name : CommonPosNames()) {
+            if (name != kSuggestionOnly && name != u"品詞なし") names.push_back(name);
+        }
+        names.insert(names.begin() + 2, kSuggestionOnly);
         std::vector<PosStyle> rows;
-        for (std::uint32_t i = 0; i < kPosCount; ++i) {
-            rows.push_back({i + 1, std::u16string(kPosNames[i])});
+        for (std::uint32_t i = 0; i < names.size(); ++i) {
+            rows.push_back({i + 1, std::u16string(names[i])});
         }
         return rows;
     }();
@@ -326,16 +320,11 @@ bool ReadStorage(const std::string& path, UserDictionaryStorage& storage, std::s
         return false;
     }
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
+    const bool complete =
+        ReadFully(fd, bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size());
     const int err = errno;
     ::close(fd);
-    if (done != bytes.size()) {
+    if (!complete) {
         *error = msg::kMozcCannotRead + path + " (" + SystemErrorText(err) + ")";
         return false;
     }
@@ -383,15 +372,15 @@ class MozcBackend::Batch final : public RegistrationBatch {
     MozcBackend* backend_;
 };
 
-std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::u16string& error) {
+std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::string* error) {
     if (profile.empty() || profile[0] != '/') {
-        error = u"Mozcの設定フォルダーが正しくありません: " + U16(profile);
+        *error = "Mozcの設定フォルダーが正しくありません: " + ShownPath(profile);
         return nullptr;
     }
     std::unique_ptr<MozcBackend> backend(new MozcBackend(profile));
     struct stat st {};
     if (::stat(backend->profile_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        error = u"Mozcの設定フォルダーがフォルダーではありません: " + U16(backend->profile_);
+        *error = "Mozcの設定フォルダーがフォルダーではありません: " + ShownPath(backend->profile_);
         return nullptr;
     }
     // Read whole once, to refuse a file Mozc could not load; nothing of it is kept, as a
@@ -399,7 +388,7 @@ std::unique_ptr<MozcBackend> MozcBackend::Open(const std::string& profile, std::
     Loaded loaded;
     std::string reason;
     if (!ReadStorage(backend->path_, *loaded.storage, &reason)) {
-        error = U16(reason);
+        *error = reason;
         return nullptr;
     }
     return backend;
@@ -436,7 +425,8 @@ std::vector<PosStyle> MozcBackend::GetRegisterWordStyles() { return MozcStyles()
 bool MozcBackend::MakeOp(const std::u16string& reading, std::uint32_t style,
                          const std::u16string& word, bool add, Op& op) {
     op.add = add;
-    if (style < 1 || style > kPosCount) return Fail(add ? msg::kBadPos : msg::kNotRegistered);
+    if (style < 1 || style > MozcStyles().size())
+        return Fail(add ? msg::kBadPos : msg::kNotRegistered);
     // A word to remove is looked for as it is: Mozc's rules apply to what is added.
     const auto field = [&](const std::u16string& text, const char* name, std::string& out) {
         if (text.empty()) return Fail(std::string(name) + msg::kFieldEmpty);

@@ -37,7 +37,7 @@ class MozcBackend final : public InputMethod {
     // The dictionary in the Mozc profile folder `profile` (absolute), which need not exist
     // yet. A dictionary file that Mozc could not load (damaged, foreign, too large, not a
     // file) is reported in `error` (Japanese, for the user) and left alone; nullptr then.
-    static std::unique_ptr<MozcBackend> Open(const std::string& profile, std::u16string& error);
+    static std::unique_ptr<MozcBackend> Open(const std::string& profile, std::string* error);
 
     ~MozcBackend() override;
 

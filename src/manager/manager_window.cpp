@@ -8,7 +8,6 @@
 
 #include "commands.h"
 #include "core/messages.h"
-#include "core/version.h"
 #include "single_instance.h"
 #include "skeleton/application.h"
 #include "skeleton/qt_settings_store.h"
@@ -20,15 +19,9 @@ namespace wk {
 
 ProgramInfo ManagerProgramInfo() {
     InitManagerResources();
-    ProgramInfo info;
-    info.name = QStringLiteral("Wordkeeper");
-    info.version = QString::fromLatin1(kVersion);
-    info.aboutTitle = QStringLiteral("Wordkeeper のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {QStringLiteral("Wordkeeper Version ") + QString::fromLatin1(kVersionShort),
-                       QStringLiteral("入力方式のユーザー辞書を管理します"),
-                       QStringLiteral("Copyright (C) Quillwren")};
-    info.iconPath = QStringLiteral(":/icons/wordkeeper.png");
-    return info;
+    return SuiteProgramInfo(QStringLiteral("Wordkeeper"),
+                            QStringLiteral("入力方式のユーザー辞書を管理します"),
+                            QStringLiteral(":/icons/wordkeeper.png"));
 }
 
 FrameSpec ManagerFrameSpec() {

@@ -419,9 +419,8 @@ void CWordkeeperView::OnFindNext() {
     CommandScope scope(*this);
     const int count = std::min(model_->itemCount(), dictionary_.wordCount);
     const int start = currentIndex().isValid() ? currentIndex().row() + 1 : 0;
-    int position = start > 0 && start < count
-                       ? dictionary_.wordList.FindFrom(start, ReadingDiffers, &lastFind_)
-                       : -1;
+    int position =
+        start > 0 && start < count ? dictionary_.wordList.FindReading(lastFind_, start) : -1;
     if (position < 0) position = dictionary_.FindReading(lastFind_);
     SelectFound(position);
 }

@@ -55,7 +55,6 @@ class CWordkeeperView final : public QTableView, public ListDisplay {
 
     WordListModel& wordModel() { return *model_; }
     Dictionary& dictionary() { return dictionary_; }
-    bool multiSelect() const { return multiSelect_; }
 
     // Positions of the selected rows, ascending.
     std::vector<int> SelectedPositions() const;

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
+#include <iterator>
+
 namespace wk {
 
 namespace {
@@ -23,6 +26,11 @@ bool IsPresent(const QString& path) {
 // The escapes of a desktop entry's string values. Others are left for the splitting,
 // which knows \" and the like inside quotes.
 QString UndoStringEscapes(const QString& value) {
+    struct Escape {
+        char16_t code, meaning;
+    };
+    static constexpr Escape kEscapes[] = {
+        {u's', u' '}, {u'n', u'\n'}, {u't', u'\t'}, {u'r', u'\r'}, {u'\\', u'\\'}};
     QString text;
     text.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -31,29 +39,15 @@ QString UndoStringEscapes(const QString& value) {
             text += c;
             continue;
         }
-        const QChar next = value[i + 1];
-        switch (next.unicode()) {
-            case u's':
-                text += u' ';
-                break;
-            case u'n':
-                text += u'\n';
-                break;
-            case u't':
-                text += u'\t';
-                break;
-            case u'r':
-                text += u'\r';
-                break;
-            case u'\\':
-                text += u'\\';
-                break;
-            default:
-                text += c;
-                text += next;
-                break;
+        const char16_t next = value[++i].unicode();
+        const Escape* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                            [next](const Escape& e) { return e.code == next; });
+        if (escape != std::end(kEscapes)) {
+            text += QChar(escape->meaning);
+        } else {
+            text += c;
+            text += QChar(next);
         }
-        ++i;
     }
     return text;
 }

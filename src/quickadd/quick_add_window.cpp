@@ -4,7 +4,6 @@
 
 #include "commands.h"
 #include "core/messages.h"
-#include "core/version.h"
 #include "skeleton/application.h"
 #include "skeleton/qt_settings_store.h"
 #include "skeleton/qt_text.h"
@@ -15,16 +14,9 @@ namespace wk {
 
 ProgramInfo QuickAddProgramInfo() {
     InitQuickAddResources();
-    ProgramInfo info;
-    info.name = QStringLiteral("WordkeeperAdd");
-    info.version = QString::fromLatin1(kVersion);
-    info.aboutTitle = QStringLiteral("WordkeeperAdd のﾊﾞｰｼﾞｮﾝ情報");
-    info.aboutLines = {
-        QStringLiteral("WordkeeperAdd Version ") + QString::fromLatin1(kVersionShort),
-        QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
-        QStringLiteral("Copyright (C) Quillwren")};
-    info.iconPath = QStringLiteral(":/icons/wordkeeper_add.png");
-    return info;
+    return SuiteProgramInfo(QStringLiteral("WordkeeperAdd"),
+                            QStringLiteral("入力方式のユーザー辞書に単語を一つずつ登録します"),
+                            QStringLiteral(":/icons/wordkeeper_add.png"));
 }
 
 FrameSpec QuickAddFrameSpec() {

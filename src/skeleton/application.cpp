@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/version.h"
+
 namespace wk {
 
 namespace {
@@ -44,6 +46,18 @@ int& ArmPlatformGuard(int& argc, const QString& programName) {
 void DisarmPlatformGuard() { qInstallMessageHandler(previousHandler); }
 
 }  // namespace
+
+ProgramInfo SuiteProgramInfo(const QString& name, const QString& description,
+                             const QString& iconPath) {
+    ProgramInfo info;
+    info.name = name;
+    info.version = QString::fromLatin1(kVersion);
+    info.aboutTitle = name + QStringLiteral(" のﾊﾞｰｼﾞｮﾝ情報");
+    info.aboutLines = {name + QStringLiteral(" Version ") + QString::fromLatin1(kVersionShort),
+                       description, QStringLiteral("Copyright (C) Quillwren")};
+    info.iconPath = iconPath;
+    return info;
+}
 
 DisplayEnvironment DisplayEnvironment::FromProcess(int argc, char** argv) {
     DisplayEnvironment environment;

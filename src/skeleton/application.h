@@ -21,6 +21,11 @@ struct ProgramInfo {
     QString iconPath;        // resource path of the window icon; empty for none
 };
 
+// The information of one of the suite's programs: the project's version, and an about box
+// titled "NAME のﾊﾞｰｼﾞｮﾝ情報" with "NAME Version X.Y", `description` and the copyright.
+ProgramInfo SuiteProgramInfo(const QString& name, const QString& description,
+                             const QString& iconPath);
+
 // The environment a graphical program starts in, as far as reaching a display goes.
 struct DisplayEnvironment {
     std::string qpaPlatform;        // QT_QPA_PLATFORM

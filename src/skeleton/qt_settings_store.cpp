@@ -54,8 +54,8 @@ std::string ProblemWith(const std::string& path) {
 
 QtSettingsStore::QtSettingsStore(const QString& group)
     : fileName_(QString::fromStdString(SettingsFilePath())),
-      problem_(ProblemWith(SettingsFilePath())) {
-    if (!problem_.empty()) return;
+      lastError_(ProblemWith(SettingsFilePath())) {
+    if (!lastError_.empty()) return;
     settings_.emplace(fileName_, QSettings::IniFormat);
     settings_->beginGroup(group);
 }
@@ -121,9 +121,9 @@ bool QtSettingsStore::Sync() {
     return Stored(*settings_);
 }
 
-std::string QtSettingsStore::InputMethodSetting(std::string* problem) {
+std::string QtSettingsStore::InputMethodSetting(std::string* error) {
     QtSettingsStore store(QStringLiteral("InputMethod"));
-    if (problem != nullptr) *problem = store.problem();
+    if (error != nullptr) *error = store.LastErrorDetail();
     return store.ReadText("Backend").toStdString();
 }
 

@@ -15,7 +15,7 @@ namespace wk {
 // opens this same file; when it writes the file first, it creates it with mode 0600.
 // Only a regular file is read or replaced: when the file is something else (a FIFO, a
 // device, a folder) or cannot be read, nothing is read, every write is refused and
-// problem() says why.
+// LastErrorDetail() says why.
 class QtSettingsStore final : public SettingsStore {
   public:
     explicit QtSettingsStore(const QString& group = QStringLiteral("WordkeeperSetting"));
@@ -31,17 +31,17 @@ class QtSettingsStore final : public SettingsStore {
     QString fileName() const { return fileName_; }
 
     // Why the file is not used (Japanese, UTF-8); empty when it is (or does not exist yet).
-    const std::string& problem() const { return problem_; }
+    const std::string& LastErrorDetail() const { return lastError_; }
 
     // The input method chosen for the desktop: [InputMethod] Backend of the same file, in
-    // UTF-8; empty when not set. When the file exists but cannot be read, `problem` (when
+    // UTF-8; empty when not set. When the file exists but cannot be read, `error` (when
     // given) says why; it is emptied otherwise.
-    static std::string InputMethodSetting(std::string* problem = nullptr);
+    static std::string InputMethodSetting(std::string* error = nullptr);
 
   private:
     void MakePrivateFile();
     QString fileName_;
-    std::string problem_;
+    std::string lastError_;
     std::optional<QSettings> settings_;  // none when the file is not used
     bool filePrepared_ = false;
 };

@@ -7,31 +7,31 @@
 namespace wk::textfile {
 
 CBufferedFile::~CBufferedFile() {
-    if (mode_ == kModeWrite && file_ != nullptr) Flush();
+    if (mode_ == Mode::Write) Flush();
 }
 
-int CBufferedFile::OpenRead(OpenFile* file, std::int32_t capacity) {
-    if (file == nullptr || capacity < 1) return 1;
+bool CBufferedFile::OpenRead(OpenFile* file, std::int32_t capacity) {
+    if (file == nullptr || capacity < 1) return false;
     std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
-    if (!buffer) return 1;
+    if (!buffer) return false;
     file_ = file;
     buffer_ = std::move(buffer);
     capacity_ = capacity;
-    mode_ = kModeRead;
+    mode_ = Mode::Read;
     Refill();
-    return 0;
+    return true;
 }
 
-int CBufferedFile::OpenWrite(OpenFile* file, std::int32_t capacity) {
-    if (capacity < kMinWriteCapacity || file == nullptr) return 1;
+bool CBufferedFile::OpenWrite(OpenFile* file, std::int32_t capacity) {
+    if (capacity < kMinWriteCapacity || file == nullptr) return false;
     std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
-    if (!buffer) return 1;
+    if (!buffer) return false;
     file_ = file;
     buffer_ = std::move(buffer);
     capacity_ = capacity;
     position_ = 0;
-    mode_ = kModeWrite;
-    return 0;
+    mode_ = Mode::Write;
+    return true;
 }
 
 void CBufferedFile::Refill() {
@@ -41,7 +41,7 @@ void CBufferedFile::Refill() {
 }
 
 int CBufferedFile::GetByte() {
-    if (mode_ != kModeRead) return 0;
+    if (mode_ != Mode::Read) return 0;
     if (filled_ < capacity_ && position_ > filled_ - 1) return 0;
     const int value = buffer_[position_];
     if (position_ == capacity_ - 1) {
@@ -53,7 +53,7 @@ int CBufferedFile::GetByte() {
 }
 
 std::int32_t CBufferedFile::GetBytes(std::uint8_t* out, std::int32_t count) {
-    if (mode_ != kModeRead) return 0;
+    if (mode_ != Mode::Read) return 0;
     std::int32_t taken = 0;
     while (taken < count) {
         if (filled_ < capacity_ && position_ > filled_ - 1) break;
@@ -66,30 +66,19 @@ std::int32_t CBufferedFile::GetBytes(std::uint8_t* out, std::int32_t count) {
     return taken;
 }
 
-bool CBufferedFile::WriteOut(std::int32_t count) {
+void CBufferedFile::WriteOut(std::int32_t count) {
     if (!file_->Write(buffer_.get(), static_cast<std::size_t>(count))) writeFailed_ = true;
     position_ = 0;
-    return !writeFailed_;
 }
 
-int CBufferedFile::PutByte(std::uint8_t value) {
-    if (mode_ != kModeWrite) return 1;
-    buffer_[position_] = value;
-    if (position_ == capacity_ - 1) return WriteOut(capacity_) ? 0 : 1;
-    ++position_;
-    return 0;
-}
-
-int CBufferedFile::PutBytes(const void* bytes, std::int32_t count) {
-    if (mode_ != kModeWrite) return 1;
+void CBufferedFile::PutBytes(const void* bytes, std::int32_t count) {
+    if (mode_ != Mode::Write) return;
     const auto* in = static_cast<const std::uint8_t*>(bytes);
-    int result = 0;
     while (count > 0) {
         if (position_ == 0 && count >= capacity_) {
             // Whole blocks of a large piece go out as they are, without a copy.
             const std::int32_t blocks = count - count % capacity_;
             if (!file_->Write(in, static_cast<std::size_t>(blocks))) writeFailed_ = true;
-            if (writeFailed_) result = 1;
             in += blocks;
             count -= blocks;
             continue;
@@ -99,14 +88,12 @@ int CBufferedFile::PutBytes(const void* bytes, std::int32_t count) {
         in += n;
         count -= n;
         position_ += n;
-        if (position_ == capacity_ && !WriteOut(capacity_)) result = 1;
+        if (position_ == capacity_) WriteOut(capacity_);
     }
-    return result;
 }
 
-int CBufferedFile::Flush() {
-    if (mode_ != kModeWrite) return 1;
-    return WriteOut(position_) ? 0 : 1;
+void CBufferedFile::Flush() {
+    if (mode_ == Mode::Write) WriteOut(position_);
 }
 
 }  // namespace wk::textfile

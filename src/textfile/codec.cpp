@@ -7,6 +7,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
+
+#include "core/text.h"
 
 namespace wk::textfile {
 
@@ -20,43 +23,6 @@ bool IsLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 
 bool IsTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-void AppendCodePoint(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// The range of the first continuation byte after a lead byte, and how many follow.
-// need 0: not a lead byte.
-struct LeadRule {
-    int need = 0;
-    std::uint8_t low = 0x80;
-    std::uint8_t high = 0xBF;
-};
-
-LeadRule RuleOf(std::uint8_t b) {
-    if (b >= 0xC2 && b <= 0xDF) return {1, 0x80, 0xBF};
-    if (b == 0xE0) return {2, 0xA0, 0xBF};
-    if (b == 0xED) return {2, 0x80, 0x9F};
-    if (b >= 0xE1 && b <= 0xEF) return {2, 0x80, 0xBF};
-    if (b == 0xF0) return {3, 0x90, 0xBF};
-    if (b >= 0xF1 && b <= 0xF3) return {3, 0x80, 0xBF};
-    if (b == 0xF4) return {3, 0x80, 0x8F};
-    return {};
-}
 
 }  // namespace
 
@@ -172,156 +138,12 @@ char* Cp932Codec::EncodeInto(std::u16string_view text, char* out, std::size_t& r
     return out;
 }
 
-std::size_t Cp932Codec::Encode(std::u16string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + text.size() * 2);
-    std::size_t replaced = 0;
-    char* end = EncodeInto(text, out.data() + start, replaced);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return replaced;
-}
-
-// ---- UTF-8
-
-void DecodeUtf8(std::string_view bytes, std::u16string& out) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* end = p + bytes.size();
-    out.reserve(out.size() + bytes.size());
-    while (p < end) {
-        const std::uint8_t b = *p;
-        if (b < 0x80) {
-            out.push_back(b);
-            ++p;
-            continue;
-        }
-        LeadRule rule = RuleOf(b);
-        if (rule.need == 0) {
-            out.push_back(kUtf8Invalid);
-            ++p;
-            continue;
-        }
-        char32_t cp = b & (0x7F >> (rule.need + 1));
-        const std::uint8_t* q = p + 1;
-        bool complete = true;
-        for (int i = 0; i < rule.need; ++i) {
-            if (q >= end || *q < rule.low || *q > rule.high) {
-                complete = false;
-                break;
-            }
-            cp = (cp << 6) | (*q & 0x3F);
-            ++q;
-            rule.low = 0x80;
-            rule.high = 0xBF;
-        }
-        p = q;
-        if (!complete) {
-            out.push_back(kUtf8Invalid);
-        } else if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-}
-
-char* EncodeUtf8Into(std::u16string_view text, char* out, std::size_t& replaced) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char32_t c = text[i];
-        if (c < 0x80) {
-            *out++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (IsHigh(static_cast<char16_t>(c)) && i + 1 < n && IsLow(text[i + 1])) {
-            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-            *out++ = static_cast<char>(0xF0 | (cp >> 18));
-            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (IsHigh(static_cast<char16_t>(c)) || IsLow(static_cast<char16_t>(c))) {
-            *out++ = kUnmappable;
-            ++replaced;
-        } else {
-            *out++ = static_cast<char>(0xE0 | (c >> 12));
-            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::size_t EncodeUtf8(std::u16string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + text.size() * 3);
-    std::size_t replaced = 0;
-    char* end = EncodeUtf8Into(text, out.data() + start, replaced);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return replaced;
-}
-
-bool Utf8Validator::Feed(const std::uint8_t* bytes, std::size_t size) {
-    const std::uint8_t* p = bytes;
-    const std::uint8_t* end = bytes + size;
-    while (valid_ && p < end) {
-        if (need_ == 0) {
-            // Plain ASCII, eight bytes at a time.
-            while (end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, 8);
-                if (word & 0x8080808080808080ull) break;
-                p += 8;
-            }
-            if (p == end) break;
-            const std::uint8_t b = *p++;
-            if (b < 0x80) continue;
-            nonAscii_ = true;
-            const LeadRule rule = RuleOf(b);
-            if (rule.need == 0) {
-                valid_ = false;
-                break;
-            }
-            need_ = rule.need;
-            low_ = rule.low;
-            high_ = rule.high;
-        } else {
-            const std::uint8_t b = *p++;
-            if (b < low_ || b > high_) {
-                valid_ = false;
-                break;
-            }
-            --need_;
-            low_ = 0x80;
-            high_ = 0xBF;
-        }
-    }
-    return valid_;
-}
-
 // ---- UTF-16
 
-void Utf16Transcoder::Unit(char16_t unit, std::string& out) {
-    if (heldHigh_ != 0) {
-        const char16_t high = heldHigh_;
-        heldHigh_ = 0;
-        if (IsLow(unit)) {
-            AppendCodePoint(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00), out);
-            return;
-        }
-        AppendCodePoint(kUtf8Invalid, out);
-    }
-    if (IsHigh(unit)) {
-        heldHigh_ = unit;
-    } else if (IsLow(unit)) {
-        AppendCodePoint(kUtf8Invalid, out);
-    } else {
-        AppendCodePoint(unit, out);
-    }
-}
-
 void Utf16Transcoder::Feed(const std::uint8_t* bytes, std::size_t size, std::string& out) {
+    // The units go out together; a high surrogate at the end waits for its partner.
+    units_.clear();
+    if (heldHigh_ != 0) units_.push_back(std::exchange(heldHigh_, 0));
     for (std::size_t i = 0; i < size; ++i) {
         if (heldByte_ < 0) {
             heldByte_ = bytes[i];
@@ -329,15 +151,19 @@ void Utf16Transcoder::Feed(const std::uint8_t* bytes, std::size_t size, std::str
         }
         const auto first = static_cast<std::uint8_t>(heldByte_);
         heldByte_ = -1;
-        Unit(bigEndian_ ? static_cast<char16_t>(first << 8 | bytes[i])
-                        : static_cast<char16_t>(bytes[i] << 8 | first),
-             out);
+        units_.push_back(bigEndian_ ? static_cast<char16_t>(first << 8 | bytes[i])
+                                    : static_cast<char16_t>(bytes[i] << 8 | first));
     }
+    if (!units_.empty() && IsHigh(units_.back())) {
+        heldHigh_ = units_.back();
+        units_.pop_back();
+    }
+    AppendUtf8(out, units_);
 }
 
 void Utf16Transcoder::Finish(std::string& out) {
-    if (heldHigh_ != 0) AppendCodePoint(kUtf8Invalid, out);
-    if (heldByte_ >= 0) AppendCodePoint(kUtf8Invalid, out);
+    if (heldHigh_ != 0) AppendUtf8(out, u"\uFFFD");
+    if (heldByte_ >= 0) AppendUtf8(out, u"\uFFFD");
     heldHigh_ = 0;
     heldByte_ = -1;
 }

@@ -22,8 +22,7 @@ enum class TextEncoding {
 enum class OutputEncoding { Cp932, Utf8 };
 
 inline constexpr char16_t kCp932Invalid = u'\u30FB';  // an undecodable byte sequence
-inline constexpr char16_t kUtf8Invalid = u'\uFFFD';
-inline constexpr char kUnmappable = '?';  // the code page's default character
+inline constexpr char kUnmappable = '?';              // the code page's default character
 
 // Code page 932 and UTF-16 both ways: decoding through iconv "CP932", encoding through a
 // table filled once from it. Not thread-safe: one object per
@@ -41,47 +40,15 @@ class Cp932Codec {
     // for the byte alone, and decoding goes on behind it.
     void Decode(std::string_view bytes, std::u16string& out);
 
-    // Appends the bytes of `text`. Each character without a mapping (an unpaired
-    // surrogate too) becomes "?". Returns the number of characters replaced.
-    std::size_t Encode(std::u16string_view text, std::string& out);
-
-    // The same bytes written at `out`, which has room for two bytes per code unit; returns
-    // the end of what was written and adds the replacements to `replaced`.
+    // The bytes of `text` written at `out`, which has room for two bytes per code unit; each
+    // character without a mapping (an unpaired surrogate too) becomes "?". Returns the end
+    // of what was written and adds the replacements to `replaced`.
     char* EncodeInto(std::u16string_view text, char* out, std::size_t& replaced) const;
 
   private:
     Cp932Codec(void* decoder, const std::uint16_t* table) : decoder_(decoder), table_(table) {}
     void* decoder_;
     const std::uint16_t* table_;  // shared, filled once
-};
-
-// Appends the UTF-16 text of `bytes`; each maximal invalid part becomes U+FFFD.
-void DecodeUtf8(std::string_view bytes, std::u16string& out);
-
-// Appends the UTF-8 bytes of `text`; an unpaired surrogate becomes "?". Returns the number
-// of such replacements.
-std::size_t EncodeUtf8(std::u16string_view text, std::string& out);
-
-// The same bytes written at `out`, which has room for three bytes per code unit; returns
-// the end of what was written and adds the replacements to `replaced`.
-char* EncodeUtf8Into(std::u16string_view text, char* out, std::size_t& replaced);
-
-// Checks bytes, fed in pieces, for being UTF-8 (no overlong forms, surrogates or code
-// points beyond U+10FFFF).
-class Utf8Validator {
-  public:
-    // False once the bytes fed so far cannot begin a UTF-8 text.
-    bool Feed(const std::uint8_t* bytes, std::size_t size);
-    // True when everything fed was complete, valid UTF-8.
-    bool valid() const { return valid_ && need_ == 0; }
-    bool sawNonAscii() const { return nonAscii_; }
-
-  private:
-    int need_ = 0;
-    std::uint8_t low_ = 0x80;
-    std::uint8_t high_ = 0xBF;
-    bool valid_ = true;
-    bool nonAscii_ = false;
 };
 
 // Converts UTF-16 bytes, fed in pieces of any length, to UTF-8. An unpaired surrogate, or a
@@ -94,10 +61,10 @@ class Utf16Transcoder {
     void Finish(std::string& out);
 
   private:
-    void Unit(char16_t unit, std::string& out);
     bool bigEndian_;
     int heldByte_ = -1;
     char16_t heldHigh_ = 0;
+    std::u16string units_;
 };
 
 // The encoding a byte-order mark at the start of `head` names, and the mark's length;

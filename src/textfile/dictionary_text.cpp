@@ -6,6 +6,7 @@
 #include <new>
 
 #include "buffered_file.h"
+#include "core/text.h"
 #include "foreign_formats.h"
 
 namespace wk::textfile {
@@ -196,7 +197,7 @@ ReadResult ReadFile(OpenFile& file, const RecordAction& onRecord, const ReadHook
     if (*length > kMaxFileLength) return end(ReadOutcome::TooLarge);
 
     auto in = std::make_unique<CBufferedFile>();
-    if (in->OpenRead(&file, kBlockSize) != 0) return end(ReadOutcome::Stopped);
+    if (!in->OpenRead(&file, kBlockSize)) return end(ReadOutcome::Stopped);
     std::unique_ptr<std::uint8_t[]> lineBuffer(new (std::nothrow)
                                                    std::uint8_t[kLineBufferSize + 1]);
     if (!lineBuffer) return end(ReadOutcome::OutOfMemory);
@@ -211,7 +212,7 @@ ReadResult ReadFile(OpenFile& file, const RecordAction& onRecord, const ReadHook
     // Read again from the start, this time line by line.
     in = std::make_unique<CBufferedFile>();
     if (!file.Rewind()) return end(ReadOutcome::ReadError);
-    if (in->OpenRead(&file, kBlockSize) != 0) return end(ReadOutcome::Stopped);
+    if (!in->OpenRead(&file, kBlockSize)) return end(ReadOutcome::Stopped);
     std::unique_ptr<Cp932Codec> codec;
     if (detection.encoding == TextEncoding::Cp932) {
         codec = Cp932Codec::Open();
@@ -289,7 +290,7 @@ bool LineFormatter::Open(OutputEncoding encoding) {
 
 char* LineFormatter::Field(std::u16string_view text, char* out, std::size_t& replaced) const {
     return encoding_ == OutputEncoding::Cp932 ? codec_->EncodeInto(text, out, replaced)
-                                              : EncodeUtf8Into(text, out, replaced);
+                                              : WriteUtf8(text, out, &replaced);
 }
 
 // The fields are encoded one by one: a TAB between them is a character of its own, so
@@ -304,29 +305,9 @@ char* LineFormatter::FormatInto(std::u16string_view reading, std::u16string_view
     return Field(posName, out, replaced);
 }
 
-std::size_t LineFormatter::Format(std::u16string_view reading, std::u16string_view word,
-                                  std::u16string_view posName, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + MaxLineBytes(reading.size() + word.size() + posName.size()));
-    std::size_t replaced = 0;
-    char* end = FormatInto(reading, word, posName, out.data() + start, replaced);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return replaced;
-}
-
-std::string FormatDictionaryLine(std::u16string_view reading, std::u16string_view word,
-                                 std::u16string_view posName, OutputEncoding encoding,
-                                 std::size_t* replaced) {
-    std::string out;
-    LineFormatter formatter;
-    std::size_t count = 0;
-    if (formatter.Open(encoding)) count = formatter.Format(reading, word, posName, out);
-    if (replaced) *replaced = count;
-    return out;
-}
-
-WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
-                                 OutputEncoding encoding, const WriteHooks& hooks) {
+WriteResult WriteThroughBuffer(
+    OpenFile& file,
+    const std::function<WriteOutcome(CBufferedFile& out, WriteResult& result)>& body) {
     WriteResult result;
     const auto end = [&](WriteOutcome outcome) {
         result.outcome = outcome;
@@ -336,9 +317,22 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
     bool failed;
     {
         CBufferedFile out;
-        if (out.OpenWrite(&file, kBlockSize) != 0) return end(WriteOutcome::NoWriter);
+        if (!out.OpenWrite(&file, kBlockSize)) return end(WriteOutcome::NoWriter);
+        if (const WriteOutcome stop = body(out, result); stop != WriteOutcome::Written) {
+            return end(stop);
+        }
+        out.Flush();
+        failed = out.writeFailed();
+    }
+    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
+    return end(WriteOutcome::Written);
+}
+
+WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
+                                 OutputEncoding encoding, const WriteHooks& hooks) {
+    return WriteThroughBuffer(file, [&](CBufferedFile& out, WriteResult& result) {
         LineFormatter formatter;
-        if (!formatter.Open(encoding)) return end(WriteOutcome::NoConverter);
+        if (!formatter.Open(encoding)) return WriteOutcome::NoConverter;
         if (hooks.onStart) hooks.onStart();
 
         out.PutBytes(kHeader.data(), static_cast<std::int32_t>(kHeader.size()));
@@ -347,7 +341,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
         // line might not fit.
         constexpr std::size_t kPiece = std::size_t{1} << 20;
         std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
-        if (!piece) return end(WriteOutcome::OutOfMemory);
+        if (!piece) return WriteOutcome::OutOfMemory;
         char* at = piece.get();
         const auto spill = [&] {
             out.PutBytes(piece.get(), static_cast<std::int32_t>(at - piece.get()));
@@ -363,7 +357,7 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
                 2;
             if (static_cast<std::size_t>(piece.get() + kPiece - at) < most) {
                 spill();
-                if (most > kPiece) return end(WriteOutcome::OutOfMemory);
+                if (most > kPiece) return WriteOutcome::OutOfMemory;
             }
             std::size_t replaced = 0;
             at = formatter.FormatInto(entry.reading, entry.word, entry.posName, at, replaced);
@@ -373,11 +367,8 @@ WriteResult WriteDictionaryLines(OpenFile& file, const WordEntryList& list, std:
             if (replaced > 0) ++result.replacedWords;
         }
         spill();
-        out.Flush();
-        failed = out.writeFailed();
-    }
-    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
-    return end(WriteOutcome::Written);
+        return WriteOutcome::Written;
+    });
 }
 
 }  // namespace wk::textfile

@@ -86,16 +86,12 @@ class LineFormatter {
     // False when the encoding cannot be converted to (no code page 932 in the C library).
     bool Open(OutputEncoding encoding);
 
-    // Appends "reading TAB word TAB posName" in the encoding to `out`; returns how many
-    // characters had to be replaced by "?".
-    std::size_t Format(std::u16string_view reading, std::u16string_view word,
-                       std::u16string_view posName, std::string& out);
-
     // The most bytes a line of fields holding `units` code units in all can take.
     static constexpr std::size_t MaxLineBytes(std::size_t units) { return units * 3 + 2; }
 
-    // The same line written at `out`, which has room for MaxLineBytes; returns the end of
-    // what was written and adds the replacements to `replaced`.
+    // Writes "reading TAB word TAB posName" in the encoding at `out`, which has room for
+    // MaxLineBytes; returns the end of what was written and adds the characters that had
+    // to be replaced by "?" to `replaced`.
     char* FormatInto(std::u16string_view reading, std::u16string_view word,
                      std::u16string_view posName, char* out, std::size_t& replaced) const;
 
@@ -105,12 +101,6 @@ class LineFormatter {
     OutputEncoding encoding_ = OutputEncoding::Cp932;
     std::unique_ptr<Cp932Codec> codec_;
 };
-
-// The bytes of one record line, without CR LF; empty when the encoding is unavailable.
-std::string FormatDictionaryLine(std::u16string_view reading, std::u16string_view word,
-                                 std::u16string_view posName,
-                                 OutputEncoding encoding = OutputEncoding::Cp932,
-                                 std::size_t* replaced = nullptr);
 
 enum class WriteOutcome {
     Written,      // complete and committed
@@ -130,6 +120,15 @@ struct WriteHooks {
     // Runs once the writer is open, before the header is written.
     std::function<void()> onStart;
 };
+
+class CBufferedFile;
+
+// The frame of every writer: rewinds `file`, opens a buffer on it, lets `body` write (it
+// returns Written to go on, any other outcome to stop there, the file not committed), then
+// flushes and commits. `body` counts its lines in the result.
+WriteResult WriteThroughBuffer(
+    OpenFile& file,
+    const std::function<WriteOutcome(CBufferedFile& out, WriteResult& result)>& body);
 
 // Writes the header and the first `count` entries of `list` (position 0 first), each line
 // ending in CR LF, then commits the file. Nothing counts as written unless the whole file

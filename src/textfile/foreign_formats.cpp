@@ -5,6 +5,7 @@
 
 #include "buffered_file.h"
 #include "core/pos_mapping.h"
+#include "core/text.h"
 
 namespace wk::textfile {
 
@@ -65,17 +66,8 @@ void AppendUtf16Le(std::u16string_view text, std::string& out) {
 
 WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::int32_t count,
                               ExportFormat format, const WriteHooks& hooks) {
-    WriteResult result;
-    const auto end = [&](WriteOutcome outcome) {
-        result.outcome = outcome;
-        return result;
-    };
-    if (!file.Rewind()) return end(WriteOutcome::WriteFailed);
     const bool msIme = format == ExportFormat::MsIme;
-    bool failed;
-    {
-        CBufferedFile out;
-        if (out.OpenWrite(&file, kBlockSize) != 0) return end(WriteOutcome::NoWriter);
+    return WriteThroughBuffer(file, [&](CBufferedFile& out, WriteResult& result) {
         if (hooks.onStart) hooks.onStart();
         try {
             std::string bytes;
@@ -100,7 +92,8 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
                 } else {
                     line.append(MozcPosName(entry.posName));
                     line.append(u"\t\n");
-                    EncodeUtf8(line, bytes);
+                    std::size_t unpaired = 0;  // an unpaired surrogate goes out as "?"
+                    AppendUtf8(bytes, line, &unpaired);
                 }
                 out.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));
                 bytes.clear();
@@ -108,13 +101,10 @@ WriteResult WriteForeignLines(OpenFile& file, const WordEntryList& list, std::in
             }
             if (!bytes.empty()) out.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));
         } catch (const std::bad_alloc&) {
-            return end(WriteOutcome::OutOfMemory);
+            return WriteOutcome::OutOfMemory;
         }
-        out.Flush();
-        failed = out.writeFailed();
-    }
-    if (failed || !file.Commit()) return end(WriteOutcome::WriteFailed);
-    return end(WriteOutcome::Written);
+        return WriteOutcome::Written;
+    });
 }
 
 }  // namespace wk::textfile

@@ -17,25 +17,8 @@ namespace {
 
 std::string ErrnoText() { return SystemErrorText(errno); }
 
-void SetWhy(std::string* why, std::string text) {
-    if (why) *why = std::move(text);
-}
-
-// Reads until `size` bytes or the end, retrying interrupted and partial reads, so that a
-// short count means the end of the file.
-std::int64_t ReadFully(int fd, void* block, std::size_t size) {
-    auto* out = static_cast<char*>(block);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+void SetError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
 }
 
 std::optional<std::uint64_t> LengthOf(int fd) {
@@ -48,19 +31,20 @@ std::optional<std::uint64_t> LengthOf(int fd) {
 
 // ---- InputFile
 
-std::unique_ptr<InputFile> InputFile::Open(const std::string& path, std::string* why) {
+std::unique_ptr<InputFile> InputFile::Open(const std::string& path, std::string* error) {
     int fd;
     // Not blocking, so that a named pipe cannot hold the open up.
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        SetWhy(why, ErrnoText());
+        SetError(error, ErrnoText());
         return nullptr;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        SetWhy(why, S_ISDIR(st.st_mode) ? SystemErrorText(EISDIR) : "通常のファイルではありません");
+        SetError(error,
+                 S_ISDIR(st.st_mode) ? SystemErrorText(EISDIR) : "通常のファイルではありません");
         ::close(fd);
         return nullptr;
     }
@@ -84,12 +68,12 @@ bool InputFile::Write(const void*, std::size_t) { return false; }
 
 // ---- ReplacingFile
 
-std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& path, std::string* why,
+std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& path, std::string* error,
                                                      const SafeWriteOptions& options) {
     std::unique_ptr<ReplacingFile> file(new ReplacingFile(path, options));
-    std::string error;
-    if (!file->writer_.Open(&error)) {
-        SetWhy(why, error);
+    std::string reason;
+    if (!file->writer_.Open(&reason)) {
+        SetError(error, reason);
         return nullptr;
     }
     return file;

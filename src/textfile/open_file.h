@@ -35,15 +35,15 @@ class OpenFile {
     virtual bool Commit() { return true; }
 
     // Why the last operation failed (UTF-8, from the system), empty when not known.
-    virtual std::string ErrorText() const { return {}; }
+    virtual std::string LastErrorDetail() const { return {}; }
 };
 
 // A file opened read-only by name.
 class InputFile final : public OpenFile {
   public:
-    // Nullptr when the file cannot be opened or is not a regular file; `why` (UTF-8) then
+    // Nullptr when the file cannot be opened or is not a regular file; `error` (UTF-8) then
     // says why.
-    static std::unique_ptr<InputFile> Open(const std::string& path, std::string* why = nullptr);
+    static std::unique_ptr<InputFile> Open(const std::string& path, std::string* error = nullptr);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -52,7 +52,7 @@ class InputFile final : public OpenFile {
     std::optional<std::uint64_t> Length() override;
     std::int64_t Read(void* block, std::size_t size) override;
     bool Write(const void* block, std::size_t size) override;
-    std::string ErrorText() const override { return lastError_; }
+    std::string LastErrorDetail() const override { return lastError_; }
 
   private:
     explicit InputFile(int fd) : fd_(fd) {}
@@ -69,9 +69,9 @@ class ReplacingFile final : public OpenFile {
   public:
     // Nullptr when the new file cannot be created, or when `path` names something other
     // than a regular file, a file that may not be written, or one of `options.keptFiles`;
-    // `why` (UTF-8) then says why.
+    // `error` (UTF-8) then says why.
     static std::unique_ptr<ReplacingFile> Create(const std::string& path,
-                                                 std::string* why = nullptr,
+                                                 std::string* error = nullptr,
                                                  const SafeWriteOptions& options = {});
     ~ReplacingFile() override;
     ReplacingFile(const ReplacingFile&) = delete;
@@ -82,7 +82,7 @@ class ReplacingFile final : public OpenFile {
     std::int64_t Read(void* block, std::size_t size) override;
     bool Write(const void* block, std::size_t size) override;
     bool Commit() override;
-    std::string ErrorText() const override { return lastError_; }
+    std::string LastErrorDetail() const override { return lastError_; }
 
   private:
     ReplacingFile(const std::string& path, const SafeWriteOptions& options)

@@ -166,7 +166,7 @@ BulkResult ReadDictionaryText(OpenFile& file, Dictionary& dictionary, ListDispla
         case ReadOutcome::NoConverter: {
             if (cursorShown) display.RestoreCursor();
             std::u16string detail(DetailOf(bulk.read.outcome));
-            const std::string why = file.ErrorText();
+            const std::string why = file.LastErrorDetail();
             if (bulk.read.outcome == ReadOutcome::ReadError && !why.empty()) {
                 detail += u" (" + SystemText(why) + u")";
             }
@@ -217,7 +217,8 @@ ExportResult WriteDictionaryText(OpenFile& file, const Dictionary& dictionary, L
             break;
         case WriteOutcome::WriteFailed:
             display.RestoreCursor();
-            messages.Show(MessageKind::Error, msg::kCannotCreate, SystemText(file.ErrorText()));
+            messages.Show(MessageKind::Error, msg::kCannotCreate,
+                          SystemText(file.LastErrorDetail()));
             break;
     }
     return exported;

@@ -50,18 +50,16 @@ TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
           {2, u"a", {u"x", u"d"}},
           {0, u"x", {u"d"}},
           {0, u"d", {}}}) {
-        auto gone = list.RemoveAt(position);
-        ASSERT_NE(gone, nullptr) << position;
-        EXPECT_EQ(gone->reading, removed);
+        EXPECT_EQ(list.EntryAt(position)->reading, removed);
+        EXPECT_EQ(list.RemovePositions({position}), 1);
         EXPECT_EQ(Readings(list), rest);
     }
     EXPECT_EQ(list.EntryAt(0), nullptr);
-    EXPECT_EQ(list.RemoveAt(0), nullptr);
     const auto back = list.SetEntryAt(0, Entry(u"a"));
     ASSERT_NE(back, nullptr);  // handed back, not dropped
     EXPECT_EQ(back->reading, u"a");
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.FindFrom(-1, ReadingDiffers, &back->reading), -1);
+    EXPECT_EQ(list.FindReading(back->reading), -1);
 }
 
 TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {

@@ -79,20 +79,20 @@ class BackendTest : public ::testing::TestWithParam<Kind> {
   protected:
     bool Embedded() const { return GetParam() == kEmbedded; }
     // With `refusal`, the reason goes there and opening may fail.
-    std::unique_ptr<InputMethod> Open(std::u16string* refusal = nullptr) {
-        std::u16string error;
+    std::unique_ptr<InputMethod> Open(std::string* refusal = nullptr) {
+        std::string error;
         std::unique_ptr<InputMethod> ime;
-        if (Embedded()) ime = EmbeddedStore::Open(file.string(), error);
+        if (Embedded()) ime = EmbeddedStore::Open(file.string(), &error);
 #if WORDKEEPER_HAVE_ANTHY
-        if (GetParam() == kAnthy) ime = AnthyBackend::Open(folder.path.string(), error);
+        if (GetParam() == kAnthy) ime = AnthyBackend::Open(folder.path.string(), &error);
 #endif
 #if WORDKEEPER_HAVE_MOZC
-        if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), error);
+        if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), &error);
 #endif
         if (refusal) {
             *refusal = error;
         } else {
-            EXPECT_NE(ime, nullptr) << Utf16ToUtf8(error);
+            EXPECT_NE(ime, nullptr) << error;
         }
         return ime;
     }
@@ -230,10 +230,9 @@ TEST_P(BackendTest, BatchAnswersEachWordAndKeepsThemAll) {
 
 TEST_P(BackendTest, RefusesAFolderWhereItsFileBelongs) {
     fs::create_directories(file);
-    std::u16string error;
+    std::string error;
     EXPECT_EQ(Open(&error), nullptr);
-    EXPECT_NE(Utf16ToUtf8(error).find("通常のファイルではありません"), std::string::npos)
-        << Utf16ToUtf8(error);
+    EXPECT_NE(error.find("通常のファイルではありません"), std::string::npos) << error;
 }
 
 constexpr Kind kBuiltBackends[] = {
@@ -333,9 +332,9 @@ TEST_P(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
     };
     for (const auto& [content, message] : files) {
         Put(file, content);
-        std::u16string error;
+        std::string error;
         EXPECT_EQ(Open(&error), nullptr) << message;
-        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Slurp(file), content) << message;
         EXPECT_FALSE(fs::exists(file.string() + "-wal")) << message;
     }
@@ -459,9 +458,9 @@ TEST_P(AnthyTest, WritesInTheOrderAnthyWouldHave) {
                        batch = folder.path / "batch";
         for (const fs::path& h : {anthy, single, batch})
             Put(h / ".anthy/private_words_default", start);
-        std::u16string error;
-        auto one = AnthyBackend::Open(single.string(), error);
-        auto many = AnthyBackend::Open(batch.string(), error);
+        std::string error;
+        auto one = AnthyBackend::Open(single.string(), &error);
+        auto many = AnthyBackend::Open(batch.string(), &error);
         auto registration = many->BeginBatch();
         ASSERT_NE(registration, nullptr);
         for (const auto& [reading, word, style] : words) {
@@ -559,9 +558,9 @@ TEST_P(MozcTest, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(message);
         Put(file, content);
-        std::u16string error;
+        std::string error;
         EXPECT_EQ(Open(&error), nullptr);
-        EXPECT_NE(Utf16ToUtf8(error).find(message), std::string::npos) << Utf16ToUtf8(error);
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_FALSE(ime->RegisterWord(u"よ", 1, u"語"));
         EXPECT_NE(ime->LastErrorDetail().find(message), std::string::npos);
         EXPECT_EQ(Slurp(file), content);

@@ -244,8 +244,8 @@ TEST(KeptTest, AStoreMovedReplacedOrDeletedWhileOpenIsNeverWrittenThroughTheOldH
         {"deleted", [](CliHome& h) { fs::remove(h.StorePath()); }, {}},
         {"replaced",
          [](CliHome& h) {
-             std::u16string error;
-             ime::EmbeddedStore::Open(h.Path("other.sqlite"), error)
+             std::string error;
+             ime::EmbeddedStore::Open(h.Path("other.sqlite"), &error)
                  ->RegisterWord(u"ほか", 1, u"他");
              fs::rename(h.Path("other.sqlite"), h.StorePath());
          },
@@ -255,8 +255,8 @@ TEST(KeptTest, AStoreMovedReplacedOrDeletedWhileOpenIsNeverWrittenThroughTheOldH
         SCOPED_TRACE(c.name);
         CliHome home;
         fs::create_directories(home.StoreFolder());
-        std::u16string error;
-        auto store = ime::EmbeddedStore::Open(home.StorePath(), error);
+        std::string error;
+        auto store = ime::EmbeddedStore::Open(home.StorePath(), &error);
         ASSERT_TRUE(store) << error.size();
         ASSERT_TRUE(store->RegisterWord(u"まえ", 1, u"前"));
         c.fault(home);
