@@ -105,17 +105,6 @@ TEST_F(DictionaryTest, HeaderTapsAndRefreshesFollowTheSortState) {
     }
 }
 
-TEST(PosTableTest, LookupsTakeTheFirstRowAndMatchExactly) {
-    testing::FakeIme ime;
-    ime.styles = {{5, u"Noun"}, {7, u"名詞"}, {5, u"Other"}};
-    PosTable table;
-    table.Load(ime);
-    EXPECT_EQ(table.PosIndexOfStyle(5), 0);
-    EXPECT_EQ(table.PosIndexOfStyle(6), -1);
-    EXPECT_EQ(table.PosStyleOfName(u"名詞"), 7u);
-    EXPECT_EQ(table.PosStyleOfName(u"noun"), kNoStyle);
-}
-
 // The length limit counts UTF-16 code units, so a surrogate pair counts twice (the order
 // of the checks and the limit itself are tried through wordkeeper-cli add).
 TEST(FieldChecks, LengthCountsCodeUnits) {

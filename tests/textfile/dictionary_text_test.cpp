@@ -13,7 +13,6 @@
 #include "fake_ime.h"
 #include "memory_file.h"
 #include "temp_folder.h"
-#include "textfile/buffered_file.h"
 #include "textfile/dictionary_text.h"
 #include "textfile/text_commands.h"
 
@@ -28,22 +27,6 @@ std::string Joined(const std::vector<std::string>& items) {
     std::string out;
     for (const std::string& item : items) out += (out.empty() ? "" : " ; ") + item;
     return out;
-}
-
-// Taken in steps of 3 bytes, the file comes whole whatever the buffer's capacity.
-TEST(BufferedFile, ReadsExactlyTheFileWhateverTheCapacity) {
-    const std::pair<std::string, std::int32_t> cases[] = {
-        {"", 4}, {"abc", 4}, {"abcdefgh", 4}, {"ab", 1}, {std::string(40000, 'q') + "z", 16384}};
-    for (const auto& [bytes, capacity] : cases) {
-        MemoryFile memory(bytes);
-        CBufferedFile file;
-        ASSERT_TRUE(file.OpenRead(&memory, capacity));
-        std::string taken(bytes.size() + 3, '\0');
-        std::int32_t total = 0, n;
-        while ((n = file.GetBytes(reinterpret_cast<std::uint8_t*>(&taken[total]), 3)) > 0)
-            total += n;
-        EXPECT_EQ(taken.substr(0, total), bytes) << capacity;
-    }
 }
 
 // ---- reading
@@ -89,7 +72,6 @@ constexpr ReadOutcome kDone = ReadOutcome::Finished, kStops = ReadOutcome::Unrea
 
 const LineCase kLineCases[] = {
     {"empty file", "", "", kDone, 1},
-    {"CR before LF is not doubled", "a\tb\tc\r\nd\te\r\n", "a|b|c", kStops, 2},
     {"empty LF line skipped, no final line end", "\na\tb\tc", "a|b|c", kDone, 2},
     {"CSV line, quotes doubled, rest ignored", "\"a\",\"b\"\"x\",c,d\n\"e\",\"f\",\"g\"",
      "a|b\"x|c ; e|f|g", kDone, 2},
@@ -115,7 +97,6 @@ const LineCase kLineCases[] = {
     {"lead byte before TAB", "a\x82\tb\tc\r\n", "a・|b|c", kDone, 2},
     {"UTF-8 with mark, invalid part", "\xEF\xBB\xBF\xE3\x81\tb\tc\r\n", "\xEF\xBF\xBD|b|c", kDone,
      2, TextEncoding::Utf8},
-    {"UTF-8 without mark", "!h\r\nあ\t😀\t名詞\r\n", "あ|😀|名詞", kDone, 3, TextEncoding::Utf8},
     {"UTF-8 invalid at the end is code page 932", "a\tb\tc\r\n\xE3\x81", "a|b|c", kStops, 2},
     {"UTF-16 BE", "\xFE\xFF" + Utf16(u"あ\t😀\t名詞", true), "あ|😀|名詞", kDone, 1,
      TextEncoding::Utf16Be},
@@ -136,14 +117,10 @@ TEST(ReadDictionaryLines, LineRulesAndEncodings) {
     }
 }
 
-TEST(ReadDictionaryLines, SizeLimit) {
-    MemoryFile tooLarge("a\tb\tc\r\n"), largest("a\tb\tc\r\n");
-    tooLarge.ReportLength(2147483648ull);
-    largest.ReportLength(2147483647ull);  // attempted; the missing bytes are a read error
-    bool started = false;
-    EXPECT_EQ(ReadBytes(tooLarge, {[&] { started = true; }, {}}).result.outcome,
-              ReadOutcome::TooLarge);
-    EXPECT_FALSE(started);
+// A larger file is refused before it is read (tests/reliability/fault_test.cpp).
+TEST(ReadDictionaryLines, TheLargestFileAllowedIsAttempted) {
+    MemoryFile largest("a\tb\tc\r\n");
+    largest.ReportLength(2147483647ull);  // the missing bytes are a read error
     EXPECT_EQ(ReadBytes(largest).result.outcome, ReadOutcome::ReadError);
 }
 
