@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bulk registration into the Anthy dictionary through our batch, beside Anthy's own
 // `anthy-dic-tool --append`, which rewrites the whole file for every word. The target for
 // the batch is 100,000 words in under 10 seconds; the tool is run on smaller sizes only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Preloaded into anthy-dic-tool by anthy_bench: Anthy takes the home folder from the
    password database only, so this hands it the folder named by WORDKEEPER_BENCH_HOME,
    keeping the benchmark away from the real user's dictionary. */

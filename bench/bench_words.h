@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Real-looking dictionary words for benchmarks: hiragana readings, kanji and kana words.
 #pragma once
 

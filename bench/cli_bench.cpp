@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wordkeeper-cli on a store of a million words, each figure beside its baseline measured in
 // the same run: list and find beside the sqlite3 shell reading a plain table, export beside
 // iconv encoding the same text, import beside the sqlite3 shell inserting the same rows into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Refresh (enumerate, build, sort) and sorting of a large store. The command-line tool beside
 // its baselines is in cli_bench.
 #include <benchmark/benchmark.h>

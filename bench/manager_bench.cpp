@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manager's window from start to the first painted rows, a reload, and a scroll to the
 // end, on an embedded store of 100,000 and 1,000,000 words; deleting every word of a store
 // of 100,000 and 1,000,000 (offscreen platform). Targets at 1,000,000 words: start-up and

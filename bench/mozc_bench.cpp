@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Mozc back end on large dictionaries, each beside a baseline run in the same process
 // on the same data: the least any program must do with Mozc's format.
 //   import: 100,000 words registered in one batch (one rewrite)   target 2 s

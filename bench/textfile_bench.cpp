@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dictionary text file speed, each beside a baseline measured in the same run: reading a code
 // page 932 file against iconv decoding it, writing one against iconv encoding the same text,
 // and wordkeeper-cli import of a file into a fresh embedded store.

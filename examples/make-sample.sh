@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Makes sample-dictionary.txt (code page 932, CR LF line ends) from its UTF-8 source.
 set -eu
 cd "$(dirname "$0")"

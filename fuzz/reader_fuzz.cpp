@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the dictionary text reader and checks what it hands on: line
 // numbers grow, fields keep within their limit and hold no separators, the encoding is the
 // one the bytes call for, and every record written again as a line reads back as itself.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by cmake --install: writes the desktop entries with the full paths of the installed
 # programs, so that a --prefix given only at install time is honoured. WK_RESOURCES and
 # WK_STAGE (and WK_BINDIR, WK_DATADIR) are set by the install step before this script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wordkeeper-cli: the scripting front end on the dictionary core.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manager's in-memory copy of the dictionary: style table, word store, refresh and sort.
 #pragma once
 

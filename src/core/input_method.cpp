@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "input_method.h"
 
 #include "text.h"

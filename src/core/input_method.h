@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four word-registration operations of an input method, as the programs use them.
 //
 // How failures are reported, everywhere in src/:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts the programs show, each written once. Those the Qt and text-file code shows are
 // UTF-16; the reasons that travel as std::string (input methods, files, the command line)
 // are UTF-8. "%d" in a text is filled by textfile::FillNumbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Part-of-speech names of other input methods and back ends, mapped onto the styles of the
 // input method at hand.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file only when its new content is complete, for every file the programs write.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings section both programs share: column widths and the quick-add note.
 #pragma once
 

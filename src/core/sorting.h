@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sort state and the header texts of the three list columns.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 and UTF-16 conversion for the edges of the programs (command line, files, stores).
 #pragma once
 

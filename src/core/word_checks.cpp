@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "word_checks.h"
 
 namespace wk {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The field checks shared by the word dialog, the quick-add form and the command-line tool.
 #pragma once
 

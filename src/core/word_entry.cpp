@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "word_entry.h"
 
 #include <sys/mman.h>

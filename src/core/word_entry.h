@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Word entries and the positional word list that the manager shows row by row.
 #pragma once
 

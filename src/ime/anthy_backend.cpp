@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "anthy_backend.h"
 
 #include <anthy/anthy.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Anthy input method: the user's private Anthy dictionary, which ibus-anthy and
 // fcitx5-anthy convert with.
 //

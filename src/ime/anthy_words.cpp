@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "anthy_words.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text format of Anthy's private dictionary (~/.anthy/private_words_default).
 //
 // One line per word, "READING WTYPE*FREQ WORD", UTF-8, the lines ordered by the reading's

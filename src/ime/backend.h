@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing and opening the input method the programs work on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "embedded_store.h"
 
 #include <fcntl.h>

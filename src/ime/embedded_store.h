@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedded input method: a user dictionary of our own in an SQLite database.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mozc_backend.h"
 
 #include <fcntl.h>

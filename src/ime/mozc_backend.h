@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Mozc input method: the user dictionary that fcitx5-mozc and ibus-mozc convert with.
 //
 // The dictionary is one protobuf file, <profile>/user_dictionary.db, holding several named

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bulk_progress.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress of a bulk registration or deletion: a window with the number of lines read
 // (or words deleted) so far and a cancel button, shown only when the work lasts longer than
 // about half a second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command ids of the manager's menus, tool buttons and context menu.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manager's file requests: the optional dialog library first, then Qt's file dialog.
 #pragma once
 

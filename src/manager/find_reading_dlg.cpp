@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "find_reading_dlg.h"
 
 #include <QPushButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The find dialog: asks for the reading to look for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manager_window.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One manager per user and dictionary: the first start listens on a local socket in the
 // user's runtime folder; a later start for the same dictionary asks it to come to the front
 // and ends.

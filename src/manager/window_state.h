@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the manager's window keeps between runs in a section of its own, beside the shared
 // one: its place on the desktop and the folder of the last file chosen.
 #pragma once

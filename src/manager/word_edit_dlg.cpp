@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "word_edit_dlg.h"
 
 #include <QPushButton>

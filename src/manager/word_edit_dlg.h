@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word dialog: registers new words one after another, or changes one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "word_list_model.h"
 
 #include "skeleton/qt_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table model behind the word list: it keeps only an item count and the three header
 // texts, and serves row i from position i of the dictionary's word list when asked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wordkeeper_view.h"
 
 #include <sys/stat.h>

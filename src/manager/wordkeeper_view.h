@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word list of the manager: the dictionary in three columns, and the commands that act
 // on it (new, change, delete, find, selection modes, refresh, sort by header).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command ids of the quick-add program's menus, tool buttons and keys.
 #pragma once
 

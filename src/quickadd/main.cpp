@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quick_add_window.h"
 
 int main(int argc, char** argv) { return wk::RunQuickAdd(argc, argv); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manager_launcher.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding and starting the manager from the quick-add program's own folder: the executable
 // Wordkeeper, otherwise a desktop entry Wordkeeper.desktop started through its Exec line.
 #pragma once

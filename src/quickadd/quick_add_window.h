@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quick-add program put together: its frame layout, its window and its start-up.
 #pragma once
 

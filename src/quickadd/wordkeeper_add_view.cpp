@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wordkeeper_add_view.h"
 
 #include <QAction>

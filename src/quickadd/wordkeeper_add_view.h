@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quick-add form: reading, word and part of speech, registered with the
 // input method one word at a time, and a button that starts the manager.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "about_box.h"
 
 #include <QDialogButtonBox>

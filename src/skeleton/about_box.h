@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box: the program's icon, its about lines and an OK button.
 #pragma once
 

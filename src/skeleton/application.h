@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object of the Wordkeeper programs and what they do before it exists.
 #pragma once
 

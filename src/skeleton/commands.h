@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command ids that the skeleton itself answers, shared by every program built on it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame window of the programs: menu bar, command bar of tool buttons and one view.
 #pragma once
 

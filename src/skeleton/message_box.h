@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message boxes of the programs: notices and questions with the caption "確認", and the
 // application's own box with the program's name as caption.
 #pragma once

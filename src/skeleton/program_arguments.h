@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start of the graphical programs: their command line (the input method to open, help
 // and version), the display check, the application object and the input method opened.
 #pragma once

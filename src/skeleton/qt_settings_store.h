@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared settings section kept in the user's Quillwren/Wordkeeper settings file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Moving UTF-16 text between the core's std::u16string and Qt's QString.
 #pragma once
 

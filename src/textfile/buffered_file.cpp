@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "buffered_file.h"
 
 #include <algorithm>

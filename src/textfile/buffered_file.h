@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Buffered byte access to an open file, the layer under the dictionary text reader and writer.
 #pragma once
 

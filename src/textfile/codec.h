@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character encodings of dictionary text files: code page 932 through the C library's iconv,
 // UTF-8 and UTF-16.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dictionary_text.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dictionary text file: a header line, then one line per word with reading, word and
 // part-of-speech name separated by TAB, every line ending in CR LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_request.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asking the user for a file: the requests of bulk registration and export, and the order
 // in which the optional dialog library (gsgetfile.h) and the standard dialog are tried.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "foreign_formats.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dictionary files of other input methods: the record lines of their exports, read beside
 // our own, and the two exports written for them.
 //

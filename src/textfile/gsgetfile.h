@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The interface of the optional file-dialog library libgsgetfile.so.
  *
  * Wordkeeper asks for the file of a bulk registration and for the name of an export

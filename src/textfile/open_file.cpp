@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "open_file.h"
 
 #include <fcntl.h>

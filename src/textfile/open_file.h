@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The open files that the dictionary text reader and writer work on.
 #pragma once
 

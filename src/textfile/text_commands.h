@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bulk registration from a dictionary text file and export of the word list to one: the
 // steps after the file has been chosen, shared by the manager window and wordkeeper-cli.
 #pragma once

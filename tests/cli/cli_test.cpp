@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built wordkeeper-cli as a user would, on a private data and settings folder
 // (the reliability tests' temporary home).
 #include <gtest/gtest.h>

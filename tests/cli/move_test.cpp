@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Words moving between input methods: other input methods' export files imported into each
 // back end, the exports written for them read back, and copies from one back end to another.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the widget tests: a private settings folder and the programs' shared settings
 // in it, and modal windows answered from a timer so that no test waits for a human.
 #pragma once

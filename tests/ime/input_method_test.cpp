@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedded store and the Anthy and Mozc back ends through the input-method interface:
 // first what they have in common, run against each, then what each does alone (Anthy's file
 // format and order against the real libanthy and its tools, Mozc's file format and server),

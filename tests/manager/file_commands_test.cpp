@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The File menu's bulk registration and export, end to end, with the file request answered
 // by the test or, through Qt's file dialog, by typing a name; and the long runs' progress.
 #include <QComboBox>

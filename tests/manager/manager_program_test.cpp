@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programs as a whole: both programs' command line and start without a display, the
 // manager on an input method nobody knows and in a session on an embedded store.
 #include <QDeadlineTimer>

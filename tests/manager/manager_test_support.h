@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A manager window on a fake input method, with its message boxes recorded and answered.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running out of memory while the list takes up a changed word. Every allocation
 // goes through this operator new, which can be told to fail once.
 #include <gtest/gtest.h>

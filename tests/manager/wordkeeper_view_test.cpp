@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manager's window driven through its menus, keys and dialogs, and where it is placed.
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WordkeeperAdd's session driven from outside, for the tests between the two programs:
 //   quick_add_driver embedded:PATH READING/WORD...
 // Prints "ready" once the form is up, waits for a line on stdin, then types and registers

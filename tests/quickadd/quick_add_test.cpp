@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quick-add program: its form (first state, checks, note, cut/copy/paste routing),
 // the start of the manager from a folder of stand-ins, and installing. The program's command
 // line is tried beside the manager's, in manager_program_test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built wordkeeper-cli as child processes in a temporary home of their own, with
 // time limits, so that tests can kill, race and starve it as the world would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Several wordkeeper-cli processes registering and removing words in one dictionary at the
 // same time, with a bulk import and readers in between: no change may be lost or doubled,
 // each contested word goes to exactly one of the processes racing for it, and the store ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wordkeeper-cli killed with SIGKILL at random moments of a bulk registration and of an
 // export: the store must stay sound and hold exactly the words of the file's first N lines
 // for some N (whole batches only), and an export must leave either the old file of that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graphical programs beside each other and under faults. The manager runs in this
 // process (offscreen); quick-add sessions run in processes of their own, next to
 // wordkeeper-cli, all on one embedded store and one settings file. Then the manager and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wordkeeper-cli on a full disk, a read-only store and a store folder it may not enter: each
 // change is refused with a Japanese message, and no word is lost. Then hostile input: files
 // that are no files, too large or named in bytes that are not UTF-8, and a store damaged

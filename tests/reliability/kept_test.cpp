@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // No path loses a word or one of the programs' files: exports onto the programs' own files,
 // changes the input method refuses, Anthy dictionaries that are links, huge, locked, left
 // half-written or written with CR LF, settings files that are no regular file or cannot be

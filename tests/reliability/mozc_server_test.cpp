@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wordkeeper-cli beside a real Mozc server, reached through mozc_emacs_helper as Emacs
 // would: a registered word is offered as a user-dictionary candidate for its reading, a
 // removed one no longer is, and a server already running takes changes without a restart.

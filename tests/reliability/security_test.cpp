@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dictionary and settings of the running user only: wordkeeper-cli takes neither from
 // the current folder, whatever the environment says, and keeps what it creates private.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The skeleton: a frame built from a layout, its about box, and the message boxes. The
 // display check is tried through the programs, in manager_program_test.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Work run in a forked child process, and the wait for its end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An input method of the tests' own: words in memory, chosen words refused, calls counted.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bytes held in memory behind the OpenFile interface, for tests and fuzzers; can be told
 // to fail like a real file.
 #pragma once

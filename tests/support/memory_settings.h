@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings in memory in place of the settings file.
 #pragma once
 

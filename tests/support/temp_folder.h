@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A folder of the test's own under /tmp, removed with all it holds when the test is done,
 // and the whole-file reads and writes the suites make in it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks for a file to save the way the manager does, with the loader's search path it was
 // started with, and prints the answer: the dialog library's, or "standard" for the standard
 // dialog. Tests start it from a folder of their choosing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dictionary text file: the buffered file under it, reading its lines, writing them,
 // and the commands that register a file's words and export the dictionary.
 #include <sys/stat.h>

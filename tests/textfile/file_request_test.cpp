@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order of the dialog library and the standard dialog, with two libraries of the tests'
 // own (gsgetfile_test_library.c): one with both exports, one with gsGetOpenFileName only.
 #include <unistd.h>

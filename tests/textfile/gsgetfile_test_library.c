@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* A dialog library for the tests, told by environment variables what to answer:
  *   WK_TEST_GSGETFILE_RESULT  the result to return (default 1)
  *   WK_TEST_GSGETFILE_ANSWER  the path to write into the request (default none)
