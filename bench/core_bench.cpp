@@ -59,11 +59,7 @@ void SortList(benchmark::State& state) {
     const auto field = static_cast<wk::SortField>(state.range(1));
     wk::WordEntryList list;
     for (auto& w : MakeWords(count)) {
-        auto e = std::make_unique<wk::WordEntry>();
-        e->reading = std::move(w.reading);
-        e->word = std::move(w.word);
-        e->posName = wk::ime::EmbeddedStyles()[w.style - 1].description;
-        list.PushFront(std::move(e));
+        list.PushFront(w.reading, w.word, wk::ime::EmbeddedStyles()[w.style - 1].description, 0, 0);
     }
     bool ascending = true;
     for (auto _ : state) {

@@ -80,7 +80,7 @@ wk::WordEntryList MakeWords(int count) {
                                                     : KanjiPool()[random() % KanjiPool().size()]);
         }
         entry->posName = kPos[random() % 10];
-        list.PushFront(std::move(entry));
+        list.PushFront(entry->reading, entry->word, entry->posName, 0, 0);
     }
     return list;
 }

@@ -293,11 +293,6 @@ EntryRef WordEntryList::PushFront(std::u16string_view reading, std::u16string_vi
     return {static_cast<std::uint32_t>(id), ViewOf(static_cast<std::uint32_t>(id))};
 }
 
-EntryRef WordEntryList::PushFront(std::unique_ptr<WordEntry> entry) {
-    if (!entry) return {};
-    return PushFront(entry->reading, entry->word, entry->posName, entry->style, entry->serial);
-}
-
 EntryRef WordEntryList::EntryAt(int position) const {
     const std::size_t i = position <= 0 ? 0 : static_cast<std::size_t>(position);
     if (i >= count_) return {};

@@ -93,7 +93,6 @@ class WordEntryList {
 
     // Puts the entry at position 0. Returns the entry now in the list, or none (and the
     // entry is dropped) when storage ran out or a field is longer than 65,535 code units.
-    EntryRef PushFront(std::unique_ptr<WordEntry> entry);
     EntryRef PushFront(std::u16string_view reading, std::u16string_view word,
                        std::u16string_view posName, std::uint32_t style, std::int32_t serial);
 

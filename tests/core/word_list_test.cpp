@@ -29,7 +29,7 @@ WordEntryList ListOf(std::initializer_list<const char16_t*> readings) {
     WordEntryList list;
     // PushFront reverses, so push the last first.
     std::vector<const char16_t*> v(readings);
-    for (auto it = v.rbegin(); it != v.rend(); ++it) list.PushFront(Entry(*it));
+    for (auto it = v.rbegin(); it != v.rend(); ++it) list.PushFront(*it, u"w", u"名詞", 0, 0);
     return list;
 }
 
@@ -38,7 +38,7 @@ WordEntryList ListOf(std::initializer_list<const char16_t*> readings) {
 TEST(WordEntryList, EditsKeepTheOrderOfTheRestBeforeAndAfterASort) {
     WordEntryList list = ListOf({u"d", u"b", u"c"});
     list.Sort(SortField::Reading, true);
-    const EntryRef added = list.PushFront(Entry(u"a"));  // the newest at position 0
+    const EntryRef added = list.PushFront(u"a", u"w", u"名詞", 0, 0);  // the newest at position 0
     EXPECT_EQ(added, list.EntryAt(0));
     EXPECT_EQ(list.EntryAt(-5), added);  // at or below 0 gives the head
     auto old = list.SetEntryAt(1, Entry(u"x"));
@@ -97,11 +97,7 @@ TEST(WordEntryList, TiesKeepTheirOrderInBothDirections) {
                                      {u"a", u"y", u"n"},
                                      {u"A", u"x", u"m"},
                                      {u"b", u"X", u"n"}};
-        for (int i = 0; i < 5; ++i) {
-            auto e = Entry(rows[i][0], rows[i][1], rows[i][2]);
-            e->serial = 4 - i;
-            list.PushFront(std::move(e));
-        }
+        for (int i = 0; i < 5; ++i) list.PushFront(rows[i][0], rows[i][1], rows[i][2], 0, 4 - i);
         list.Sort(c.field, c.ascending);
         std::vector<int> serials;
         for (int i = 0; i < list.Count(); ++i) serials.push_back(list.EntryAt(i)->serial);
@@ -121,7 +117,7 @@ TEST(WordEntryList, SortFoldsAsciiCaseThenComparesCodeUnits) {
     for (const auto& text : ascending) sorted.insert(sorted.end(), 70, text);
     WordEntryList list;
     for (std::size_t i = 0; i < sorted.size(); ++i)
-        list.PushFront(Entry(ascending[i * 7 % ascending.size()]));
+        list.PushFront(ascending[i * 7 % ascending.size()], u"w", u"名詞", 0, 0);
     list.Sort(SortField::Reading, true);
     EXPECT_EQ(Readings(list), sorted);
     list.Sort(SortField::Reading, false);
