@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Feeds arbitrary bytes to the dictionary text reader and checks what it hands on: line
-// numbers grow, fields keep within their limit and hold no separators, the encoding is the
-// one the bytes call for, and every record written again as a line reads back as itself.
-//
-// A first byte of 0x01 to 0x04 puts a mark or a line before the rest, so that every
-// decoding path is reached from any input: a UTF-8 byte-order mark, a UTF-16 LE or BE mark,
-// or a comment line that only code page 932 can be. 0x00 drops itself; any other first
-// byte (a file as found on disk) is read as it is.
+// The dictionary text reader on arbitrary bytes: line numbers grow, fields keep their limit
+// and hold no separators, the encoding is the bytes', and records written again read back.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +20,8 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+// A first byte below 5 puts a mark or a code page 932 line first, so that any input reaches
+// every decoding path; another first byte is read as it is.
 const struct {
     std::string_view prefix;
     std::optional<TextEncoding> encoding;  // what the reader must take the bytes for
@@ -80,9 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<Record> expected;
     for (auto it = records.rbegin(); it != records.rend(); ++it)
         list.PushFront((*it)[0], (*it)[1], (*it)[2], 0, 0);
-    for (const Record& r : records) {
+    for (const Record& r : records)
         if (!r[0].starts_with(u'!')) expected.push_back(r);
-    }
     MemoryFile out;
     Check(WriteDictionaryLines(out, list, list.Count(), OutputEncoding::Utf8).outcome ==
           WriteOutcome::Written);

@@ -17,8 +17,6 @@ extern char** environ;
 
 namespace wk::reliability {
 
-namespace fs = std::filesystem;
-
 uid_t NobodyId() {
     const passwd* pw = ::getpwnam("nobody");
     return pw ? pw->pw_uid : 65534;
@@ -39,33 +37,29 @@ CliHome::~CliHome() {
     }
 }
 
-pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& options) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string_view entry(*e);
-        if (!entry.starts_with("HOME=") && !entry.starts_with("XDG_") &&
-            !entry.starts_with("WORDKEEPER_IME="))
-            env.emplace_back(entry);
-    }
-    env.insert(env.end(), {"HOME=" + home_, "XDG_DATA_HOME=" + Path("data"),
-                           "XDG_CONFIG_HOME=" + Path("config")});
-    for (const std::string& e : options.env) {
-        const std::string name = e.substr(0, e.find('=') + 1);
-        std::erase_if(env, [&](const std::string& have) { return have.starts_with(name); });
-        env.push_back(e);
-    }
+pid_t CliHome::Start(const Args& args, const RunOptions& options) {
     const std::string program = options.program.empty() ? WK_CLI_BINARY : options.program;
-    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
     std::vector<std::string> all = args;
     if (!options.ime.empty()) all.insert(all.begin(), {"--ime", options.ime});
-    for (const std::string& a : all) argv.push_back(const_cast<char*>(a.c_str()));
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (std::string& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
     const std::string cwd = options.cwd.empty() ? home_ : options.cwd;
     const std::string logs = Path("logs/");
     // The tests run on one thread, so the child may still allocate before the exec.
     return wk::testing::Fork([&] {
+        // The home's folders instead of the test's, and an input method only when told.
+        for (char** e = environ; *e;) {
+            const std::string_view entry(*e);
+            if (entry.starts_with("XDG_") || entry.starts_with("WORDKEEPER_IME="))
+                ::unsetenv(std::string(entry.substr(0, entry.find('='))).c_str());
+            else
+                ++e;
+        }
+        ::setenv("HOME", home_.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", Path("data").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+        for (const std::string& e : options.env) ::putenv(const_cast<char*>(e.c_str()));
         const std::string me = logs + std::to_string(::getpid());
         const int in = ::open(options.input.c_str(), O_RDONLY);
         const int out = ::open((me + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -78,22 +72,21 @@ pid_t CliHome::Start(const std::vector<std::string>& args, const RunOptions& opt
                              ::setuid(*options.user) != 0))
             return 126;
         if (::chdir(cwd.c_str()) != 0) return 126;
-        ::execve(program.c_str(), argv.data(), envp.data());
+        ::execv(program.c_str(), argv.data());
         return 127;
     });
 }
 
 Outcome CliHome::Wait(pid_t pid, double timeoutSeconds) {
-    Outcome outcome{wk::testing::Wait(pid, timeoutSeconds), {}, {}};
     const std::string logs = Path("logs/") + std::to_string(pid);
-    outcome.out = ReadFile(logs + ".out");
-    outcome.err = ReadFile(logs + ".err");
+    Outcome outcome{wk::testing::Wait(pid, timeoutSeconds), ReadFile(logs + ".out"),
+                    ReadFile(logs + ".err")};
     ::unlink((logs + ".out").c_str());
     ::unlink((logs + ".err").c_str());
     return outcome;
 }
 
-Outcome CliHome::Run(const std::vector<std::string>& args, const RunOptions& options) {
+Outcome CliHome::Run(const Args& args, const RunOptions& options) {
     return Wait(Start(args, options), options.timeoutSeconds);
 }
 
@@ -160,26 +153,20 @@ void Fill(const std::string& folder) {
     const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     const std::string block(4096, 'x');
     for (std::size_t size = block.size(); size > 0; size /= 2) {
-        while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {
-        }
+        while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) continue;
     }
     ::close(fd);
 }
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
-    std::string verdict = "cannot open";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        verdict.clear();
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** row, char**) {
-                auto& text = *static_cast<std::string*>(out);
-                text += (text.empty() ? "" : "; ") + std::string(row[0]);
-                return 0;
-            },
-            &verdict, nullptr);
-    }
+    sqlite3_stmt* check = nullptr;
+    std::string verdict = "cannot open";  // else the first line of SQLite's answer
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK &&
+        sqlite3_step(check) == SQLITE_ROW)
+        verdict = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+    sqlite3_finalize(check);
     sqlite3_close(db);
     return verdict;
 }

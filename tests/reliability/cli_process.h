@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@
 #include "temp_folder.h"
 
 namespace wk::reliability {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
 
 struct Outcome : wk::testing::Ended {
     std::string out, err;
@@ -34,28 +38,24 @@ uid_t NobodyId();
 
 class CliHome {
   public:
-    CliHome();   // a new folder /tmp/wk-test-XXXXXX
-    ~CliHome();  // removes it, whatever modes and mounts were left inside
+    CliHome();
+    ~CliHome();  // removes the folder, whatever modes and mounts were left inside
     CliHome(const CliHome&) = delete;
     CliHome& operator=(const CliHome&) = delete;
 
-    const std::string& home() const { return home_; }
     std::string Path(std::string_view name) const { return home_ + "/" + std::string(name); }
-    // Where the embedded store lies: data/Quillwren/Wordkeeper/dictionary.sqlite.
     std::string StoreFolder() const { return Path("data/Quillwren/Wordkeeper"); }
     std::string StorePath() const { return StoreFolder() + "/dictionary.sqlite"; }
     std::string SettingsPath() const { return Path("config/Quillwren/Wordkeeper.conf"); }
 
     // Starts wordkeeper-cli with `args`; its output goes to files read back by Wait().
-    pid_t Start(const std::vector<std::string>& args, const RunOptions& options = {});
-    // Waits for a started process for at most `timeoutSeconds`, killing it after that.
+    pid_t Start(const Args& args, const RunOptions& options = {});
     Outcome Wait(pid_t pid, double timeoutSeconds = 60);
-    Outcome Run(const std::vector<std::string>& args, const RunOptions& options = {});
+    Outcome Run(const Args& args, const RunOptions& options = {});
 
     // The words `list` reports, one "READING\tWORD\tPOS" a line; nullopt when it failed.
     std::optional<std::vector<std::string>> ListLines(const RunOptions& options = {});
 
-    // Hands the whole home to `user`, so that a process running as that user may use it.
     void GiveTo(uid_t user);
 
   private:
@@ -63,8 +63,7 @@ class CliHome {
     std::string home_;
 };
 
-using wk::testing::ReadFile;
-using wk::testing::WriteFile;
+using namespace wk::testing;
 std::vector<std::string> SplitLines(std::string_view text);
 
 // A dictionary text file (UTF-8 with a byte-order mark, CR LF) holding `lines`.
@@ -72,12 +71,10 @@ std::string DictionaryText(const std::vector<std::string>& lines);
 // `count` nouns as `list` shows them: "ことば0\t言葉0\t名詞" and on.
 std::vector<std::string> NumberedWords(int count);
 
-// Gives the calling process mount points of its own, which vanish with it. False when the
-// system does not allow it (no privilege); tests that mount then skip.
+// Gives the process mount points of its own, which vanish with it; false without privilege.
 bool PrivateMounts();
 
-// Mounts a tmpfs of `size` ("size=256k") at `folder`, created if need be, among the
-// process's own mounts; false when that is not allowed here.
+// Mounts a tmpfs of `size` ("size=256k") at `folder`, created if need be, among them.
 bool MountTmpfs(const std::string& folder, const char* size);
 
 // Binds `folder` onto itself read-only, among the process's own mounts.
@@ -86,8 +83,8 @@ bool MakeReadOnly(const std::string& folder);
 // Fills the file system of `folder` to the last byte with a file named "filler".
 void Fill(const std::string& folder);
 
-// Takes a write lock on `path` (created if need be) as another program would; it is held
-// until the returned descriptor is closed. -1 when it could not be taken.
+// Takes a write lock on `path` (created if need be) as another program would, held until the
+// returned descriptor is closed; -1 when it could not be taken.
 int HoldLock(const std::string& path);
 
 // SQLite's own verdict on a database file: "ok" when sound.

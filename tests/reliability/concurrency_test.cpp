@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Several wordkeeper-cli processes registering and removing words in one dictionary at the
-// same time, with a bulk import and readers in between: no change may be lost or doubled,
-// each contested word goes to exactly one of the processes racing for it, and the store ends
-// holding exactly the expected words.
-#include <unistd.h>
-
+// wordkeeper-cli processes writing one dictionary at once, with an import and readers between:
+// no change lost or doubled, each contested word won by exactly one process.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,10 +15,6 @@
 
 namespace wk::reliability {
 namespace {
-
-using Args = std::vector<std::string>;
-using testing::Fork;
-using testing::Join;
 
 struct Word {
     std::string reading, word, pos = "名詞";
@@ -44,9 +36,8 @@ struct Race {
     int lists = 0;        // concurrent `list` runs
 };
 
-// One writer: per round it adds a word of its own, tries to add a contested word, and every
-// third round removes the word it added the round before. Returns the number of commands
-// that did not end as they should; the contested words it won go to the file `won`.
+// Per round: adds a word of its own and a contested one, every third round removes its word of
+// the round before. Returns how many commands failed; the contested words it won go to `won`.
 int Writer(CliHome& home, const Race& race, int id, const std::string& won) {
     int failures = 0;
     std::string wonLines;
@@ -74,10 +65,9 @@ void ExpectNothingLost(CliHome& home, const Race& race) {
     if (race.importWords > 0) WriteFile(home.Path("bulk.txt"), DictionaryText(imported));
 
     std::vector<pid_t> children;
-    for (int id = 0; id < race.workers; ++id) {
+    for (int id = 0; id < race.workers; ++id)
         children.push_back(Fork(
             [&, id] { return Writer(home, race, id, home.Path("won-" + std::to_string(id))); }));
-    }
     if (race.importWords > 0) {
         children.push_back(Fork([&] {
             std::this_thread::sleep_for(std::chrono::seconds(1));  // into the writers' midst
@@ -103,9 +93,8 @@ void ExpectNothingLost(CliHome& home, const Race& race) {
     std::set<std::string> expected(imported.begin(), imported.end());
     std::map<std::string, int> winners;  // contested word -> how many processes won it
     for (int id = 0; id < race.workers; ++id) {
-        for (int i = 0; i < race.rounds; ++i) {
+        for (int i = 0; i < race.rounds; ++i)
             if (i % 3 != 1 || i + 1 == race.rounds) expected.insert(OwnWord(id, i).Line());
-        }
         for (const std::string& line : SplitLines(ReadFile(home.Path("won-" + std::to_string(id)))))
             ++winners[line];
     }
@@ -126,7 +115,6 @@ void ExpectNothingLost(CliHome& home, const Race& race) {
                                 << differ.front();
 }
 
-// Each back end with the size of race it can take in a test's time.
 TEST(ConcurrencyTest, NoBackEndLosesAChangeOfProcessesWritingAtOnce) {
     const Race races[] = {
         {.ime = "embedded", .rounds = 120, .importWords = 20000, .lists = 15},
@@ -141,17 +129,15 @@ TEST(ConcurrencyTest, NoBackEndLosesAChangeOfProcessesWritingAtOnce) {
     }
 }
 
-// Programs started together on a dictionary that does not exist yet: one lays the store
-// out, and every other one must wait for it and then find a store of its own kind.
+// On a store not there yet, one lays it out; the others must wait for it, then open it.
 TEST(ConcurrencyTest, ProcessesStartedTogetherOnANewStoreAllOpenIt) {
     CliHome home;
     for (int round = 0; round < 20; ++round) {
         std::filesystem::remove_all(home.StoreFolder());
         std::vector<pid_t> started;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 6; ++i)
             started.push_back(i % 2 ? home.Start({"list"})
                                     : home.Start({"add", "あ" + std::to_string(i), "亜", "名詞"}));
-        }
         for (pid_t pid : started) {
             const Outcome o = home.Wait(pid);
             EXPECT_EQ(o.exitCode, 0) << "round " << round << ": " << o.err;
@@ -159,14 +145,11 @@ TEST(ConcurrencyTest, ProcessesStartedTogetherOnANewStoreAllOpenIt) {
     }
 }
 
-// Mozc's dictionary tool holds its lock for as long as its window is open: a change waits
-// a bounded time, then says why it was refused.
+// Mozc's own tool holds the lock while its window is open: a change waits a while, then says why.
 TEST(ConcurrencyTest, MozcLockHeldByAnotherProgramGivesAMessage) {
     CliHome home;
     const RunOptions mozc{.ime = "mozc", .timeoutSeconds = 30};
-    if (home.Run({"styles"}, mozc).exitCode != 0) {
-        GTEST_SKIP() << "wordkeeper-cli is built without the Mozc back end";
-    }
+    if (home.Run({"styles"}, mozc).exitCode != 0) GTEST_SKIP() << "built without Mozc";
     const int holder = HoldLock(home.Path("config/mozc/.user_dictionary.db.lock"));
     ASSERT_GE(holder, 0);
     WriteFile(home.Path("one.txt"), DictionaryText({"ひとつ\t一\t名詞"}));

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// wordkeeper-cli killed with SIGKILL at random moments of a bulk registration and of an
-// export: the store must stay sound and hold exactly the words of the file's first N lines
-// for some N (whole batches only), and an export must leave either the old file of that
-// name or the complete new one.
+// wordkeeper-cli killed at random moments of an import (the store stays sound, holding the
+// file's first N lines) and of an export (the old file or the complete new one stays).
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -20,14 +18,12 @@
 namespace wk::reliability {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWords = 100000;
 constexpr double kLongest = 600;  // seconds any one run may take before it counts as hung
 
-// How many of the file's first lines the store holds, when it holds exactly those;
-// -1 when it holds anything else.
+// How many of the file's first lines the store holds when it holds exactly those, else -1.
 long HeldPrefix(const std::vector<std::string>& held, const std::vector<std::string>& lines) {
     const std::unordered_set<std::string> set(held.begin(), held.end());
     if (set.size() != held.size() || held.size() > lines.size()) return -1;
@@ -38,7 +34,7 @@ long HeldPrefix(const std::vector<std::string>& held, const std::vector<std::str
 }
 
 // Seconds `args` takes to run through, the shortest of `runs` runs.
-double Duration(CliHome& home, const std::vector<std::string>& args, int runs) {
+double Duration(CliHome& home, const Args& args, int runs) {
     double shortest = kLongest;
     for (int run = 0; run < runs; ++run) {
         const auto begun = Clock::now();
@@ -48,9 +44,8 @@ double Duration(CliHome& home, const std::vector<std::string>& args, int runs) {
     return shortest;
 }
 
-// Starts `args` `rounds` times, kills each run after a random time up to `window` seconds
-// and then runs `check`; says how many kills came before the end.
-int KillRepeatedly(CliHome& home, const std::vector<std::string>& args, double window, int rounds,
+// Kills `rounds` runs at random up to `window` s, `check` after each; counts kills before the end.
+int KillRepeatedly(CliHome& home, const Args& args, double window, int rounds,
                    const std::function<void()>& check) {
     const auto seed = static_cast<unsigned>(Clock::now().time_since_epoch().count());
     std::cout << "random seed " << seed << "\n";
@@ -74,13 +69,11 @@ TEST(CrashTest, KilledImportsLeaveASoundStoreHoldingAPrefixOfTheFile) {
     CliHome home;
     const std::vector<std::string> lines = NumberedWords(kWords);
     WriteFile(home.Path("words.txt"), DictionaryText(lines));
-    // An import run through, to know how long one takes here.
     const double duration = Duration(home, {"import", "words.txt"}, 1);
     ASSERT_EQ(HeldPrefix(home.ListLines().value(), lines), kWords);
     fs::remove_all(home.StoreFolder());
 
-    // Kills fall anywhere in an import; the store is kept from one to the next (as when the
-    // user starts the import again) and laid anew once it holds the whole file.
+    // The store stays from kill to kill, as when the user starts again, until it holds the file.
     constexpr int kRounds = 25;
     const int killed = KillRepeatedly(home, {"import", "words.txt"}, duration, kRounds, [&] {
         if (!fs::exists(home.StorePath())) return;  // killed before the store was made
@@ -98,8 +91,7 @@ TEST(CrashTest, KilledExportLeavesTheOldFileOrTheCompleteNewOne) {
     CliHome home;
     WriteFile(home.Path("words.txt"), DictionaryText(NumberedWords(kWords)));
     ASSERT_EQ(home.Run({"import", "words.txt"}, {.timeoutSeconds = kLongest}).exitCode, 0);
-    // The shortest of three runs, so that a slow first run does not put most kills after
-    // the end.
+    // The shortest of three runs: a slow first run would put most kills after the end.
     const double duration = Duration(home, {"export", "complete.txt"}, 3);
     const std::string complete = ReadFile(home.Path("complete.txt"));
     const std::string old = DictionaryText({"ふるい\t古い\t形容詞"});

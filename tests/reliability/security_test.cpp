@@ -13,13 +13,10 @@
 namespace wk::reliability {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::vector<std::string> Tree(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
         names.push_back(fs::relative(entry.path(), folder).string());
-    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -28,8 +25,7 @@ TEST(SecurityTest, RelativeFoldersInTheEnvironmentAreNotTakenFromTheCurrentFolde
     CliHome home;
     ASSERT_EQ(home.Run({"add", "ほんもの", "本物", "名詞"}).exitCode, 0);
 
-    // A folder that someone else prepared: a store with a word of theirs, and settings that
-    // send the programs to it.
+    // Someone else's folder: a store with a word of theirs, and settings that point to it.
     const std::string planted = home.Path("planted");
     const RunOptions theirs{
         .env = {"XDG_DATA_HOME=" + planted + "/data", "XDG_CONFIG_HOME=" + planted + "/config"}};
@@ -53,7 +49,6 @@ TEST(SecurityTest, RelativeFoldersInTheEnvironmentAreNotTakenFromTheCurrentFolde
         EXPECT_EQ(home.Run({"remove", "あたらしい", "新しい", "形容詞"}, inPlanted).exitCode, 0);
         EXPECT_EQ(Tree(planted), before) << "something was written to the current folder";
     }
-    // The user's own store, under the absolute folders, is as it was.
     EXPECT_EQ(home.ListLines(), std::vector<std::string>{"ほんもの\t本物\t名詞"});
 }
 
@@ -69,7 +64,7 @@ TEST(SecurityTest, NoUsableHomeMeansTheUsersOwnHomeNotTheCurrentFolder) {
     // nobody's home does not exist, so nothing can be stored; nothing lands here either.
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_NE(o.err.find("辞書のフォルダーを作成できません"), std::string::npos) << o.err;
-    EXPECT_EQ(Tree(home.home()), std::vector<std::string>{"logs"});
+    EXPECT_EQ(Tree(home.Path("")), std::vector<std::string>{"logs"});
 }
 
 TEST(SecurityTest, WhatTheProgramCreatesIsForTheUserAlone) {

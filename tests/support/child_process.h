@@ -26,7 +26,6 @@ inline pid_t Fork(const std::function<int()>& work) {
     return pid;
 }
 
-// How a child process ended.
 struct Ended {
     int exitCode = -1;   // -1 unless it ended by itself
     int signal = 0;      // the signal that ended it (SIGKILL when its time was up)

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Bytes held in memory behind the OpenFile interface, for tests and fuzzers; can be told
-// to fail like a real file.
+// Bytes in memory behind the OpenFile interface, for tests and fuzzers; fails when told to.
 #pragma once
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Settings in memory in place of the settings file.
+// Settings kept in memory in place of the settings file; can be told to fail writes.
 #pragma once
 
 #include <map>
@@ -9,7 +9,6 @@
 
 namespace wk::testing {
 
-// Settings kept in memory; can be told to fail writes.
 class MemorySettings final : public SettingsStore {
   public:
     std::map<std::string, std::int32_t> ints;
