@@ -33,11 +33,10 @@ QStringList CliList(const QString& storeName) {
 
 // File accesses of this thread as `user` while it lives (file modes do not hold root back).
 struct FileAccessAs {
-    explicit FileAccessAs(uid_t user)
-        : oldGroup(::setfsgid(static_cast<gid_t>(user))), oldUser(::setfsuid(user)) {}
+    explicit FileAccessAs(uid_t user) : oldGroup(::setfsgid(user)), oldUser(::setfsuid(user)) {}
     ~FileAccessAs() {
-        ::setfsuid(static_cast<uid_t>(oldUser));
-        ::setfsgid(static_cast<gid_t>(oldGroup));
+        ::setfsuid(oldUser);
+        ::setfsgid(oldGroup);
     }
     int oldGroup, oldUser;
 };
@@ -233,7 +232,7 @@ void DesktopTest::changesOnABrokenStore() {
 
     // Two words deleted at once: the question, then the refusal.
     manager.Delete({0, 2});
-    QCOMPARE(messages.requests.front().kind, MessageKind::Question);
+    QVERIFY(!messages.requests.empty() && messages.requests[0].kind == MessageKind::Question);
     messages.requests.erase(messages.requests.begin());
     QCOMPARE(refusal(msg::kCannotDelete), QString());
     QCOMPARE(manager.Rows(), kInitial);

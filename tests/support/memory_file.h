@@ -13,8 +13,7 @@ namespace wk::textfile {
 
 class MemoryFile final : public OpenFile {
   public:
-    MemoryFile() = default;
-    explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
+    explicit MemoryFile(std::string bytes = {}) : bytes_(std::move(bytes)) {}
 
     bool Rewind() override {
         position_ = 0;
