@@ -43,6 +43,8 @@ void ManagerProgramTest::commandLine_data() {
         << u"不明な引数です: words.txt"_qs;
     QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << none << 0
                                            << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
+    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << none << 0
+                             << u"Wordkeeper 0.5.0"_qs;
     // Qt's one-dash options are whole names (-platformtheme is no -h); --ime lacks its value.
     QTest::newRow("Qt's own option, --ime without value")
         << manager << QStringList{u"-platformtheme"_qs, u"x"_qs, u"--ime"_qs} << offscreen << 2

@@ -116,6 +116,14 @@ void QuickAddTest::registration() {
     QCOMPARE(form.pos()->currentText(), withStyles ? u"地名"_qs : QString());
     QCOMPARE(form.registerButton()->isEnabled(), !registered);
     QCOMPARE(StoredSetting(u"TermChange"_qs).toInt(), registered ? 1 : 0);
+    if (!registered) return;
+    // Enter registers the next word, which is then typed from its reading on.
+    form.reading()->setText(u"kawa"_qs);
+    form.word()->setText(u"river"_qs);
+    form.word()->setFocus();
+    QTest::keyClick(form.word(), Qt::Key_Return);
+    QCOMPARE(form.calls.size(), 2);
+    QVERIFY(form.reading()->hasFocus());
 }
 
 // The edit commands act on the focused field and on nothing else (the rest is Qt's part).
