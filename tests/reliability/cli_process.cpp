@@ -152,9 +152,8 @@ bool MakeReadOnly(const std::string& folder) {
 void Fill(const std::string& folder) {
     const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     const std::string block(4096, 'x');
-    for (std::size_t size = block.size(); size > 0; size /= 2) {
+    for (std::size_t size = block.size(); size > 0; size /= 2)
         while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) continue;
-    }
     ::close(fd);
 }
 

@@ -27,9 +27,8 @@ constexpr double kLongest = 600;  // seconds any one run may take before it coun
 long HeldPrefix(const std::vector<std::string>& held, const std::vector<std::string>& lines) {
     const std::unordered_set<std::string> set(held.begin(), held.end());
     if (set.size() != held.size() || held.size() > lines.size()) return -1;
-    for (std::size_t i = 0; i < held.size(); ++i) {
+    for (std::size_t i = 0; i < held.size(); ++i)
         if (!set.contains(lines[i])) return -1;
-    }
     return static_cast<long>(held.size());
 }
 
