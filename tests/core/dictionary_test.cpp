@@ -8,7 +8,6 @@
 namespace wk {
 namespace {
 
-// Records what the core asks of the list display.
 class RecordingDisplay : public ListDisplay {
   public:
     int waitDepth = 0;
