@@ -695,14 +695,3 @@ TEST(Backend, ChosenByOptionEnvironmentSettingsOrTheFilesThere) {
 
 }  // namespace
 }  // namespace wk::ime
-
-#if !WORDKEEPER_HAVE_ANTHY
-
-TEST(AnthyTest, ThisBuildSaysItHasNoAnthy) {
-    const wk::ime::OpenedInputMethod opened = wk::ime::OpenInputMethod("anthy");
-    EXPECT_EQ(opened.ime, nullptr);
-    EXPECT_NE(wk::Utf16ToUtf8(opened.error).find("Anthyに対応していません"), std::string::npos);
-    GTEST_SKIP() << "built without Anthy";
-}
-
-#endif
