@@ -105,8 +105,7 @@ TEST_F(DictionaryTest, HeaderTapsAndRefreshesFollowTheSortState) {
     }
 }
 
-// The length limit counts UTF-16 code units, so a surrogate pair counts twice (the order
-// of the checks and the limit itself are tried through wordkeeper-cli add).
+// A surrogate pair counts twice (the limit itself is tried through wordkeeper-cli add).
 TEST(FieldChecks, LengthCountsCodeUnits) {
     std::u16string pairs;  // 30 characters in 60 code units
     for (int i = 0; i < 30; ++i) pairs += u"\xD842\xDFB7";

@@ -94,7 +94,6 @@ TEST(WordEntryList, SortFoldsAsciiCaseThenComparesCodeUnits) {
     for (const char16_t* end : {u"a", u"B"}) ascending.push_back(std::u16string(300, u'あ') + end);
     for (const char16_t* text : {u"ん", u"ア", u"\xD83D\xDE00", u"\xFF5A", u"\xFFFF"})
         ascending.push_back(text);
-    // Each 70 times, pushed in a scrambled order.
     std::vector<std::u16string> sorted;
     for (const auto& text : ascending) sorted.insert(sorted.end(), 70, text);
     WordEntryList list;

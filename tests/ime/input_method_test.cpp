@@ -87,11 +87,8 @@ class BackendTest : public ::testing::TestWithParam<Kind> {
 #if WORDKEEPER_HAVE_MOZC
         if (GetParam() == kMozc) ime = MozcBackend::Open((folder.path / "mozc").string(), &error);
 #endif
-        if (refusal) {
-            *refusal = error;
-        } else {
-            EXPECT_NE(ime, nullptr) << error;
-        }
+        EXPECT_TRUE(refusal || ime) << error;
+        if (refusal) *refusal = error;
         return ime;
     }
 
@@ -244,8 +241,6 @@ const char* KindName(const ::testing::TestParamInfo<Kind>& info) {
 }
 INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(kBuiltBackends), KindName);
 
-// ---- the embedded store alone
-
 class EmbeddedStoreTest : public BackendTest {};
 INSTANTIATE_TEST_SUITE_P(Embedded, EmbeddedStoreTest, ::testing::Values(kEmbedded), KindName);
 
@@ -332,8 +327,6 @@ TEST_P(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
         EXPECT_FALSE(fs::exists(file.string() + "-wal")) << message;
     }
 }
-
-// ---- Anthy
 
 #if WORDKEEPER_HAVE_ANTHY
 
@@ -486,8 +479,6 @@ TEST_P(AnthyTest, AFullDiskLosesNothingAndIsReported) {
 
 #endif
 
-// ---- Mozc
-
 #if WORDKEEPER_HAVE_MOZC
 
 using mozcfile::UserDictionaryStorage;
@@ -535,7 +526,7 @@ TEST_P(MozcTest, KeepsEverythingItDoesNotChange) {
                                .SerializeAsString());
 }
 
-// Files Mozc could not load are refused at opening and at every change, and stay as they were.
+// Refused at opening and at every change.
 TEST_P(MozcTest, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     auto ime = Open();
     const std::pair<std::string, const char*> files[] = {
@@ -559,7 +550,6 @@ TEST_P(MozcTest, RefusesFilesMozcCannotLoadAndLeavesThemAlone) {
     EXPECT_EQ(fs::file_size(file), kMozcMaxFileBytes + 1);
 }
 
-// No room: a full dictionary, or only disabled ones.
 TEST_P(MozcTest, RefusesWhereMozcHasNoRoom) {
     UserDictionaryStorage storage;
     auto* full = storage.add_dictionaries();
@@ -609,8 +599,7 @@ TEST_P(MozcTest, WritesThroughALinkAndDatesEveryChangeInANewSecond) {
                                     (file.parent_path() / ".user_dictionary.db.lock").string()}));
 }
 
-// A server that never answers the request to reload is given up after the bound, and the
-// change stands. (One that answers is tried in tests/reliability/mozc_server_test.cpp.)
+// A server that never answers the request to reload is given up after the bound; the change stands.
 TEST_P(MozcTest, DoesNotWaitForAHungServer) {
     mozcfile::IpcPathInfo info;
     char key[33];  // unique per process: abstract socket names are shared machine-wide
@@ -645,8 +634,6 @@ TEST_P(MozcTest, DoesNotWaitForAHungServer) {
 }
 
 #endif
-
-// ---- the choice
 
 TEST(Backend, ChosenByOptionEnvironmentSettingsOrTheFilesThere) {
     TempFolder home;

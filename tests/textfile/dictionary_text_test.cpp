@@ -29,21 +29,16 @@ std::string Joined(const std::vector<std::string>& items) {
     return out;
 }
 
-// ---- reading
-
 struct Read {
     std::vector<std::string> records;  // "reading|word|posName" in UTF-8
     ReadResult result;
 };
 
-Read ReadBytes(MemoryFile& file, const ReadHooks& hooks = {}) {
+Read ReadBytes(MemoryFile& file) {
     Read read;
-    read.result = ReadDictionaryLines(
-        file,
-        [&](const DictionaryRecord& r) {
-            read.records.push_back(U8(r.reading) + "|" + U8(r.word) + "|" + U8(r.posName));
-        },
-        hooks);
+    read.result = ReadDictionaryLines(file, [&](const DictionaryRecord& r) {
+        read.records.push_back(U8(r.reading) + "|" + U8(r.word) + "|" + U8(r.posName));
+    });
     return read;
 }
 
@@ -114,13 +109,6 @@ TEST(ReadDictionaryLines, LineRulesAndEncodings) {
     }
 }
 
-// A larger file is refused before it is read (tests/reliability/fault_test.cpp).
-TEST(ReadDictionaryLines, TheLargestFileAllowedIsAttempted) {
-    MemoryFile largest("a\tb\tc\r\n");
-    largest.ReportLength(2147483647ull);  // the missing bytes are a read error
-    EXPECT_EQ(ReadBytes(largest).result.outcome, ReadOutcome::ReadError);
-}
-
 TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
     std::vector<std::string> log;
     ReadHooks hooks;
@@ -137,8 +125,6 @@ TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
     EXPECT_EQ(result.line, 3);
     EXPECT_EQ(Joined(log), "start ; line 1 ; record a ; line 2 ; record d ; line 3");
 }
-
-// ---- writing
 
 // "?" for each character an encoding cannot carry (a pair is one, halves apart are two); the
 // words repeat far past the writer's buffers.
@@ -185,8 +171,6 @@ TEST(WriteDictionaryLines, LinesInEitherEncoding) {
         EXPECT_TRUE(file.bytes() == e.bytes) << static_cast<int>(e.encoding);
     }
 }
-
-// ---- the commands
 
 using FakeIme = ::wk::testing::FakeIme;
 using Word = FakeIme::Word;
@@ -264,7 +248,6 @@ TEST(ReadDictionaryText, CountsMessagesAndOrder) {
     }
 }
 
-// A file cut short says how many of its words were registered before reading stopped.
 TEST(ReadDictionaryText, ACutShortFileSaysWhatCameIn) {
     std::string many = "\xEF\xBB\xBF";
     for (int i = 0; i < 3000; ++i) many += "a" + std::to_string(i) + "\tb\t名詞\r\n";
@@ -310,10 +293,7 @@ TEST(WriteDictionaryText, CountMessagesAndFailures) {
     }
 }
 
-// ---- files on disk
-
-// The new file takes the old one's place and mode. That an export to a full disk leaves the
-// old file and no temporary one is tried through wordkeeper-cli (tests/reliability).
+// An export to a full disk is tried through wordkeeper-cli (tests/reliability).
 TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
     wk::testing::TempFolder folder;
     const std::string path = folder.Path("words.txt");
