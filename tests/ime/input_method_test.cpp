@@ -37,11 +37,8 @@ void anthy_priv_dic_unlock(void);
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include <google/protobuf/text_format.h>
 
@@ -330,11 +327,8 @@ TEST_P(EmbeddedStoreTest, LeavesForeignAndDamagedFilesUntouched) {
 
 #if WORDKEEPER_HAVE_ANTHY
 
-struct Entry {  // one word as Anthy's own dictionary interface reports it
-    std::string reading, wtype, word;
-    int frequency;
-    bool operator==(const Entry&) const = default;
-};
+// One word as Anthy's own dictionary interface reports it: reading, word type, word, frequency.
+using Entry = std::tuple<std::string, std::string, std::string, int>;
 
 void StartAnthy(const fs::path& home) {
     anthy_conf_override("HOME", home.c_str());
@@ -391,9 +385,10 @@ TEST_P(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
     table.Load(*backend);
     std::vector<Entry> expected;
     for (const auto& [name, wtype] : shared) {
-        expected.push_back({"よ" + std::string(wtype + 1), wtype, "語", 500});
-        ASSERT_TRUE(backend->RegisterWord(*Utf8ToUtf16(expected.back().reading),
-                                          table.PosStyleOfName(name), u"語"));
+        const std::string reading = "よ" + std::string(wtype + 1);
+        expected.push_back({reading, wtype, "語", 500});
+        ASSERT_TRUE(
+            backend->RegisterWord(*Utf8ToUtf16(reading), table.PosStyleOfName(name), u"語"));
     }
     const std::pair<std::u16string, std::u16string> longest[] = {
         {std::u16string(32, u'あ'), u"語"},        // 96 bytes
@@ -405,7 +400,7 @@ TEST_P(AnthyTest, AnthyReadsWhatIsRegisteredWithItsWordTypes) {
         expected.push_back({Utf16ToUtf8(reading), "#T35", Utf16ToUtf8(word), 500});
     }
     const auto entries = ReadWithAnthy(folder.path);
-    for (const Entry& e : expected) EXPECT_EQ(std::ranges::count(entries, e), 1) << e.reading;
+    for (const Entry& e : expected) EXPECT_EQ(std::ranges::count(entries, e), 1) << std::get<0>(e);
 }
 
 TEST_P(AnthyTest, KeepsTheLinesOfOthersAsTheyAre) {
@@ -616,18 +611,12 @@ TEST_P(MozcTest, DoesNotWaitForAHungServer) {
                      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
               0);
     ASSERT_EQ(::listen(listener, 4), 0);
+    EXPECT_TRUE(Open()->RegisterWord(u"よ", 1, u"語"));  // the request waits unaccepted
+    const int fd = ::accept(listener, nullptr, nullptr);
     std::string request;
-    std::atomic<bool> changed = false;  // the server holds on until the change is done
-    std::thread server([&] {
-        const int fd = ::accept(listener, nullptr, nullptr);
-        char buffer[64];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) request.append(buffer, n);
-        while (!changed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::close(fd);
-    });
-    EXPECT_TRUE(Open()->RegisterWord(u"よ", 1, u"語"));
-    changed = true;
-    server.join();
+    char buffer[64];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) request.append(buffer, n);
+    ::close(fd);
     ::close(listener);
     EXPECT_EQ(request, std::string("\x08\x0a", 2));
     EXPECT_EQ(SendMozcReload(file.parent_path().string(), kMozcReloadWait), false);  // gone now

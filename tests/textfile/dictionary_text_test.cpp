@@ -29,23 +29,10 @@ std::string Joined(const std::vector<std::string>& items) {
     return out;
 }
 
-struct Read {
-    std::vector<std::string> records;  // "reading|word|posName" in UTF-8
-    ReadResult result;
-};
-
-Read ReadBytes(MemoryFile& file) {
-    Read read;
-    read.result = ReadDictionaryLines(file, [&](const DictionaryRecord& r) {
-        read.records.push_back(U8(r.reading) + "|" + U8(r.word) + "|" + U8(r.posName));
-    });
-    return read;
-}
-
 struct LineCase {
     const char* name;
     std::string bytes;
-    std::string records;
+    std::string records;  // "reading|word|posName" in UTF-8
     ReadOutcome outcome;
     std::int64_t line;  // the unreadable line, or the lines read
     TextEncoding encoding = TextEncoding::Cp932;
@@ -101,11 +88,14 @@ const LineCase kLineCases[] = {
 TEST(ReadDictionaryLines, LineRulesAndEncodings) {
     for (const LineCase& c : kLineCases) {
         MemoryFile file(c.bytes);
-        const Read read = ReadBytes(file);
-        EXPECT_EQ(Joined(read.records), c.records) << c.name;
-        EXPECT_EQ(read.result.outcome, c.outcome) << c.name;
-        EXPECT_EQ(read.result.line, c.line) << c.name;
-        EXPECT_EQ(read.result.encoding, c.encoding) << c.name;
+        std::vector<std::string> records;
+        const ReadResult result = ReadDictionaryLines(file, [&](const DictionaryRecord& r) {
+            records.push_back(U8(r.reading) + "|" + U8(r.word) + "|" + U8(r.posName));
+        });
+        EXPECT_EQ(Joined(records), c.records) << c.name;
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(result.line, c.line) << c.name;
+        EXPECT_EQ(result.encoding, c.encoding) << c.name;
     }
 }
 
