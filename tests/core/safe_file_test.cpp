@@ -44,8 +44,7 @@ fs::path LinkOwnedBy(const fs::path& link, const fs::path& to, uid_t owner) {
 TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
     struct Case {
         const char* name;
-        // Prepares the folder and returns the path to write.
-        std::function<fs::path(const fs::path& dir)> setup;
+        std::function<fs::path(const fs::path& dir)> setup;  // returns the path to write
         bool ok;
         const char* victim;  // a file (relative) and its content afterwards
         const char* victimText;

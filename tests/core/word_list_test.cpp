@@ -59,7 +59,6 @@ TEST(WordEntryList, RemovePositionsTakesManyInOnePass) {
     EXPECT_EQ(Readings(list), (std::vector<std::u16string>{u"a", u"c", u"e"}));
 }
 
-// Equal keys keep the order they had, in both directions and for each field.
 TEST(WordEntryList, TiesKeepTheirOrderInBothDirections) {
     struct Case {
         SortField field;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -165,14 +164,14 @@ TEST(WriteDictionaryLines, LinesInEitherEncoding) {
 using FakeIme = ::wk::testing::FakeIme;
 using Word = FakeIme::Word;
 
-// A dictionary on a fake input method whose display and messages log into `log`.
+// A dictionary on a fake input method; its display and messages log into `log`.
 struct Session final : ListDisplay, MessageSink {
     FakeIme ime;
     Dictionary dictionary{ime};
     std::vector<std::string> log;  // registrations as "reading|style|word"
     std::string lastDetail;
 
-    // Styles 1 "名詞" and 2 "記号"; refuses other styles, empty fields and duplicates.
+    // Styles 1 "名詞" and 2 "記号"; other styles, empty fields and duplicates are refused.
     explicit Session(std::vector<Word> words = {}) {
         ime.styles = {{1, u"名詞"}, {2, u"記号"}};
         ime.strict = true;
@@ -287,7 +286,7 @@ TEST(WriteDictionaryText, CountMessagesAndFailures) {
 TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
     wk::testing::TempFolder folder;
     const std::string path = folder.Path("words.txt");
-    std::ofstream(path) << "old contents that are longer than the new ones";
+    wk::testing::WriteFile(path, "old contents that are longer than the new ones");
     ::chmod(path.c_str(), 0640);
     Session small({{u"あ", 1, u"亜"}});
     EXPECT_EQ(ExportFile(path, small.dictionary, small, small).result, 0);

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The order of the dialog library and the standard dialog, with two libraries of the tests'
-// own (gsgetfile_test_library.c): one with both exports, one with gsGetOpenFileName only.
+// The dialog library before the standard dialog, with the tests' own (gsgetfile_test_library.c).
 #include <unistd.h>
 
 #include <gtest/gtest.h>
