@@ -17,7 +17,7 @@ TEST(Utf8, RoundTripsEveryPlane) {
 }
 
 TEST(Utf8, RejectsMalformedInput) {
-    // A byte that leads nothing, a sequence cut short, each bound of a second byte.
+    // A byte that leads nothing, a sequence cut short, the bounds of a second byte.
     for (const char* b : {"ok\xC0\xAF", "\xC3", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
         EXPECT_FALSE(Utf8ToUtf16(b).has_value()) << b;
 }

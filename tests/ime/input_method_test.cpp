@@ -109,11 +109,8 @@ TEST_P(BackendTest, FourOperationsOnAPrivateFileThatLastsAcrossOpening) {
         }
         EXPECT_TRUE(All(*ime).empty());
         ASSERT_TRUE(ime->RegisterWord(u"あい", 1, u"愛"));
-        struct stat st {};
-        ASSERT_EQ(::stat(file.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0600u);
-        ASSERT_EQ(::stat(file.parent_path().c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms(0600));
+        EXPECT_EQ(fs::status(file.parent_path()).permissions() & fs::perms::all, fs::perms(0700));
         ASSERT_TRUE(ime->RegisterWord(u"よし", 1, u"𠮷"));
     }
     auto ime = Open();

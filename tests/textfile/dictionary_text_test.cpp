@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace wk::textfile {
 namespace {
 
 using namespace std::string_literals;
+namespace fs = std::filesystem;
 
 std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
@@ -96,6 +98,12 @@ TEST(ReadDictionaryLines, LineRulesAndEncodings) {
         EXPECT_EQ(result.line, c.line) << c.name;
         EXPECT_EQ(result.encoding, c.encoding) << c.name;
     }
+}
+
+TEST(ReadDictionaryLines, TheLargestFileAllowedIsAttempted) {
+    MemoryFile largest("a\tb\tc\r\n");
+    largest.ReportLength(2147483647ull);  // the missing bytes are a read error, not a refusal
+    EXPECT_EQ(ReadDictionaryLines(largest, [](auto&) {}).outcome, ReadOutcome::ReadError);
 }
 
 TEST(ReadDictionaryLines, RecordsArriveBeforeTheNextLineAndProgressCanStop) {
@@ -291,9 +299,7 @@ TEST(ExportFile, ReplacesTheOldFileKeepingItsMode) {
     Session small({{u"あ", 1, u"亜"}});
     EXPECT_EQ(ExportFile(path, small.dictionary, small, small).result, 0);
     EXPECT_EQ(wk::testing::ReadFile(path), kHead + "\x82\xa0\t\x88\x9f\t\x96\xbc\x8e\x8c\r\n");
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms(0640));
     EXPECT_EQ(folder.Entries(), 1u);
 }
 

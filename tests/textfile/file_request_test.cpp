@@ -97,18 +97,17 @@ TEST(FileRequest, WhatTheLibrarySeesAndWhenItIsLoaded) {
 // the program was started with says (the loader reads it at the start, hence a new process).
 TEST(FileRequest, NeverFromTheCurrentFolder) {
     const wk::testing::TempFolder planted;
-    const fs::path& folder = planted.path;
-    fs::create_directory(folder / "lib");
-    fs::copy_file(kFull, folder / "libgsgetfile.so");
-    fs::copy_file(kFull, folder / "lib" / "libgsgetfile.so");
+    fs::create_directory(planted.path / "lib");
+    fs::copy_file(kFull, planted.path / "libgsgetfile.so");
+    fs::copy_file(kFull, planted.path / "lib" / "libgsgetfile.so");
     const std::pair<std::string, std::string> cases[] = {
         {"lib", "standard"},
         {"/nonexistent-folder::", "standard"},
-        {folder.string(), "/planted.txt"},  // the probe does load a library it may
+        {planted.path.string(), "/planted.txt"},  // the probe does load a library it may
     };
     for (const auto& [path, answer] : cases) {
-        const std::string command = "cd '" + folder.string() + "' && LD_LIBRARY_PATH='" + path +
-                                    "' WK_TEST_GSGETFILE_ANSWER=/planted.txt " +
+        const std::string command = "cd '" + planted.path.string() + "' && LD_LIBRARY_PATH='" +
+                                    path + "' WK_TEST_GSGETFILE_ANSWER=/planted.txt " +
                                     WK_DIALOG_LIBRARY_PROBE;
         FILE* probe = ::popen(command.c_str(), "r");
         ASSERT_NE(probe, nullptr);
