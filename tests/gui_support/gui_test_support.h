@@ -28,7 +28,6 @@ inline void PrepareGuiTestEnvironment() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-// The settings file every program of the suite shares, read and written around the store.
 inline QSettings SharedSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Quillwren"_qs,
                      u"Wordkeeper"_qs);
@@ -40,8 +39,7 @@ inline void StoreSetting(const QString& name, const QVariant& value) {
     SharedSettings().setValue(u"WordkeeperSetting/"_qs + name, value);
 }
 
-// Drops the offscreen platform's notes about window-manager features it lacks. Call from
-// initTestCase, once the test library's message handler is in place.
+// Drops the offscreen platform's notes on features it lacks; call once QTest's handler is set.
 inline void QuietPlatformNotes() {
     static QtMessageHandler previous = nullptr;
     previous = qInstallMessageHandler(
@@ -51,7 +49,6 @@ inline void QuietPlatformNotes() {
         });
 }
 
-// The child of `parent` with this object name; a line edit unless told otherwise.
 template <class T = QLineEdit>
 T* Child(QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
@@ -61,7 +58,7 @@ inline void Press(QWidget* parent, const char* button) {
     QTest::mouseClick(Child<QPushButton>(parent, button), Qt::LeftButton);
 }
 
-// Edits both fields of the word dialog (so that 登録 is enabled) and presses 登録.
+// Edits both fields first, so that 登録 is enabled even for an empty text.
 inline void TypeAndRegister(QWidget* dialog, const QString& reading, const QString& word) {
     for (const auto& [name, text] :
          {std::pair{"readingEdit", reading}, std::pair{"wordEdit", word}}) {
@@ -84,9 +81,8 @@ inline void CloseAllModals() {
     }
 }
 
-// Runs an action on the next visible T that becomes the active modal widget (for QMenu the
-// active pop-up). When none comes within the limit, or it is still open that long after
-// the action, every modal window is closed and ok() is false. Destroying it stops it.
+// Runs an action on the next visible active modal T (QMenu: pop-up). When none comes in time,
+// or it stays open that long after the action, every modal is closed and ok() is false.
 class ModalWatch {
   public:
     bool ran = false;
@@ -130,7 +126,6 @@ std::unique_ptr<ModalWatch> WhenModal(std::function<void(T*)> action, int timeou
 
 }  // namespace wk::testing
 
-// The test's main: the environment, then the program's application object, then the tests.
 #define WK_GUI_TEST_MAIN(TestClass, programInfo)         \
     int main(int argc, char** argv) {                    \
         wk::testing::PrepareGuiTestEnvironment();        \

@@ -2,7 +2,6 @@
 // The programs as a whole: both programs' command line and start without a display, the
 // manager on an input method nobody knows and in a session on an embedded store.
 #include <QDeadlineTimer>
-#include <QHeaderView>
 #include <QProcess>
 
 #include "ime/backend.h"
@@ -25,30 +24,28 @@ class ManagerProgramTest : public QObject {
 void ManagerProgramTest::commandLine_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("environment");  // beside no display and no platform at all
+    QTest::addColumn<QString>("environment");  // beside no display and no platform at all
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");  // expected in stdout and stderr together
-    const QString manager = QStringLiteral(WK_MANAGER_PROGRAM);
-    const QStringList offscreen{u"QT_QPA_PLATFORM=offscreen"_qs};
-    const QString unreachable = u"画面に接続できない"_qs;
-    QTest::newRow("no display") << manager << QStringList{} << QStringList{} << 1
-                                << u"xvfb-run Wordkeeper"_qs;
+    const QString manager = QStringLiteral(WK_MANAGER_PROGRAM), none;
+    const QString offscreen = u"QT_QPA_PLATFORM=offscreen"_qs,
+                  unreachable = u"画面に接続できない"_qs;
+    const QStringList noArgs;
+    QTest::newRow("no display") << manager << noArgs << none << 1 << u"xvfb-run Wordkeeper"_qs;
     // A display named in any of these ways is tried.
-    QTest::newRow("X11") << manager << QStringList{} << QStringList{u"DISPLAY=:99"_qs} << 1
-                         << unreachable;
-    QTest::newRow("Wayland") << manager << QStringList{}
-                             << QStringList{u"WAYLAND_DISPLAY=wk-none"_qs} << 1 << unreachable;
+    QTest::newRow("X11") << manager << noArgs << u"DISPLAY=:99"_qs << 1 << unreachable;
+    QTest::newRow("Wayland") << manager << noArgs << u"WAYLAND_DISPLAY=wk-none"_qs << 1
+                             << unreachable;
     QTest::newRow("platform named")
-        << manager << QStringList{} << QStringList{u"QT_QPA_PLATFORM=xcb"_qs} << 1 << unreachable;
+        << manager << noArgs << u"QT_QPA_PLATFORM=xcb"_qs << 1 << unreachable;
     QTest::newRow("-platform, unknown argument")
-        << manager << QStringList{u"-platform"_qs, u"offscreen"_qs, u"words.txt"_qs}
-        << QStringList{} << 2 << u"不明な引数です: words.txt"_qs;
-    QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << QStringList{}
-                                           << 0 << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
-    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << QStringList{} << 0
+        << manager << QStringList{u"-platform"_qs, u"offscreen"_qs, u"words.txt"_qs} << none << 2
+        << u"不明な引数です: words.txt"_qs;
+    QTest::newRow("help needs no display") << manager << QStringList{u"--help"_qs} << none << 0
+                                           << u"使い方: Wordkeeper [--ime 入力方式]"_qs;
+    QTest::newRow("version") << manager << QStringList{u"--version"_qs} << none << 0
                              << u"Wordkeeper 0.5.0"_qs;
-    // Qt's one-dash options are whole names: the h of -platformtheme asks for no help. What
-    // Qt leaves is --ime without its value.
+    // Qt's one-dash options are whole names (-platformtheme is no -h); --ime lacks its value.
     QTest::newRow("Qt's own option, --ime without value")
         << manager << QStringList{u"-platformtheme"_qs, u"x"_qs, u"--ime"_qs} << offscreen << 2
         << u"--ime には"_qs;
@@ -60,14 +57,14 @@ void ManagerProgramTest::commandLine_data() {
 void ManagerProgramTest::commandLine() {
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
+    QFETCH(QString, environment);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QProcessEnvironment given = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs, u"QT_QPA_PLATFORM"_qs})
         given.remove(name);
-    for (const QString& setting : environment)
-        given.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    if (!environment.isEmpty())
+        given.insert(environment.section(u'=', 0, 0), environment.section(u'=', 1));
     QProcess process;
     process.setProcessEnvironment(given);
     process.start(program, arguments);
@@ -79,8 +76,7 @@ void ManagerProgramTest::commandLine() {
     QVERIFY2(text.contains(output), qPrintable(text));
 }
 
-// The input method named in the environment is the one tried; a name nobody knows is
-// refused, and the message names it.
+// The input method named in the environment is tried; an unknown name is refused by name.
 void ManagerProgramTest::unknownInputMethod() {
     qputenv("WORDKEEPER_IME", "other-ime");
     MessageLog messages;
@@ -99,8 +95,7 @@ void ManagerProgramTest::sessionOnAnEmbeddedStore() {
         QVERIFY(opened.ime && opened.ime->RegisterWord(u"ふじ", 8, u"富士") &&
                 opened.ime->RegisterWord(u"あさま", 8, u"浅間"));
     }
-    // Looks at the window once it is up, starts the program a second time on the same store
-    // (which brings this window to the front and ends), then closes it as the user would.
+    // Once the window is up, a second start on the same store brings it to the front and ends.
     QStringList seen;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Running out of memory while the list takes up a changed word. Every allocation
-// goes through this operator new, which can be told to fail once.
+// Running out of memory while the list takes up a changed word; this operator new can fail once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,14 +22,9 @@ void* Allocate(std::size_t size) {
 }  // namespace
 
 void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
 void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
-// Whichever allocation of the copy fails (the entry, the reading, the word), the list keeps
-// the old word whole; with none failing it has the new one.
+// Whichever allocation of the copy fails (entry, reading, word), the old word stays whole.
 TEST(OutOfMemory, ChangedWordStaysDisplayable) {
     for (int failing = 1; failing <= 4; ++failing) {
         wk::testing::FakeIme ime;

@@ -1,20 +1,58 @@
 // SPDX-License-Identifier: MIT
-// The manager's window driven through its menus, keys and dialogs, and where it is placed.
+// The manager's window driven through its menus, keys and dialogs, and where it is placed;
+// the File menu's commands with the file request answered by the test or in Qt's dialog.
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QDir>
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QTemporaryDir>
 
-#include "core/word_checks.h"
+#include <optional>
+#include <thread>
+
+#include "core/messages.h"
+#include "manager/file_dialogs.h"
 #include "manager/find_reading_dlg.h"
 #include "manager/word_edit_dlg.h"
 #include "manager_test_support.h"
+#include "temp_folder.h"
+#include "textfile/text_commands.h"
 
 using namespace wk;
 using namespace wk::testing;
+namespace tf = wk::textfile;
 
 namespace {
 
-QString Q(std::u16string_view text) { return ToQString(text); }
+const QByteArray kHead = "!Wordkeeper out-put text file\r\n";
+const QString kReplace = u"同じﾌｧｲﾙが存在します。ﾌｧｲﾙを置き換えますか?"_qs;
+
+QString Filled(std::u16string_view pattern, std::initializer_list<std::int64_t> numbers) {
+    return ToQString(tf::FillNumbers(pattern, numbers));
+}
+
+struct DialogAnswer {
+    explicit DialogAnswer(int result, const QString& path) {
+        SetFileDialogHook([this, result, path](tf::FileRequest& request) {
+            ++requests;
+            request.file = QFile::encodeName(path).toStdString();
+            request.filterIndex = tf::kUtf8FilterIndex;
+            return result;
+        });
+    }
+    ~DialogAnswer() { SetFileDialogHook({}); }
+    int requests = 0;
+};
+
+// What the export writes in UTF-8 for the list as it is shown.
+QByteArray ListAsFile(Session& session) {
+    QByteArray bytes = kHead;
+    for (int row = 0; row < session.model().rowCount(); ++row) {
+        const QStringList fields{session.Cell(row, 0), session.Cell(row, 1), session.Cell(row, 2)};
+        bytes += fields.join(u'\t').toUtf8() + "\r\n";
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -22,7 +60,10 @@ class WordkeeperViewTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QuietPlatformNotes(); }
-    void init() { SharedSettings().clear(); }
+    void init() {
+        SharedSettings().clear();
+        SetDialogLibraryCandidates(std::vector<std::string>{});
+    }
     void cleanup() { CloseAllModals(); }
     void start();
     void headerSort_data();
@@ -41,17 +82,19 @@ class WordkeeperViewTest : public QObject {
     void modelFollowsTheStore();
     void placement_data();
     void placement();
+    void fileCommands_data();
+    void fileCommands();
+    void cancelFromProgress_data();
+    void cancelFromProgress();
 };
 
-// As the window opens: the first titles, the quick-add program's notes cleared, a read cut
-// short reported. At exit the widths are stored.
 void WordkeeperViewTest::start() {
     StoreSetting(u"TermChange"_qs, 5);
     StoreSetting(u"TermReadAdd"_qs, u"left over"_qs);
     Session session;
     session.ime.failEnumeration = true;
     QVERIFY(session.Start());
-    QCOMPARE(session.messages.texts(), QStringList{Q(msg::kIncompleteRead)});
+    QCOMPARE(session.messages.texts(), QStringList{ToQString(msg::kIncompleteRead)});
     QHeaderView* header = session.view().horizontalHeader();
     QCOMPARE(session.Headers(), (QStringList{u"読み△"_qs, u"語句"_qs, u"品詞"_qs}));
     // A note left while the manager was not running: the first load has the word.
@@ -72,8 +115,7 @@ void WordkeeperViewTest::headerSort_data() {
     QTest::addColumn<QString>("focused");
     QTest::addColumn<QList<int>>("taps");
     QTest::addColumn<QString>("sortedBy");  // the title with the arrow
-    // The order and the titles are the core's; here, that the taps reach it and that the
-    // selection and the focus stay with their words.
+    // The order is the core's; here, that selection and focus stay with their words.
     QTest::newRow("by word") << QStringList{u"川"_qs, u"佐藤"_qs} << u"佐藤"_qs << QList<int>{1}
                              << u"単語△"_qs;
     QTest::newRow("reversed") << QStringList{u"山"_qs, u"海"_qs} << u"海"_qs << QList<int>{0}
@@ -124,11 +166,10 @@ void WordkeeperViewTest::registerWord_data() {
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("message");  // empty: registered
-    // The rules of the fields are the core's; here, that the dialog applies them.
     const QString sixty(60, u'あ');
     QTest::newRow("60 and 60") << sixty << sixty << QString();
-    QTest::newRow("reading of 61") << sixty + u"あ"_qs << u"語"_qs << Q(msg::kTooLong);
-    QTest::newRow("refused") << u"よみ"_qs << u"拒否"_qs << Q(msg::kCannotRegister);
+    QTest::newRow("reading of 61") << sixty + u"あ"_qs << u"語"_qs << ToQString(msg::kTooLong);
+    QTest::newRow("refused") << u"よみ"_qs << u"拒否"_qs << ToQString(msg::kCannotRegister);
 }
 
 void WordkeeperViewTest::registerWord() {
@@ -166,8 +207,7 @@ void WordkeeperViewTest::registerWord() {
 }
 
 void WordkeeperViewTest::changeWord_data() {
-    QTest::addColumn<QString>("opener");  // menu, double-click, Enter; cancel: ｷｬﾝｾﾙ at once;
-                                          // note: menu, and a quick-add note comes meanwhile
+    QTest::addColumn<QString>("opener");       // note: a quick-add note comes while it is open
     QTest::addColumn<QStringList>("refused");  // words the input method will not register
     QTest::addColumn<QString>("shown");        // the word at the row afterwards
     QTest::addColumn<int>("reads");  // of the words, by the first load, the dialog or a reload
@@ -219,19 +259,13 @@ void WordkeeperViewTest::changeWord() {
     }
     QVERIFY(watch->ok());
     QCOMPARE(session.messages.texts(),
-             refused.isEmpty() ? QStringList() : QStringList{Q(msg::kCannotRegister)});
+             refused.isEmpty() ? QStringList() : QStringList{ToQString(msg::kCannotRegister)});
     QCOMPARE(openAfterRegister, !refused.isEmpty());
     QCOMPARE(session.Cell(row, 1), shown);
     QVERIFY(session.MatchesIme());
     QCOMPARE(readsWhileOpen, 1);
     QCOMPARE(session.ime.enumerations, reads);
     if (opener == u"cancel"_qs) QVERIFY(session.ime.calls.empty());
-
-    // A double-click below the last row opens nothing.
-    auto none = WhenModal<QDialog>([](QDialog* dialog) { dialog->done(0); }, 300);
-    QTest::mouseDClick(session.view().viewport(), Qt::LeftButton, {},
-                       QPoint(5, session.view().viewport()->height() - 3));
-    QVERIFY(!none->ran);
 }
 
 void WordkeeperViewTest::deleteSelected_data() {
@@ -264,11 +298,10 @@ void WordkeeperViewTest::deleteSelected() {
     session.Focus(5);
     QTest::keyClick(&session.view(), Qt::Key_Delete);
 
-    QCOMPARE(session.messages.requests.at(0).kind, MessageKind::Question);
     QCOMPARE(session.messages.texts().mid(1),
-             refusal ? QStringList{Q(msg::kCannotDelete)} : QStringList());
+             refusal ? QStringList{ToQString(msg::kCannotDelete)} : QStringList());
     QStringList made;
-    for (const std::u16string& call : session.ime.calls) made << Q(call);
+    for (const std::u16string& call : session.ime.calls) made << ToQString(call);
     QCOMPARE(made, calls);
     for (const QString& call : calls) {
         if (call.mid(1) != refused) expected.removeOne(call.mid(1));
@@ -287,8 +320,6 @@ void WordkeeperViewTest::find_data() {
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<int>("presses");          // of F3, find next
     QTest::addColumn<QList<int>>("selected");  // none: not found
-    // By reading: うみ 0, おおさか 1, かわ 2 and 3, ..., やま 11. Rows 3 and 7 are selected
-    // before.
     const QList<int> before{3, 7};
     QTest::newRow("first row") << u"うみ"_qs << false << 0 << QList<int>{0};
     QTest::newRow("last row, again") << u"やま"_qs << false << 1 << QList<int>{11};
@@ -324,21 +355,10 @@ void WordkeeperViewTest::find() {
     QCOMPARE(session.SelectedRows(), selected);
     if (selected.size() == 1) QCOMPARE(session.view().currentIndex().row(), selected[0]);
     QCOMPARE(session.messages.texts(),
-             selected.isEmpty() ? QStringList{Q(msg::kNotFound)} : QStringList{});
-
-    // The dialog offers the reading last looked for.
-    QString offered;
-    watch = WhenModal<CFindReadingDlg>([&](CFindReadingDlg* dialog) {
-        offered = Child(dialog, "readingEdit")->text();
-        Press(dialog, "cancelButton");
-    });
-    QTest::keyClick(&session.view(), Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(watch->ok());
-    QCOMPARE(offered, cancel ? QString() : typed);
+             selected.isEmpty() ? QStringList{ToQString(msg::kNotFound)} : QStringList{});
 }
 
-// Taps in multiple selection, Home and End; change follows the focused row, delete the
-// selection.
+// Change follows the focused row, delete the selection.
 void WordkeeperViewTest::selection() {
     Session session;
     QVERIFY(session.Start());
@@ -359,7 +379,6 @@ void WordkeeperViewTest::selection() {
     view.selectionModel()->clearCurrentIndex();
     QVERIFY(session.action(cmd::kDeleteWords)->isEnabled());
     QVERIFY(!session.action(cmd::kChangeWord)->isEnabled());
-    // F5 reads the list again.
     QTest::keyClick(&view, Qt::Key_F5);
     QCOMPARE(session.ime.enumerations, 2);
 }
@@ -415,40 +434,25 @@ void WordkeeperViewTest::contextMenu() {
     QVERIFY(session.MatchesIme());
 }
 
-// Under the model tester, the moment the window reaches only when memory runs out: a word
-// the list could not take leaves no row and moves none.
+// Reached only when memory runs out: a word the list could not take leaves no row behind.
 void WordkeeperViewTest::modelFollowsTheStore() {
-    FakeIme ime;
-    ime.words = {{u"いぬ", 1, u"犬"}, {u"ねこ", 1, u"猫"}};
-    Dictionary dictionary(ime);
-    dictionary.LoadPosTable();
-    WordListModel model(dictionary);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    NullListDisplay quiet;
-    dictionary.RefreshWords(quiet);
-    model.SetItemCount(dictionary.wordCount);
-
-    model.BeginInsertAtTop();
-    dictionary.AddWord(u"とり", u"鳥", 0);
-    model.EndInsertAtTop(true);
-    model.BeginInsertAtTop();
-    model.EndInsertAtTop(false);
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(model.index(0, 1).data().toString(), u"鳥"_qs);
+    Session session;  // its model tester checks every signal
+    QVERIFY(session.Start());
+    const QStringList before = session.Column(1);
+    session.model().BeginInsertAtTop();
+    session.model().EndInsertAtTop(false);
+    QCOMPARE(session.Column(1), before);
 }
 
 void WordkeeperViewTest::placement_data() {
-    QTest::addColumn<QRect>("stored");  // null: nothing stored
+    QTest::addColumn<QRect>("stored");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("position");  // (-1, -1): left to the window manager
     const QPoint none(-1, -1);
     // Two screens side by side: 1920x1080 and 1280x1024 to its right.
-    QTest::newRow("nothing stored") << QRect() << QSize(640, 480) << none;
-    QTest::newRow("on the second screen")
-        << QRect(2000, 100, 700, 500) << QSize(700, 500) << QPoint(2000, 100);
     QTest::newRow("off every screen") << QRect(5000, 100, 700, 500) << QSize(700, 500) << none;
-    QTest::newRow("larger than any screen")
-        << QRect(0, 0, 4000, 3000) << QSize(1920, 1080) << QPoint(0, 0);
+    QTest::newRow("on the second, larger than any screen")
+        << QRect(2000, 100, 4000, 3000) << QSize(1920, 1080) << QPoint(2000, 100);
     QTest::newRow("too small to use") << QRect(10, 10, 20, 20) << QSize(640, 480) << none;
 }
 
@@ -457,10 +461,122 @@ void WordkeeperViewTest::placement() {
     QFETCH(QSize, size);
     QFETCH(QPoint, position);
     const WindowPlacement placed =
-        PlaceWindow(stored.isNull() ? std::nullopt : std::optional<QRect>(stored), QSize(640, 480),
-                    {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)});
+        PlaceWindow(stored, QSize(640, 480), {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)});
     QCOMPARE(placed.size, size);
     QCOMPARE(placed.position.value_or(QPoint(-1, -1)), position);
+}
+
+void WordkeeperViewTest::fileCommands_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("result");         // of the file request; 2: typed into Qt's dialog
+    QTest::addColumn<QString>("chosen");     // the name given, in the folder
+    QTest::addColumn<QByteArray>("before");  // words.txt beforehand; empty: none
+    QTest::addColumn<bool>("replace");       // the answer to the question
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QByteArray>("after");  // words.txt afterwards; "list": the list as shown
+    // 山 is in the dictionary already, and the input method refuses it.
+    const QByteArray good = kHead + "ふじさん\t富士山\t地名\r\nやま\t山\t名詞\r\nこ\t湖\t地名\r\n";
+    const int open = cmd::kBulkRegister, save = cmd::kExportText;
+    const QStringList summary{Filled(msg::kSummary, {3, 2, 1})};
+    const QString done = Filled(msg::kExported, {12}), txt = u"words.txt"_qs;
+    QTest::newRow("open, cancelled") << open << 0 << txt << good << true << QStringList() << good;
+    QTest::newRow("open, no such file") << open << 1 << txt << QByteArray() << true
+                                        << QStringList{ToQString(msg::kCannotOpen)} << QByteArray();
+    QTest::newRow("open in Qt's dialog") << open << 2 << txt << good << true << summary << good;
+    QTest::newRow("save, cancelled")
+        << save << 0 << txt << QByteArray() << true << QStringList() << QByteArray();
+    QTest::newRow("existing once .txt is added, No")
+        << save << 1 << u"words"_qs << QByteArray("old") << false << QStringList{kReplace}
+        << QByteArray("old");
+    // The program asks about the existing file; Qt's dialog does not ask first.
+    QTest::newRow("existing, in Qt's dialog")
+        << save << 2 << u"words"_qs << QByteArray("old") << true << QStringList{kReplace, done}
+        << QByteArray("list");
+}
+
+void WordkeeperViewTest::fileCommands() {
+    QFETCH(int, command);
+    QFETCH(int, result);
+    QFETCH(QString, chosen);
+    QFETCH(QByteArray, before);
+    QFETCH(bool, replace);
+    QFETCH(QStringList, messages);
+    QFETCH(QByteArray, after);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"words.txt"_qs);
+    if (!before.isEmpty()) WriteFile(path.toStdString(), before.toStdString());
+    Session session;
+    QVERIFY(session.Start());
+    // By word, descending: the file follows the list as shown.
+    session.TapHeader(0);
+    session.TapHeader(1);
+    session.messages.answer = replace;
+    std::optional<DialogAnswer> answer;
+    if (result < 2) answer.emplace(result, folder.filePath(chosen));
+    auto typed = WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+        auto* combo = dialog->findChild<QComboBox*>(u"fileTypeCombo"_qs);
+        if (command == cmd::kExportText) combo->setCurrentIndex(tf::kUtf8FilterIndex - 1);
+        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_qs);
+        name->setText(folder.filePath(chosen));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+
+    session.action(command)->trigger();
+
+    QVERIFY(answer ? answer->requests == 1 : typed->ok());
+    QCOMPARE(session.messages.texts(), messages);
+    // Beside the message: why the file cannot be opened, or the lines refused.
+    if (command == cmd::kBulkRegister && !messages.isEmpty()) {
+        const MessageRequest& box = session.messages.requests[0];
+        QVERIFY(before.isEmpty() ? !box.detail.isEmpty()
+                                 : box.details == u"3 行目\tやま\t山\t単語登録できません"_qs);
+    }
+    QCOMPARE(QByteArray::fromStdString(ReadFile(path.toStdString())),
+             after == "list" ? ListAsFile(session) : after);
+    // Nothing else appears: no name without extension, no temporary file.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), QFile::exists(path) ? 1 : 0);
+    QVERIFY(session.MatchesIme());
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+void WordkeeperViewTest::cancelFromProgress_data() {
+    QTest::addColumn<int>("command");
+    QTest::newRow("bulk registration") << cmd::kBulkRegister;
+    QTest::newRow("deletion") << cmd::kDeleteWords;
+}
+
+// A cancel from the progress ends a long run behind the current word; what was done stays.
+void WordkeeperViewTest::cancelFromProgress() {
+    QFETCH(int, command);
+    const bool bulk = command == cmd::kBulkRegister;
+    QTemporaryDir folder;
+    QByteArray content = kHead;
+    std::vector<FakeIme::Word> words;
+    for (int i = 0; i < 400; ++i) {
+        content += "よみ\t語" + QByteArray::number(i) + "\t名詞\r\n";
+        words.push_back({u"よみ", 1, u"語" + ToU16(QString::number(i))});
+    }
+    WriteFile(folder.filePath(u"many.txt"_qs).toStdString(), content.toStdString());
+    Session session(bulk ? SampleWords() : words);
+    session.ime.beforeRegister = session.ime.beforeUnregister = [](const FakeIme::Word&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    };
+    QVERIFY(session.Start());
+    session.action(cmd::kSelectAll)->trigger();
+    DialogAnswer answer(1, folder.filePath(u"many.txt"_qs));
+    auto watch = WhenModal<QProgressDialog>([&](QProgressDialog* progress) {
+        QTest::mouseClick(progress->findChild<QPushButton*>(u"buttonCancel"_qs), Qt::LeftButton);
+    });
+    session.action(command)->trigger();
+
+    QVERIFY(watch->ok());
+    const int done = static_cast<int>(session.ime.calls.size());
+    QVERIFY(done > 0 && done < 400);
+    // The deletion asks first; a registration cut short still sums up.
+    QCOMPARE(session.messages.texts().mid(bulk ? 0 : 1),
+             bulk ? QStringList{Filled(msg::kSummary, {done, done, 0})} : QStringList());
+    QCOMPARE(session.model().rowCount(), bulk ? 12 + done : 400 - done);
+    QVERIFY(session.MatchesIme());
 }
 
 WK_GUI_TEST_MAIN(WordkeeperViewTest, ManagerProgramInfo())

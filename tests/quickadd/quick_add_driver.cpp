@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// WordkeeperAdd's session driven from outside, for the tests between the two programs:
-//   quick_add_driver embedded:PATH READING/WORD...
-// Prints "ready" once the form is up, waits for a line on stdin, then types and registers
-// each word through the form and closes it. Exit status 3 when a word did not go through.
+// quick_add_driver embedded:PATH READING/WORD...: prints "ready" once WordkeeperAdd's form is
+// up, waits for a line on stdin, registers each word and closes; 3 when a word did not go in.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>

@@ -40,8 +40,7 @@ TEST_F(QtSettingsStoreTest, ValuesOfTheWrongTypeReadAsMissing) {
     EXPECT_EQ(QtSettingsStore::InputMethodSetting(), "anthy");
 }
 
-// Qt reports a malformed file as a format error, but still writes the note: it must count
-// as stored, or every program would warn about a note that was in fact left.
+// Qt calls a malformed file a format error but writes the note: it must count as stored.
 TEST_F(QtSettingsStoreTest, NoteIsStoredInAMalformedFile) {
     const std::string files[] = {
         std::string("\x00\x01\x02\xff[[[\n", 8),
