@@ -39,15 +39,12 @@ fs::path LinkOwnedBy(const fs::path& link, const fs::path& to, uid_t owner) {
     return link;
 }
 
-// Links are followed to the file they name, on the way and at the end, in a sticky folder
-// only when they are the user's or the folder owner's; a kept file is recognised through
-// links and before it exists; a write that fails keeps the old file. No temporary file is
-// left behind either way.
+// Links are followed, in a sticky folder only the user's or the folder owner's; a kept file is
+// known through links and before it exists; a failed write keeps the old file and no temporary.
 TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
     struct Case {
         const char* name;
-        // Prepares the folder and returns the path to write.
-        std::function<fs::path(const fs::path& dir)> setup;
+        std::function<fs::path(const fs::path& dir)> setup;  // returns the path to write
         bool ok;
         const char* victim;  // a file (relative) and its content afterwards
         const char* victimText;
@@ -104,26 +101,23 @@ TEST(SafeFileWriter, ReplacesOnlyWhatItMay) {
         const fs::path path = c.setup(d);
         SafeWriteOptions options;
         if (c.kept) options.keptFiles.push_back(d / c.kept);
+        std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved;
-        limit.rlim_cur = c.sizeLimit;
+        const rlimit limit{c.sizeLimit, saved.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         std::string error;
         const bool ok = WriteFileSafely(path, "new", options, &error);
         ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(ok, c.ok) << error;
         EXPECT_EQ(ok, error.empty()) << error;
         EXPECT_EQ(ReadFile(d / c.victim), c.victimText);
         if (c.link) {
             EXPECT_TRUE(fs::is_symlink(d / c.link));
         }
-        for (const auto& entry : fs::recursive_directory_iterator(d)) {
+        for (const auto& entry : fs::recursive_directory_iterator(d))
             EXPECT_EQ(entry.path().filename().string().find(".wk-tmp-"), std::string::npos)
                 << entry.path();
-        }
     }
 }
 

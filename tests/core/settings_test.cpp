@@ -19,9 +19,8 @@ TEST(SharedSettings, WidthRuleAppliesToEachColumnAlone) {
         std::int32_t expected;  // for column 0, default 80
     };
     const Case cases[] = {
-        {std::nullopt, 240, 80}, {9, 240, 80},         {10, 240, 10}, {240, 240, 240},
-        {241, 240, 80},          {-1, 240, 80},        {0, 240, 80},  {100, 50, 80},
-        {INT32_MIN, 240, 80},    {INT32_MAX, 240, 80},
+        {std::nullopt, 240, 80}, {9, 240, 80},  {10, 240, 10},        {240, 240, 240},
+        {241, 240, 80},          {100, 50, 80}, {INT32_MIN, 240, 80}, {INT32_MAX, 240, 80},
     };
     for (const Case& c : cases) {
         MemorySettings store;

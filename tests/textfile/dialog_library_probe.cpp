@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Asks for a file to save the way the manager does, with the loader's search path it was
-// started with, and prints the answer: the dialog library's, or "standard" for the standard
-// dialog. Tests start it from a folder of their choosing.
+// Asks for a file to save as the manager does, with the loader's search path it started with,
+// and prints the answer: the dialog library's, or "standard" for the standard dialog.
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: MIT
-/* A dialog library for the tests, told by environment variables what to answer:
- *   WK_TEST_GSGETFILE_RESULT  the result to return (default 1)
- *   WK_TEST_GSGETFILE_ANSWER  the path to write into the request (default none)
- *   WK_TEST_GSGETFILE_FILTER  the filter index to report (default: left as it came)
- *   WK_TEST_GSGETFILE_FILL    when set, fills the whole path buffer without a NUL
- *   WK_TEST_GSGETFILE_LOG     a file to which each call appends one line describing the
- *                             request: export|title|initialDir|flags|filterIndex|size|
- *                             version|filter texts and patterns joined by "|"
- * Built with WK_OPEN_ONLY it lacks gsGetSaveFileName. */
+/* A dialog library for the tests, told by WK_TEST_GSGETFILE_* what to answer: RESULT (default
+ * 1), ANSWER (a path), FILTER (an index), FILL (a path buffer without a NUL), LOG (a file where
+ * each call appends the request's fields). Built with WK_OPEN_ONLY it lacks gsGetSaveFileName. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
