@@ -75,6 +75,7 @@ TEST_F(CliTest, RefusalsSayWhy) {
         {{"find", "--descending", "x"}, 2, "--sort と --descending は"},
         {{"list", "--bogus", "--help"}, 2, "不明なオプションです: --bogus"},
         {{"-ime", "x", "list"}, 2, "不明なオプションです: -ime"},
+        {{"--help=x"}, 2, "不明なオプションです: --help=x"},
         {{"styles", "extra"}, 2, "styles に引数は要りません"},
         {{"find"}, 2, "find には"},
         {{"export", "--encoding", "latin1", "x.txt"}, 2, "--encoding には"},

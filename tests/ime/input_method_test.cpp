@@ -165,6 +165,7 @@ TEST_P(BackendTest, RefusesWhatItCannotKeepAndSaysWhy) {
         {u"あ", 1, u" 語 と 語 ", {ok, ok, ok}},
         {s255, 1, s255, {ok, aReading, mReading}},
         {s256, 1, u"語", {over255, aReading, mReading}},
+        {u"よ", 1, s256, {over255, ok, mWord}},
         {std::u16string(32, u'あ'), 1, u"語", {ok, ok, ok}},  // 96 bytes
         {std::u16string(33, u'あ'), 1, u"語", {ok, aReading, ok}},
         {u"あ", 1, anthyLongest, {over255, ok, mWord}},

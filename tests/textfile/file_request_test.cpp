@@ -121,7 +121,7 @@ TEST(FileRequest, NeverFromTheCurrentFolder) {
 TEST(FileRequest, WhereTheLibraryIsLookedFor) {
     const std::string so = "libgsgetfile.so";
     const std::tuple<std::string, const char*, std::vector<std::string>> cases[] = {
-        {"/opt/wk/bin/", "", {"/opt/wk/bin/" + so, so}},
+        {"/opt/wk/bin/", nullptr, {"/opt/wk/bin/" + so, so}},
         {"bin", "/a:/b", {so}},
         // An entry the loader would take relative to the current folder.
         {"/p", "lib;/b", {"/p/" + so, "/b/" + so}},
