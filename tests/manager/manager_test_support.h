@@ -78,7 +78,8 @@ struct Session {
                           QPoint(header->sectionViewportPosition(column) + 4, 5));
     }
     bool MatchesIme() {
-        bool same = model().rowCount() == static_cast<int>(ime.words.size());
+        bool same = model().rowCount() == dictionary.wordCount &&
+                    dictionary.wordCount == static_cast<int>(ime.words.size());
         for (int row = 0; same && row < model().rowCount(); ++row) {
             const EntryRef entry = dictionary.wordList.EntryAt(row);
             same = entry && ime.Has({std::u16string(entry->reading), entry->style,
